@@ -1,0 +1,27 @@
+#include "framework/Errors.h"
+
+#include <cstdio>
+#include <vector>
+
+namespace tibo {
+
+std::string VFormat(const char* fmt, va_list args) {
+    va_list copy;
+    va_copy(copy, args);
+    const int n = std::vsnprintf(nullptr, 0, fmt, copy);
+    va_end(copy);
+    if (n <= 0) return {};
+    std::vector<char> buf(static_cast<size_t>(n) + 1);
+    std::vsnprintf(buf.data(), buf.size(), fmt, args);
+    return std::string(buf.data(), static_cast<size_t>(n));
+}
+
+std::string Format(const char* fmt, ...) {
+    va_list args;
+    va_start(args, fmt);
+    std::string s = VFormat(fmt, args);
+    va_end(args);
+    return s;
+}
+
+}  // namespace tibo

@@ -1,0 +1,66 @@
+#pragma once
+// The frame timer: calls OnTimer once per frame from the program's idle time,
+// no sooner than Interval milliseconds apart, only while the program is active.
+#include <cstdint>
+#include <functional>
+
+namespace tibo {
+
+// A millisecond clock; the real one is monotonic, tests use a fake.
+class IClock {
+public:
+    virtual ~IClock() = default;
+    virtual int64_t NowMs() const = 0;
+};
+
+// The machine's monotonic clock.
+class TSteadyClock final : public IClock {
+public:
+    int64_t NowMs() const override;
+};
+
+class TFrameTimer {
+public:
+    explicit TFrameTimer(const IClock& clock);
+
+    bool Enabled() const { return Enabled_; }
+    void SetEnabled(bool enabled);
+    int Interval() const { return Interval_; }
+    void SetInterval(int ms);              // stored as max(ms, 0)
+    bool ActiveOnly() const { return ActiveOnly_; }
+    void SetActiveOnly(bool activeOnly);
+
+    // Application activation changes (focus gained or lost, minimised or restored).
+    void SetApplicationActive(bool active);
+    bool ApplicationActive() const { return AppActive_; }
+
+    // The idle handler: ticks when an interval has passed. Returns true if OnTimer ran.
+    bool Idle();
+    // Whether the idle handler is installed (running and allowed to tick now).
+    bool IdleInstalled() const { return IdleInstalled_; }
+    bool Running() const { return Running_; }
+    // The clock time at which the next tick is due (for a loop that sleeps).
+    int64_t NextDue() const { return LastTick_ + Interval_; }
+    int FrameRate() const { return FrameRate_; }
+
+    std::function<void(TFrameTimer&, int lagCount)> OnTimer;
+    std::function<void()> OnActivate, OnDeactivate;
+
+private:
+    void Start();
+    void Stop();
+
+    const IClock& Clock_;
+    bool Enabled_ = true;
+    int Interval_ = 1000;
+    bool ActiveOnly_ = true;
+    bool AppActive_ = true;
+    bool Running_ = false;
+    bool IdleInstalled_ = false;
+    int64_t LastTick_ = 0;
+    int64_t RateStart_ = 0;
+    int TickCount_ = 0;
+    int FrameRate_ = 0;
+};
+
+}  // namespace tibo

@@ -1,0 +1,154 @@
+#pragma once
+// The sound device and the sound list: named PCM sounds, played by name, with
+// any number of overlapping copies, reused once silent.
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace tibo {
+
+struct TWaveFormat {
+    uint16_t FormatTag = 1;   // 1 = PCM
+    uint16_t Channels = 1;
+    uint32_t SamplesPerSec = 11025;
+    uint32_t AvgBytesPerSec = 11025;
+    uint16_t BlockAlign = 1;
+    uint16_t BitsPerSample = 8;
+};
+
+// A sound: its format record and its samples, read from a RIFF WAVE file.
+class TWave {
+public:
+    TWaveFormat Format;
+    std::vector<uint8_t> Data;
+    // Raises "Wave is invalid" on data that is not a PCM RIFF WAVE file.
+    static TWave FromRiff(std::span<const uint8_t> file);
+    std::vector<uint8_t> ToRiff() const;
+    double Seconds() const;
+    bool Empty() const { return Data.empty(); }
+};
+
+// One playable buffer of the audio back end.
+class ISoundBuffer {
+public:
+    virtual ~ISoundBuffer() = default;
+    virtual void Play(bool looping) = 0;
+    virtual void Stop() = 0;
+    virtual void Rewind() = 0;
+    virtual bool Playing() const = 0;
+    virtual void SetFrequency(int32_t hz) = 0;   // 0 = the recorded rate
+    virtual void SetPan(int32_t pan) = 0;        // 0 = centre
+    virtual void SetVolume(int32_t volume) = 0;  // 0 = full volume (hundredths of a decibel below)
+};
+
+// The audio back end that stands in for the sound service.
+class ISoundBackend {
+public:
+    virtual ~ISoundBackend() = default;
+    virtual std::unique_ptr<ISoundBuffer> CreateBuffer(const TWave& wave) = 0;
+    // A copy that shares the master's samples.
+    virtual std::unique_ptr<ISoundBuffer> Duplicate(ISoundBuffer& master) = 0;
+};
+
+enum class TSoundNotify { Destroying, Initializing, Initialized, Finalizing, Restored };
+using TSoundNotifyEvent = std::function<void(TSoundNotify)>;
+
+class TSoundDevice {
+public:
+    // `owner` is the form; `backend` may be nullptr when there is no audio device.
+    TSoundDevice(const void* owner, ISoundBackend* backend);
+    ~TSoundDevice();
+    TSoundDevice(const TSoundDevice&) = delete;
+    TSoundDevice& operator=(const TSoundDevice&) = delete;
+
+    void Initialize();          // raises on failure
+    void AutoInitialize();      // swallows errors: the game runs silently
+    void Finalize();
+    bool Initialized() const { return Initialized_; }
+    ISoundBackend* Backend() const { return Backend_; }
+
+    void RegisterNotify(TSoundNotifyEvent callback, const void* owner);
+    void UnregisterNotify(const void* owner);
+
+private:
+    void Notify(TSoundNotify kind);
+    struct Listener { TSoundNotifyEvent Callback; const void* Owner; };
+    const void* Owner_;
+    ISoundBackend* Backend_;
+    bool Initialized_ = false;
+    std::vector<Listener> Listeners_;
+};
+
+class TWaveItems;
+
+class TWaveItem {
+public:
+    explicit TWaveItem(TWaveItems* owner);
+    const std::string& Name() const { return Name_; }
+    void SetName(const std::string& name);
+    bool Looped = false;
+    int32_t MaxPlayingCount() const { return MaxPlayingCount_; }
+    void SetMaxPlayingCount(int32_t n) { MaxPlayingCount_ = n < 0 ? 0 : n; }
+    TWave Wave;
+    int32_t Frequency = 0, Pan = 0, Volume = 0;
+
+    void Play(bool wait = false);
+    void Stop();   // stops the master buffer and every copy
+    bool Initialized() const { return Initialized_; }
+    size_t CopyCount() const { return Copies_.size(); }
+    const std::vector<std::unique_ptr<ISoundBuffer>>& Copies() const { return Copies_; }
+    uint64_t NamingOrder() const { return NamingOrder_; }
+
+    // Driven by the sound list's device notifications.
+    void Initialize();
+    void Finalize();
+    void Restore(ISoundBackend& backend);
+
+private:
+    void ReleaseBuffers();
+    TWaveItems* Owner_;
+    std::string Name_;
+    uint64_t NamingOrder_ = 0;
+    int32_t MaxPlayingCount_ = 0;
+    bool Initialized_ = false;
+    ISoundBackend* Backend_ = nullptr;
+    std::unique_ptr<ISoundBuffer> Master_;
+    std::vector<std::unique_ptr<ISoundBuffer>> Copies_;
+};
+
+class TWaveItems {
+public:
+    TWaveItem& Add();
+    TWaveItem& Add(const std::string& name);
+    int Count() const { return static_cast<int>(Items_.size()); }
+    TWaveItem& Items(int index);
+    // Case-insensitive; the last-named of equal names wins; raises "Wave '%s' not found".
+    TWaveItem& Find(const std::string& name);
+    uint64_t NextNamingOrder() { return ++NamingCounter_; }
+
+    // Names of the sounds whose playing was requested, in order, device or not.
+    std::vector<std::string> PlayRequests;
+
+private:
+    std::vector<std::unique_ptr<TWaveItem>> Items_;
+    uint64_t NamingCounter_ = 0;
+};
+
+class TWaveList {
+public:
+    explicit TWaveList(TSoundDevice* device);
+    ~TWaveList();
+    TWaveList(const TWaveList&) = delete;
+    TWaveList& operator=(const TWaveList&) = delete;
+    TWaveItems Items;
+    TSoundDevice* SoundDevice() const { return Device_; }
+
+private:
+    void DeviceNotify(TSoundNotify kind);
+    TSoundDevice* Device_;
+};
+
+}  // namespace tibo

@@ -1,0 +1,49 @@
+#pragma once
+// The settings file "Tibo.Ini": INI text with the hall of fame in section "Record".
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "framework/Errors.h"
+#include "shell/HallOfFame.h"
+
+namespace tibo {
+
+class ESettingsError : public EFrameworkError { public: using EFrameworkError::EFrameworkError; };
+
+inline constexpr const char* SettingsFileName = "Tibo.Ini";
+
+// An INI document kept line by line, so that writing a key changes only that
+// key's line and keeps everything else of the file as it was.
+class TIniFile {
+public:
+    TIniFile() = default;
+    // Never fails: whatever can be read is read (any letter case, spaces around
+    // "=" and values, CR LF line ends, a byte-order mark, over-long lines, garbage).
+    static TIniFile Parse(std::string_view text);
+    // A missing or unreadable file gives an empty document.
+    static TIniFile Load(const std::string& path);
+
+    bool HasKey(std::string_view section, std::string_view key) const;
+    std::string ReadString(std::string_view section, std::string_view key, const std::string& def) const;
+    // Decimal, or hexadecimal after "0x", "0X" or "$"; anything else gives `def`.
+    int32_t ReadInteger(std::string_view section, std::string_view key, int32_t def) const;
+    void WriteString(std::string_view section, std::string_view key, const std::string& value);
+    void WriteInteger(std::string_view section, std::string_view key, int32_t value);
+    std::string Text() const;
+
+private:
+    std::vector<std::string> Lines_;
+};
+
+// Reads the table; a missing file or missing keys give the defaults.
+THallOfFame ReadHallOfFame(const std::string& path);
+// Writes the 30 keys (Nome1, Punti1, Livello1, ... Livello10) into the file,
+// keeping the rest of it; the old file stays intact until the new one is safely
+// on disk. Raises ESettingsError "Unable to write to <file>: <reason>" on failure.
+void WriteHallOfFame(const std::string& path, const THallOfFame& hall);
+
+// Parses an integer the way the settings file does; false when it does not convert.
+bool ParseSettingsInteger(std::string_view text, int32_t& value);
+
+}  // namespace tibo
