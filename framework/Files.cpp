@@ -68,7 +68,12 @@ void WriteFileAtomic(const std::string& path, std::string_view content) {
     const std::string temp = path + ".new";
     const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd < 0) Fail("Cannot write", path, Reason());
-    WriteAll(fd, content.data(), content.size(), path);
+    try {
+        WriteAll(fd, content.data(), content.size(), path);
+    } catch (...) {
+        ::unlink(temp.c_str());  // no half-written file left beside the old one
+        throw;
+    }
     if (::fsync(fd) != 0) {
         const std::string why = Reason();
         ::close(fd);

@@ -74,9 +74,10 @@ public:
     TBitmap ToBitmap() const;
 
 private:
+    friend class TDisplayDevice;
     struct Span { int32_t Start; int32_t Length; };
     void Changed() { ++Version_; }
-    const std::vector<Span>& Spans(int32_t& rowsBegin) const;
+    const std::vector<Span>& Spans() const;  // rebuilt when the pixels or the key changed
     void KeyedRows(int x, int y, const TRect& s, const TSurface& source);
 
     TDisplayDevice* Device_ = nullptr;

@@ -1,0 +1,508 @@
+#include "shell/Harness.h"
+
+#include <sys/resource.h>
+#include <time.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <iostream>
+#include <memory>
+#include <sstream>
+
+#include "assets/AssetStore.h"
+#include "assets/Export.h"
+#include "framework/Files.h"
+#include "framework/platform/ImageCodec.h"
+#include "framework/platform/KeyMap.h"
+#include "framework/platform/Platform.h"
+#include "shell/Main.h"
+#include "shell/StateDump.h"
+
+namespace tibo {
+namespace {
+
+constexpr const char* GameTitle = "Tibo v4.0";
+
+bool ParseInt64(const std::string& text, int64_t& value) {
+    if (text.empty()) return false;
+    char* end = nullptr;
+    errno = 0;
+    const long long v = std::strtoll(text.c_str(), &end, 10);
+    if (errno != 0 || end == text.c_str() || *end != '\0') return false;
+    value = v;
+    return true;
+}
+
+std::vector<std::string> SplitWords(const std::string& line) {
+    std::istringstream in(line);
+    std::vector<std::string> words;
+    std::string w;
+    while (in >> w) words.push_back(w);
+    return words;
+}
+
+// "T:FILE" of --screenshot and --dump-state.
+std::pair<int64_t, std::string> TickAndFile(const std::string& option, const std::string& value) {
+    const auto colon = value.find(':');
+    int64_t tick = 0;
+    if (colon == std::string::npos || !ParseInt64(value.substr(0, colon), tick) || tick < 1 || colon + 1 >= value.size())
+        throw EUsageError(option + ": expected TICK:FILE, got '" + value + "'");
+    return {tick, value.substr(colon + 1)};
+}
+
+// The machine's monotonic clock, and one the headless loop moves itself.
+class TVirtualClock final : public IClock {
+public:
+    int64_t NowMs() const override { return Now_; }
+    void Set(int64_t t) { Now_ = t; }
+private:
+    int64_t Now_ = 0;
+};
+
+// Shows nothing; keeps the flipped picture when screenshots are wanted.
+class TCapturingPresenter final : public IPresenter {
+public:
+    explicit TCapturingPresenter(IPresenter* inner) : Inner_(inner) {}
+    bool Capture = false;
+    bool Present(const TSurface& back) override {
+        if (Inner_ && !Inner_->Present(back)) return false;
+        if (Capture) {
+            Shown_.SetSize(back.Width(), back.Height());
+            Shown_.Draw(0, 0, &back, false);
+            HasShown_ = true;
+        }
+        return true;
+    }
+    bool Lost() const override { return Inner_ && Inner_->Lost(); }
+    bool Restore() override { return !Inner_ || Inner_->Restore(); }
+    bool Active() const override { return !Inner_ || Inner_->Active(); }
+    const TSurface* Shown() const { return HasShown_ ? &Shown_ : nullptr; }
+private:
+    IPresenter* Inner_;
+    TSurface Shown_;
+    bool HasShown_ = false;
+};
+
+class THeadlessHost final : public IFormHost {
+public:
+    void SetCursorVisible(bool) override {}
+    void WarpMouse(int, int) override {}
+};
+
+class TWindowHost final : public IFormHost {
+public:
+    explicit TWindowHost(TPlatformWindow& window) : Window_(window) {}
+    void SetCursorVisible(bool visible) override { Window_.SetCursorVisible(visible); }
+    void WarpMouse(int x, int y) override { Window_.WarpMouse(x, y); }
+private:
+    TPlatformWindow& Window_;
+};
+
+void SleepUntilMs(int64_t dueMs) {
+    timespec ts{};
+    ts.tv_sec = static_cast<time_t>(dueMs / 1000);
+    ts.tv_nsec = static_cast<long>((dueMs % 1000) * 1000000);
+    while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &ts, nullptr) == EINTR) {
+    }
+}
+
+double CpuSeconds() {
+    rusage ru{};
+    getrusage(RUSAGE_SELF, &ru);
+    return static_cast<double>(ru.ru_utime.tv_sec + ru.ru_stime.tv_sec) +
+           static_cast<double>(ru.ru_utime.tv_usec + ru.ru_stime.tv_usec) / 1e6;
+}
+
+double MonotonicMs() {
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+
+double Percentile(std::vector<double> v, double p) {
+    if (v.empty()) return 0;
+    std::sort(v.begin(), v.end());
+    const size_t i = std::min(v.size() - 1, static_cast<size_t>(p * static_cast<double>(v.size() - 1) + 0.5));
+    return v[i];
+}
+
+// One run of the game: the form, its window or none, and the harness around it.
+class TSession {
+public:
+    TSession(const TProgramOptions& options, const assets::AssetStore& store, double startMs)
+        : Options_(options), Store_(store), StartMs_(startMs) {}
+
+    int Run();
+
+private:
+    void OnTick(int lag);
+    void AfterTick();
+    void DeliverPlatformEvent(const TPlatformEvent& e);
+    void WaitForNextTick();
+    void WriteTimingReport() const;
+
+    const TProgramOptions& Options_;
+    const assets::AssetStore& Store_;
+    double StartMs_;
+    std::vector<TScriptEvent> Script_;
+    size_t NextEvent_ = 0;
+    std::vector<int> PendingReleases_;  // keys of "press" events, released before the next tick
+    int64_t Tick_ = 0;
+    std::unique_ptr<TPlatformWindow> Window_;
+    std::unique_ptr<ISoundBackend> Audio_;
+    std::unique_ptr<TCapturingPresenter> Presenter_;
+    std::unique_ptr<IFormHost> Host_;
+    std::unique_ptr<TMainForm> Form_;
+    TVirtualClock VirtualClock_;
+    TSteadyClock SteadyClock_;
+    // Timing figures of a real window.
+    std::vector<double> Jitter_;
+    double FirstFlipMs_ = -1;
+    double CpuAtFirstTick_ = 0, WallAtFirstTick_ = 0;
+    int64_t ScheduledDue_ = 0;
+};
+
+int TSession::Run() {
+    if (!Options_.InputFile.empty()) {
+        const std::vector<uint8_t> bytes = ReadFileBytes(Options_.InputFile);
+        Script_ = ParseInputScript(std::string(bytes.begin(), bytes.end()), Options_.InputFile);
+    }
+    TFormOptions formOptions;
+    formOptions.Arguments = Options_.Arguments;
+    formOptions.Seed = Options_.Seed;
+    formOptions.ConfigDir = Options_.ConfigDir ? *Options_.ConfigDir : UserConfigDir();
+    if (formOptions.ConfigDir.empty()) formOptions.ConfigDir = ".";
+
+    const IClock* clock = &VirtualClock_;
+    if (Options_.Headless) {
+        Host_ = std::make_unique<THeadlessHost>();
+        Presenter_ = std::make_unique<TCapturingPresenter>(nullptr);
+    } else {
+        TWindowOptions windowOptions;
+        windowOptions.Title = GameTitle;
+        windowOptions.Windowed = Options_.Windowed;
+        Window_ = TPlatformWindow::Open(windowOptions);
+        Audio_ = OpenAudioBackend();
+        Host_ = std::make_unique<TWindowHost>(*Window_);
+        Presenter_ = std::make_unique<TCapturingPresenter>(Window_.get());
+        clock = &SteadyClock_;
+    }
+    Presenter_->Capture = !Options_.Screenshots.empty();
+    Form_ = std::make_unique<TMainForm>(formOptions, Store_, *clock, Presenter_.get(), Audio_.get(), *Host_);
+    TMainForm& form = *Form_;
+    if (Window_) form.Input.IsForeground = [this] { return Window_->Focused() && !Window_->Minimized(); };
+    else form.Input.IsForeground = [] { return true; };
+    form.EngineTimer.OnTimer = [this](TFrameTimer&, int lag) { OnTick(lag); };
+
+    form.FormCreate();
+    // The window is shown: the drawing surface initialises.
+    form.MainScreen.Initialize();
+    if (Window_) form.EngineTimer.SetApplicationActive(Window_->Focused() && !Window_->Minimized());
+
+    while (!form.CloseRequested()) {
+        if (Window_) {
+            while (auto e = Window_->PollEvent()) {
+                DeliverPlatformEvent(*e);
+                if (form.CloseRequested()) break;
+            }
+            if (form.CloseRequested()) break;
+            form.TimerScritteLampeggianti.Poll();
+            form.EngineTimer.Idle();
+            if (!form.CloseRequested()) WaitForNextTick();
+        } else {
+            if (!form.EngineTimer.Enabled()) throw EFrameworkError("the frame timer stopped and nothing can restart it");
+            const int64_t due = std::max(VirtualClock_.NowMs() + 1, form.EngineTimer.NextDue());
+            VirtualClock_.Set(due);
+            form.TimerScritteLampeggianti.Poll();
+            form.EngineTimer.Idle();
+        }
+    }
+    form.FormClose();
+    if (!Options_.TimingReport.empty()) WriteTimingReport();
+    return 0;
+}
+
+void TSession::OnTick(int lag) {
+    TMainForm& form = *Form_;
+    const int64_t tick = Tick_ + 1;
+    if (Window_) {
+        const double now = MonotonicMs();
+        if (tick == 1) {
+            CpuAtFirstTick_ = CpuSeconds();
+            WallAtFirstTick_ = now;
+        } else if (ScheduledDue_ > 0) {
+            Jitter_.push_back(std::fabs(now - static_cast<double>(ScheduledDue_)));
+        }
+    }
+    // Scripted events of this tick, just before it runs.
+    for (int key : PendingReleases_) form.Input.Keyboard.KeyUp(key);
+    PendingReleases_.clear();
+    while (NextEvent_ < Script_.size() && Script_[NextEvent_].Tick <= tick) {
+        const TScriptEvent& e = Script_[NextEvent_++];
+        DeliverScriptEvent(form, e);
+        if (e.What == TScriptEvent::Action::Press) PendingReleases_.push_back(e.Key);
+        if (form.CloseRequested()) return;
+    }
+    Tick_ = tick;
+    const uint64_t flips = form.MainScreen.FlipCount();
+    form.EngineTimerTimer(lag);
+    if (FirstFlipMs_ < 0 && form.MainScreen.FlipCount() > flips) FirstFlipMs_ = MonotonicMs() - StartMs_;
+    AfterTick();
+}
+
+void TSession::AfterTick() {
+    TMainForm& form = *Form_;
+    auto [shotsBegin, shotsEnd] = Options_.Screenshots.equal_range(Tick_);
+    for (auto it = shotsBegin; it != shotsEnd; ++it) {
+        const TSurface* shown = Presenter_->Shown();
+        SavePng((shown ? *shown : *form.MainScreen.Surface()).ToBitmap(), it->second);
+    }
+    auto [dumpsBegin, dumpsEnd] = Options_.Dumps.equal_range(Tick_);
+    for (auto it = dumpsBegin; it != dumpsEnd; ++it) {
+        nlohmann::json state = DumpState(form);
+        state["Tick"] = Tick_;
+        const std::string text = state.dump(1);
+        WriteFileBytes(it->second, std::span(reinterpret_cast<const uint8_t*>(text.data()), text.size()));
+    }
+    if (Options_.Frames && Tick_ >= *Options_.Frames) form.Close();
+    ScheduledDue_ = form.EngineTimer.NextDue();
+}
+
+void TSession::DeliverPlatformEvent(const TPlatformEvent& e) {
+    TMainForm& form = *Form_;
+    using K = TPlatformEvent::Kind;
+    switch (e.Type) {
+        case K::KeyDown:
+            form.Input.Keyboard.KeyDown(e.Key);
+            form.FormKeyDown(e.Key);
+            break;
+        case K::KeyUp:
+            form.Input.Keyboard.KeyUp(e.Key);
+            break;
+        case K::MouseDown:
+            form.MainScreenMouseDown(e.Button, e.X, e.Y);
+            break;
+        case K::MouseMove:
+            form.DeliverMouseMove(e.X, e.Y);
+            break;
+        case K::Quit:
+            form.Close();
+            break;
+        case K::Activated:
+            form.EngineTimer.SetApplicationActive(true);
+            break;
+        case K::Deactivated:
+            // Keys let go while another window has the focus never report it.
+            form.Input.Keyboard.ReleaseAll();
+            form.EngineTimer.SetApplicationActive(false);
+            break;
+        case K::MouseUp:
+        case K::RenderReset:
+            break;
+    }
+}
+
+void TSession::WaitForNextTick() {
+    TMainForm& form = *Form_;
+    if (!form.EngineTimer.IdleInstalled()) {
+        Window_->WaitEvent(50);  // inactive or stopped: only events can change that
+        return;
+    }
+    int64_t due = form.EngineTimer.NextDue();
+    if (form.TimerScritteLampeggianti.Enabled()) due = std::min(due, form.TimerScritteLampeggianti.Due());
+    // Wait for events until just before the tick, then sleep to the exact deadline.
+    for (;;) {
+        const int64_t now = SteadyClock_.NowMs();
+        if (now >= due - 1) break;
+        Window_->WaitEvent(static_cast<int>(due - now - 1));
+        if (auto e = Window_->PollEvent()) {
+            DeliverPlatformEvent(*e);
+            return;  // the loop handles the rest and comes back here
+        }
+    }
+    SleepUntilMs(due);
+}
+
+void TSession::WriteTimingReport() const {
+    nlohmann::json report = nlohmann::json::object();
+    report["ticks"] = Tick_;
+    report["cpu_seconds"] = CpuSeconds() - CpuAtFirstTick_;
+    report["wall_seconds"] = (MonotonicMs() - WallAtFirstTick_) / 1000.0;
+    report["jitter_ms_p50"] = Percentile(Jitter_, 0.50);
+    report["jitter_ms_p99"] = Percentile(Jitter_, 0.99);
+    report["jitter_ms_max"] = Jitter_.empty() ? 0.0 : *std::max_element(Jitter_.begin(), Jitter_.end());
+    report["first_flip_ms"] = FirstFlipMs_;
+    rusage ru{};
+    getrusage(RUSAGE_SELF, &ru);
+    report["peak_rss_kb"] = ru.ru_maxrss;
+    const std::string text = report.dump(1);
+    WriteFileBytes(Options_.TimingReport, std::span(reinterpret_cast<const uint8_t*>(text.data()), text.size()));
+}
+
+}  // namespace
+
+std::vector<TScriptEvent> ParseInputScript(const std::string& text, const std::string& fileName) {
+    std::vector<TScriptEvent> events;
+    std::istringstream in(text);
+    std::string line;
+    int number = 0;
+    while (std::getline(in, line)) {
+        ++number;
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        const std::vector<std::string> w = SplitWords(line);
+        if (w.empty() || w[0][0] == '#') continue;
+        auto bad = [&](const std::string& why) {
+            return EUsageError(Format("%s:%d: %s: '%s'", fileName.c_str(), number, why.c_str(), line.c_str()));
+        };
+        TScriptEvent e;
+        if (!ParseInt64(w[0], e.Tick) || e.Tick < 1) throw bad("the tick must be a whole number from 1");
+        if (w.size() < 2) throw bad("missing action");
+        const std::string& action = w[1];
+        if (action == "down" || action == "up" || action == "press") {
+            if (w.size() != 3) throw bad("expected one key");
+            e.What = action == "down" ? TScriptEvent::Action::Down : action == "up" ? TScriptEvent::Action::Up : TScriptEvent::Action::Press;
+            e.Key = VirtualKeyFromName(w[2]);
+            if (e.Key == 0) throw bad("unknown key '" + w[2] + "'");
+        } else if (action == "click" || action == "move") {
+            int64_t x = 0, y = 0;
+            if (w.size() != 4 || !ParseInt64(w[2], x) || !ParseInt64(w[3], y) || x < -100000 || x > 100000 || y < -100000 || y > 100000)
+                throw bad("expected X Y");
+            e.What = action == "click" ? TScriptEvent::Action::Click : TScriptEvent::Action::Move;
+            e.X = static_cast<int>(x);
+            e.Y = static_cast<int>(y);
+        } else {
+            throw bad("unknown action '" + action + "'");
+        }
+        events.push_back(e);
+    }
+    std::stable_sort(events.begin(), events.end(), [](const TScriptEvent& a, const TScriptEvent& b) { return a.Tick < b.Tick; });
+    return events;
+}
+
+void DeliverScriptEvent(TMainForm& form, const TScriptEvent& e) {
+    using A = TScriptEvent::Action;
+    switch (e.What) {
+        case A::Down:
+        case A::Press:
+            form.Input.Keyboard.KeyDown(e.Key);
+            form.FormKeyDown(e.Key);
+            break;
+        case A::Up:
+            form.Input.Keyboard.KeyUp(e.Key);
+            break;
+        case A::Click:
+            form.MainScreenMouseDown(1, e.X, e.Y);
+            break;
+        case A::Move:
+            form.DeliverMouseMove(e.X, e.Y);
+            break;
+    }
+}
+
+std::string UsageText() {
+    return R"(Usage: tibo [FRAMES-PER-SECOND] [OPTIONS]
+
+Tibo is trapped at the bottom of a labyrinth: help him climb out.
+
+Options:
+  --windowed             open in a window instead of full screen
+  --help                 print this help and exit
+  --version              print the game's name and version and exit
+  --config-dir DIR       folder of the hall of fame file Tibo.Ini
+                         (default: the per-user data folder of the game)
+  --assets DIR           use the pictures and sounds found in DIR instead of
+                         the built-in ones (files named as --export-assets names them)
+  --export-assets DIR    write every built-in picture and sound to DIR, plus
+                         contact-sheet.png, and exit
+  --headless             run without a window or sound, ticks back to back
+  --seed N               fixed seed for the labyrinths (repeatable games)
+  --input FILE           scripted input: lines "TICK down|up|press KEY" or
+                         "TICK click|move X Y"
+  --frames N             close the game after tick N
+  --screenshot T:FILE    save the picture shown by tick T as a PNG (repeatable)
+  --dump-state T:FILE    save the game's variables after tick T as JSON (repeatable)
+  --timing-report FILE   save tick timing figures of a real window as JSON
+
+Controls:
+  Arrow keys (or H J K L, keypad 8 4 6 2)   move and climb
+  Space (or Z)                               fire
+  Enter (or X)                               lay a bomb; start the game
+  P                                          pause and resume
+  Escape                                     quit (the hall of fame is saved)
+  Alt+Enter or F11                           full screen on or off
+  Up and Down, Enter, mouse                  choose the level
+)";
+}
+
+TProgramOptions ParseCommandLine(const std::vector<std::string>& args) {
+    TProgramOptions o;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        auto value = [&]() -> const std::string& {
+            if (i + 1 >= args.size()) throw EUsageError(a + " needs a value");
+            return args[++i];
+        };
+        if (a == "--headless") o.Headless = true;
+        else if (a == "--windowed") o.Windowed = true;
+        else if (a == "--help" || a == "-h") o.Help = true;
+        else if (a == "--version") o.Version = true;
+        else if (a == "--seed") {
+            const std::string& v = value();
+            int64_t seed = 0;
+            if (!ParseInt64(v, seed) || seed < 0) throw EUsageError("--seed: expected a whole number from 0, got '" + v + "'");
+            o.Seed = static_cast<uint64_t>(seed);
+        } else if (a == "--input") o.InputFile = value();
+        else if (a == "--frames") {
+            const std::string& v = value();
+            int64_t n = 0;
+            if (!ParseInt64(v, n) || n < 1) throw EUsageError("--frames: expected a whole number from 1, got '" + v + "'");
+            o.Frames = n;
+        } else if (a == "--screenshot") o.Screenshots.insert(TickAndFile(a, value()));
+        else if (a == "--dump-state") o.Dumps.insert(TickAndFile(a, value()));
+        else if (a == "--config-dir") o.ConfigDir = value();
+        else if (a == "--assets") o.AssetsDir = value();
+        else if (a == "--export-assets") o.ExportDir = value();
+        else if (a == "--timing-report") o.TimingReport = value();
+        else if (a.size() > 1 && a[0] == '-' && a[1] == '-') throw EUsageError("unknown option '" + a + "'");
+        else o.Arguments.push_back(a);
+    }
+    return o;
+}
+
+int RunProgram(int argc, char** argv) {
+    const double startMs = MonotonicMs();
+    TProgramOptions options;
+    try {
+        options = ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+    } catch (const EUsageError& e) {
+        std::fprintf(stderr, "tibo: %s\nTry 'tibo --help'.\n", e.what());
+        return 2;
+    }
+    if (options.Help) {
+        std::fputs(UsageText().c_str(), stdout);
+        return 0;
+    }
+    if (options.Version) {
+        std::printf("%s\n", GameTitle);
+        return 0;
+    }
+    try {
+        assets::AssetStore store;
+        if (options.AssetsDir) store.OverrideFrom(*options.AssetsDir);
+        if (options.ExportDir) {
+            assets::ExportAssets(store, *options.ExportDir);
+            return 0;
+        }
+        TSession session(options, store, startMs);
+        return session.Run();
+    } catch (const EUsageError& e) {
+        std::fprintf(stderr, "tibo: %s\n", e.what());
+        return 2;
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "tibo: %s\n", e.what());
+        return 1;
+    }
+}
+
+}  // namespace tibo

@@ -1,0 +1,190 @@
+#include "shell/Main.h"
+
+#include "assets/FormData.h"
+#include "framework/Files.h"
+#include "shell/Settings.h"
+
+namespace tibo {
+
+int FrameIntervalFromArgument(const std::vector<std::string>& arguments) {
+    int32_t rate = 50;
+    if (!arguments.empty() && (!ParseSettingsInteger(arguments.front(), rate) || rate == 0)) rate = 50;
+    return 1000 / rate;  // above 1000 gives 0; a negative result is clamped by the timer
+}
+
+TMainForm::TMainForm(const TFormOptions& options, const assets::AssetStore& assets, const IClock& clock,
+                     IPresenter* presenter, ISoundBackend* audio, IFormHost& host)
+    : MainScreen(this),
+      EngineTimer(clock),
+      SpriteTibo(&MainScreen),
+      Input(this),
+      SpriteEngine(&MainScreen),
+      ComponentiLabirinto(&MainScreen),
+      Nemici(&MainScreen),
+      Sfondo(&MainScreen),
+      SoundDevice(this, audio),
+      Suoni(&SoundDevice),
+      TimerScritteLampeggianti(clock, 300),
+      Randomizer(options.Seed),
+      Assets_(assets),
+      Host_(host),
+      Options_(options),
+      SettingsPath_(JoinPath(options.ConfigDir, SettingsFileName)) {
+    MainScreen.SetPresenter(presenter);
+    MainScreen.OnInitialize = [this] { MainScreenInitialize(); };
+    MainScreen.OnFinalize = [this] { MainScreenFinalize(); };
+    MainScreen.OnRestoreSurface = [this] { MainScreenRestoreSurface(); };
+    EngineTimer.SetEnabled(false);
+    EngineTimer.SetInterval(0);
+    EngineTimer.OnTimer = [this](TFrameTimer&, int lag) { EngineTimerTimer(lag); };
+    TimerScritteLampeggianti.OnTimer = [this] { TimerScritteLampeggiantiTimer(); };
+    Engine().SetOwner(this);
+    LoadFormData();
+}
+
+TMainForm::~TMainForm() {
+    // Sprites go before the pictures they show.
+    Engine().Clear();
+}
+
+void TMainForm::LoadFormData() {
+    assets::LoadPictureList(SpriteTibo, "SpriteTibo", Assets_);
+    assets::LoadPictureList(ComponentiLabirinto, "ComponentiLabirinto", Assets_);
+    assets::LoadPictureList(Nemici, "Nemici", Assets_);
+    assets::LoadPictureList(Sfondo, "Sfondo", Assets_);
+    assets::LoadWaveList(Suoni, Assets_);
+    Cifre.DIB = assets::LoadBitmap(Assets_, "Cifre");
+    DIBFontAntico.DIB = assets::LoadBitmap(Assets_, "DIBFontAntico");
+    // The keyboard is the only bound input device.
+    Input.Keyboard.Enabled = true;
+    Input.Keyboard.BindInputStates = true;
+    Input.Joystick.Enabled = false;
+    Input.Joystick.BindInputStates = false;
+    Input.Mouse.Enabled = false;
+    Input.Update();
+    SoundDevice.AutoInitialize();
+}
+
+void TMainForm::FormCreate() {
+    Vars.HallOfFame = ReadHallOfFame(SettingsPath_);
+    MiniWall = assets::LoadBitmap(Assets_, "muromappa");
+    MiniSlopeLeft = assets::LoadBitmap(Assets_, "muroraccsxmappa");
+    MiniSlopeRight = assets::LoadBitmap(Assets_, "muroraccdxmappa");
+    MiniEmpty = assets::LoadBitmap(Assets_, "vuotomappa");
+    MiniBorder = assets::LoadBitmap(Assets_, "bordomappa");
+    MiniStars = assets::LoadBitmap(Assets_, "stellemappa");
+    MiniHero = assets::LoadBitmap(Assets_, "ominomappa");
+    MiniCanvas = TBitmap{};
+    BeginIntro();
+    Vars.GameState = gsIntro;
+    Vars.FrameCounter = 0;
+    Vars.AnyKey = false;
+    TickBusy = false;
+    EngineTimer.SetInterval(FrameIntervalFromArgument(Options_.Arguments));
+    EngineTimer.SetEnabled(true);
+    Sfondo.Items.Items(0).Picture = assets::LoadBitmap(Assets_, "PANNELLO");
+    DIBNoMappa.DIB = assets::LoadBitmap(Assets_, "NOMAPPA");
+}
+
+void TMainForm::FormClose() {
+    if (Closed_) return;
+    Closed_ = true;
+    StopPlay();
+    EngineTimer.SetEnabled(false);
+    for (TBitmap* b : {&MiniWall, &MiniSlopeLeft, &MiniSlopeRight, &MiniEmpty, &MiniBorder, &MiniStars, &MiniHero, &MiniCanvas})
+        *b = TBitmap{};
+    WriteHallOfFame(SettingsPath_, Vars.HallOfFame);
+}
+
+void TMainForm::MainScreenInitialize() {
+    MainScreenRestoreSurface();
+    TDisplayDevice& device = MainScreen.Device();
+    MazeSurface = std::make_unique<TSurface>(&device);
+    MazeSurface->SetSize(384, 384);
+    DigitSurface = std::make_unique<TSurface>(&device);
+    DigitSurface->LoadFromGraphic(Cifre.DIB);
+    MapSurface = std::make_unique<TSurface>(&device);
+    MapSurface->SetSize(105, 160);
+    NoMapSurface = std::make_unique<TSurface>(&device);
+    NoMapSurface->LoadFromGraphic(DIBNoMappa.DIB);
+    FontSurface = std::make_unique<TSurface>(&device);
+    FontSurface->LoadFromGraphic(DIBFontAntico.DIB);
+    PictureSurface = std::make_unique<TSurface>(&device);
+    LoadPicture(*PictureSurface, "COPERTINA");
+}
+
+void TMainForm::MainScreenFinalize() {
+    EngineTimer.SetEnabled(false);
+    for (auto* s : {&MazeSurface, &DigitSurface, &MapSurface, &NoMapSurface, &FontSurface, &PictureSurface}) s->reset();
+}
+
+void TMainForm::MainScreenRestoreSurface() {
+    if (PanelSprite) {
+        PanelSprite->X = 0;
+        PanelSprite->Y = 0;
+    }
+    Vars.FieldOriginX = 44;
+    Vars.FieldOriginY = 82;
+    Vars.ShakeX = 0;
+    Vars.ShakeY = 0;
+}
+
+void TMainForm::TimerScritteLampeggiantiTimer() { Vars.Blink = !Vars.Blink; }
+
+void TMainForm::LoadPicture(TSurface& surface, const std::string& name) {
+    // The JPEG is decoded straight from the embedded bytes; no temporary file.
+    surface.LoadFromGraphic(assets::LoadBitmap(Assets_, name));
+}
+
+void TMainForm::BeginIntro() {
+    LogoSprite = new TBackgroundSprite(&Engine());
+    LogoSprite->Wrap = true;
+    LogoSprite->Image = &Sfondo.Items.Find("Brevanti");
+    LogoSprite->SetGrid(LogoSprite->Image->Picture.Width, LogoSprite->Image->Picture.Height);
+    LogoSprite->X = 0;
+    LogoSprite->Y = 0;
+    LogoSprite->SetZ(0);
+    Vars.FrameCounter = 0;
+}
+
+void TMainForm::StopPlay() {
+    TimerScritteLampeggianti.SetEnabled(false);
+    TSpriteEngine& engine = Engine();
+    const int32_t count = engine.Count();
+    for (int32_t i = 0; i < count; ++i) engine.Items(i)->Retire();
+    engine.FreeRetired();
+    // Every sprite is gone: forget the ones the form points to.
+    PanelSprite = nullptr;
+    LogoSprite = nullptr;
+    SelectionSprite = nullptr;
+}
+
+void TMainForm::PauseGame() {
+    TimerScritteLampeggianti.SetEnabled(true);
+    Vars.GameState = gsPaused;
+}
+
+void TMainForm::ResumeGame() {
+    TimerScritteLampeggianti.SetEnabled(false);
+    Vars.GameState = gsPlaying;
+}
+
+TTextWriter TMainForm::Text() { return TTextWriter(MainScreen.Surface(), FontSurface.get(), DigitSurface.get()); }
+
+void TMainForm::EngineTimerTimer(int /*lagCount*/) {
+    if (TickBusy) return;
+    TickBusy = true;
+    struct Clear { bool& Flag; ~Clear() { Flag = false; } } clear{TickBusy};
+    if (!MainScreen.CanDraw()) return;
+    switch (Vars.GameState) {
+        case gsIntro: IntroFrame(); break;
+        case gsHallOfFame: HallOfFameFrame(); break;
+        case gsNameEntry: NameEntryFrame(); break;
+        case gsLevelChoice: LevelChoiceFrame(); break;
+        case gsExitPreview: ExitPreviewFrame(); break;
+        default: PlayFrame(); break;
+    }
+    MainScreen.Flip();
+}
+
+}  // namespace tibo

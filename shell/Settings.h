@@ -1,5 +1,7 @@
 #pragma once
 // The settings file "Tibo.Ini": INI text with the hall of fame in section "Record".
+#include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -33,7 +35,11 @@ public:
     std::string Text() const;
 
 private:
+    // Index of the first line holding `key` in a section named `section`, or -1.
+    std::ptrdiff_t FindKeyLine(std::string_view section, std::string_view key) const;
+
     std::vector<std::string> Lines_;
+    bool Bom_ = false;  // the file began with a UTF-8 byte-order mark; kept on writing
 };
 
 // Reads the table; a missing file or missing keys give the defaults.

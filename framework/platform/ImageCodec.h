@@ -1,6 +1,7 @@
 #pragma once
 // Decoding and encoding of pictures (BMP, PNG, JPEG) in memory.
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string>
 #include <vector>

@@ -1,0 +1,58 @@
+#pragma once
+// The program around the main form: the command line, the message loop in a
+// real window or headless, scripted input, screenshots and state dumps.
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "framework/Errors.h"
+
+namespace tibo {
+
+class TMainForm;
+
+// A bad command line or input script: exit status 2.
+class EUsageError : public EFrameworkError { public: using EFrameworkError::EFrameworkError; };
+
+struct TScriptEvent {
+    enum class Action { Down, Up, Press, Click, Move };
+    int64_t Tick = 0;
+    Action What = Action::Down;
+    int Key = 0;
+    int X = 0, Y = 0;
+};
+
+// Reads an input script: one event a line, "TICK ACTION ARGS"; blank lines and
+// lines starting with "#" are skipped. Raises EUsageError naming the line.
+std::vector<TScriptEvent> ParseInputScript(const std::string& text, const std::string& fileName);
+
+struct TProgramOptions {
+    bool Headless = false;
+    bool Windowed = false;
+    std::optional<uint64_t> Seed;
+    std::string InputFile;
+    std::optional<int64_t> Frames;
+    std::multimap<int64_t, std::string> Screenshots;  // tick -> PNG file
+    std::multimap<int64_t, std::string> Dumps;        // tick -> JSON file
+    std::optional<std::string> ConfigDir;
+    std::optional<std::string> AssetsDir;
+    std::optional<std::string> ExportDir;
+    std::string TimingReport;
+    std::vector<std::string> Arguments;  // positional: the first is the frame rate
+    bool Help = false;
+    bool Version = false;
+};
+
+// Raises EUsageError naming the bad argument.
+TProgramOptions ParseCommandLine(const std::vector<std::string>& args);
+std::string UsageText();
+
+// Delivers one scripted event to the form as the window would.
+void DeliverScriptEvent(TMainForm& form, const TScriptEvent& e);
+
+// The whole program; returns the exit status (0 normal, 1 runtime error, 2 bad command line).
+int RunProgram(int argc, char** argv);
+
+}  // namespace tibo

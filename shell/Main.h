@@ -1,0 +1,135 @@
+#pragma once
+// The main form: owns every component of the game, the game's variables and
+// the hall of fame; runs the frame tick through the game states.
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "assets/AssetStore.h"
+#include "framework/Display.h"
+#include "framework/FrameTimer.h"
+#include "framework/ImageList.h"
+#include "framework/Input.h"
+#include "framework/Sound.h"
+#include "framework/Sprites.h"
+#include "framework/WindowTimer.h"
+#include "shell/GameState.h"
+#include "shell/Text.h"
+
+namespace tibo {
+
+// What the form needs from the window around it.
+class IFormHost {
+public:
+    virtual ~IFormHost() = default;
+    virtual void SetCursorVisible(bool visible) = 0;
+    // Moves the system pointer to a back-surface pixel.
+    virtual void WarpMouse(int x, int y) = 0;
+};
+
+struct TFormOptions {
+    std::vector<std::string> Arguments;     // positional arguments; the first is the frame rate
+    std::string ConfigDir;                  // folder of the settings file
+    std::optional<uint64_t> Seed;           // fixed seed for scripted runs
+};
+
+class TMainForm : public TSpriteOwner {
+public:
+    TMainForm(const TFormOptions& options, const assets::AssetStore& assets, const IClock& clock,
+              IPresenter* presenter, ISoundBackend* audio, IFormHost& host);
+    ~TMainForm() override;
+    TMainForm(const TMainForm&) = delete;
+    TMainForm& operator=(const TMainForm&) = delete;
+
+    // Components.
+    TDisplay MainScreen;
+    TFrameTimer EngineTimer;
+    TImageList SpriteTibo;
+    TInput Input;
+    TSpriteEngineComponent SpriteEngine;
+    TImageList ComponentiLabirinto;
+    TImageList Nemici;
+    TImageList Sfondo;
+    TSoundDevice SoundDevice;
+    TWaveList Suoni;
+    TStoredDIB Cifre;
+    TStoredDIB DIBFontAntico;
+    TStoredDIB DIBNoMappa;
+    TTimer TimerScritteLampeggianti;
+
+    // Fields.
+    TBackgroundSprite* PanelSprite = nullptr;
+    TBackgroundSprite* LogoSprite = nullptr;
+    std::unique_ptr<TSurface> MazeSurface;
+    std::unique_ptr<TSurface> DigitSurface;
+    std::unique_ptr<TSurface> MapSurface;
+    std::unique_ptr<TSurface> NoMapSurface;
+    std::unique_ptr<TSurface> FontSurface;
+    std::unique_ptr<TSurface> PictureSurface;
+    TBitmap MiniWall, MiniSlopeLeft, MiniSlopeRight, MiniEmpty, MiniBorder, MiniStars, MiniHero;
+    TBitmap MiniCanvas;
+    TImageSprite* SelectionSprite = nullptr;
+    int32_t PreviewPhase = 0;
+    bool PreviewSkip = false;
+    bool TickBusy = false;
+
+    TGameVariables Vars;
+    TRandomizer Randomizer;
+
+    // Events of the form and its components.
+    void FormCreate();
+    void FormClose();
+    void FormKeyDown(int key);
+    void MainScreenMouseDown(int button, int x, int y);
+    void MainScreenMouseMove(int x, int y);
+    void EngineTimerTimer(int lagCount);
+    void MainScreenInitialize();
+    void MainScreenFinalize();
+    void MainScreenRestoreSurface();
+    void TimerScritteLampeggiantiTimer();
+
+    // Screen control.
+    void BeginIntro();
+    void StopPlay();
+    void PauseGame();
+    void ResumeGame();
+    void LoadPicture(TSurface& surface, const std::string& name);
+    void StartLevel();
+
+    // Closing the window: FormClose runs once, from the message loop.
+    void Close() { CloseRequested_ = true; }
+    bool CloseRequested() const { return CloseRequested_; }
+    bool MouseMoveHooked() const { return MouseMoveHooked_; }
+    const std::string& SettingsPath() const { return SettingsPath_; }
+    TTextWriter Text();
+    TSpriteEngine& Engine() { return *SpriteEngine.Engine(); }
+
+    // Mouse events as the drawing surface delivers them.
+    void DeliverMouseMove(int x, int y) { if (MouseMoveHooked_) MainScreenMouseMove(x, y); }
+
+private:
+    void LoadFormData();
+    void IntroFrame();
+    void HallOfFameFrame();
+    void NameEntryFrame();
+    void LevelChoiceFrame();
+    void ExitPreviewFrame();
+    void PlayFrame();
+    void OpenLevelChoice();
+    void StartChosenLevel();   // START: the pointer goes, the level starts next frame
+    std::string HallLine(const HallEntry& entry, bool cursor) const;
+
+    const assets::AssetStore& Assets_;
+    IFormHost& Host_;
+    TFormOptions Options_;
+    std::string SettingsPath_;
+    bool CloseRequested_ = false;
+    bool Closed_ = false;
+    bool MouseMoveHooked_ = true;
+};
+
+// The interval of the frame timer for the first command-line argument.
+int FrameIntervalFromArgument(const std::vector<std::string>& arguments);
+
+}  // namespace tibo
