@@ -1,0 +1,429 @@
+#include "shell/Settings.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace tibo {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::string_literals;
+
+// A fresh folder for each test, removed with everything in it afterwards.
+class SettingsFileTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string pattern = (fs::temp_directory_path() / "tibo-settings-XXXXXX").string();
+        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+        Dir_ = pattern;
+        Path_ = (Dir_ / SettingsFileName).string();
+    }
+    void TearDown() override {
+        std::error_code ec;
+        fs::permissions(Dir_, fs::perms::owner_all, fs::perm_options::add, ec);
+        fs::remove_all(Dir_, ec);
+    }
+
+    void Put(const std::string& text) const {
+        std::ofstream out(Path_, std::ios::binary);
+        out << text;
+    }
+    std::string Get() const {
+        std::ifstream in(Path_, std::ios::binary);
+        std::ostringstream s;
+        s << in.rdbuf();
+        return s.str();
+    }
+
+    fs::path Dir_;
+    std::string Path_;
+};
+
+void ExpectDefaultEntry(const THallOfFame& hall, int n) {
+    const HallEntry& e = hall[static_cast<size_t>(n - 1)];
+    EXPECT_EQ(e.Nome, "Tibo") << "entry " << n;
+    EXPECT_EQ(e.Punti, 11000 - 1000 * n) << "entry " << n;
+    EXPECT_EQ(e.Livello, 1) << "entry " << n;
+}
+
+// --- integers --------------------------------------------------------------
+
+TEST(SettingsInteger, DecimalWithSignAndSpaces) {
+    int32_t v = 0;
+    EXPECT_TRUE(ParseSettingsInteger("42", v));
+    EXPECT_EQ(v, 42);
+    EXPECT_TRUE(ParseSettingsInteger("  -7 \t", v));
+    EXPECT_EQ(v, -7);
+    EXPECT_TRUE(ParseSettingsInteger("+0009", v));
+    EXPECT_EQ(v, 9);
+    EXPECT_TRUE(ParseSettingsInteger("2147483647", v));
+    EXPECT_EQ(v, 2147483647);
+    EXPECT_TRUE(ParseSettingsInteger("-2147483648", v));
+    EXPECT_EQ(v, std::numeric_limits<int32_t>::min());
+}
+
+TEST(SettingsInteger, Hexadecimal) {
+    int32_t v = 0;
+    EXPECT_TRUE(ParseSettingsInteger("0x10", v));
+    EXPECT_EQ(v, 16);
+    EXPECT_TRUE(ParseSettingsInteger("0X1f", v));
+    EXPECT_EQ(v, 31);
+    EXPECT_TRUE(ParseSettingsInteger("$20", v));
+    EXPECT_EQ(v, 32);
+    EXPECT_TRUE(ParseSettingsInteger(" $aBc ", v));
+    EXPECT_EQ(v, 0xABC);
+    EXPECT_TRUE(ParseSettingsInteger("0xFFFFFFFF", v));
+    EXPECT_EQ(v, -1);
+    EXPECT_TRUE(ParseSettingsInteger("-$10", v));
+    EXPECT_EQ(v, -16);
+}
+
+TEST(SettingsInteger, JunkAndOverflowDoNotConvert) {
+    for (const char* text : {"", "   ", "12a", "1 2", "0x", "$", "0x1G", "$-1", "--1", "+-1", "1.5",
+                             "2147483648", "-2147483649", "99999999999999999999", "0x100000000",
+                             "$000000001FFFFFFFF", "x10", "ten"}) {
+        int32_t v = 1234;
+        EXPECT_FALSE(ParseSettingsInteger(text, v)) << '"' << text << '"';
+        EXPECT_EQ(v, 1234) << '"' << text << '"';
+    }
+    int32_t v = 1234;
+    EXPECT_FALSE(ParseSettingsInteger("1\0"s "2", v));
+}
+
+// --- the document ----------------------------------------------------------
+
+TEST(IniDocument, NamesInAnyCaseAndBlanksAroundValues) {
+    const TIniFile ini = TIniFile::Parse("  [ rEcOrD ]  \nnOmE1   =   Anna Bo  \n\tpunti1\t=\t0x10\n");
+    EXPECT_TRUE(ini.HasKey("Record", "Nome1"));
+    EXPECT_EQ(ini.ReadString("Record", "Nome1", "x"), "Anna Bo");
+    EXPECT_EQ(ini.ReadInteger("RECORD", "PUNTI1", 0), 16);
+    EXPECT_FALSE(ini.HasKey("Record", "Nome2"));
+    EXPECT_EQ(ini.ReadString("Record", "Nome2", "dflt"), "dflt");
+    EXPECT_FALSE(ini.HasKey("Other", "Nome1"));
+}
+
+TEST(IniDocument, LineEndsOfEveryKindAndByteOrderMark) {
+    const TIniFile crlf = TIniFile::Parse("\xEF\xBB\xBF[Record]\r\nNome1=A\r\nNome2=B\r\n");
+    EXPECT_EQ(crlf.ReadString("Record", "Nome1", ""), "A");
+    EXPECT_EQ(crlf.ReadString("Record", "Nome2", ""), "B");
+    const TIniFile cr = TIniFile::Parse("[Record]\rNome1=A\rNome2=B");
+    EXPECT_EQ(cr.ReadString("Record", "Nome1", ""), "A");
+    EXPECT_EQ(cr.ReadString("Record", "Nome2", ""), "B");
+    const TIniFile mixed = TIniFile::Parse("[Record]\nNome1=A\r\r\nNome2=B\n\rNome3=C");
+    EXPECT_EQ(mixed.ReadString("Record", "Nome1", ""), "A");
+    EXPECT_EQ(mixed.ReadString("Record", "Nome2", ""), "B");
+    EXPECT_EQ(mixed.ReadString("Record", "Nome3", ""), "C");
+}
+
+TEST(IniDocument, FirstDuplicateWinsAndStrayKeysBelongNowhere) {
+    const TIniFile ini = TIniFile::Parse(
+        "Nome1=Stray\n[Record]\nNome1=First\nNome1=Second\n[Other]\nNome2=Elsewhere\n[Record]\nNome1=Third\nNome2=Later\n");
+    EXPECT_EQ(ini.ReadString("Record", "Nome1", ""), "First");
+    EXPECT_EQ(ini.ReadString("Record", "Nome2", ""), "Later");
+    EXPECT_EQ(ini.ReadString("Other", "Nome2", ""), "Elsewhere");
+}
+
+TEST(IniDocument, LinesWithoutEqualsAndBrokenHeaders) {
+    const TIniFile ini = TIniFile::Parse(
+        "[Record]\nNome1\n=orphan\nNome2=B\n[Broken\nNome3=C\n[Record]]\nNome4=D\n");
+    EXPECT_FALSE(ini.HasKey("Record", "Nome1"));
+    EXPECT_EQ(ini.ReadString("Record", "Nome2", ""), "B");
+    // A header without its bracket opens its own section: Nome3 is not a Record key.
+    EXPECT_FALSE(ini.HasKey("Record", "Nome3"));
+    EXPECT_EQ(ini.ReadString("Broken", "Nome3", ""), "C");
+    EXPECT_EQ(ini.ReadString("Record]", "Nome4", ""), "D");
+}
+
+TEST(IniDocument, ValuesKeepEqualsAndLoseOnlyOuterQuotes) {
+    const TIniFile ini = TIniFile::Parse(
+        "[S]\na=x=y\nb=\"  padded \"\nc=\"\nd=\"\"\"\ne=say \"hi\"\nf=\n");
+    EXPECT_EQ(ini.ReadString("S", "a", ""), "x=y");
+    EXPECT_EQ(ini.ReadString("S", "b", ""), "  padded ");
+    EXPECT_EQ(ini.ReadString("S", "c", ""), "\"");
+    EXPECT_EQ(ini.ReadString("S", "d", ""), "\"");
+    EXPECT_EQ(ini.ReadString("S", "e", ""), "say \"hi\"");
+    EXPECT_TRUE(ini.HasKey("S", "f"));
+    EXPECT_EQ(ini.ReadString("S", "f", "dflt"), "");
+    EXPECT_EQ(ini.ReadInteger("S", "f", 5), 5);
+}
+
+TEST(IniDocument, ValuesAreCutAtTheReadingLimitAndAtNul) {
+    const std::string longValue(5000, 'v');
+    const TIniFile ini = TIniFile::Parse("[S]\nlong=" + longValue + "\nnul=ab\0cd\n"s);
+    EXPECT_EQ(ini.ReadString("S", "long", ""), std::string(2047, 'v'));
+    EXPECT_EQ(ini.ReadString("S", "nul", ""), "ab");
+}
+
+TEST(IniDocument, TextKeepsEveryLineAndTheByteOrderMark) {
+    const std::string text = "\xEF\xBB\xBF; comment\n\n[A]\nx = 1\ngarbage\n";
+    EXPECT_EQ(TIniFile::Parse(text).Text(), text);
+    EXPECT_EQ(TIniFile::Parse("[A]\r\nx=1").Text(), "[A]\nx=1\n");
+    EXPECT_EQ(TIniFile::Parse("").Text(), "");
+}
+
+TEST(IniDocument, WriteRewritesInPlaceAndAppendsToTheSection) {
+    TIniFile ini = TIniFile::Parse("top=1\n[Record]\n  nome1 = Old\n; note\n\n[Other]\nk=v\n");
+    ini.WriteString("Record", "Nome1", "New");
+    ini.WriteInteger("Record", "Punti1", -56);
+    ini.WriteString("Fresh", "a", "b");
+    EXPECT_EQ(ini.Text(),
+              "top=1\n[Record]\nnome1=New\n; note\nPunti1=-56\n\n[Other]\nk=v\n\n[Fresh]\na=b\n");
+}
+
+TEST(IniDocument, WrittenValuesReadBackUnchanged) {
+    TIniFile ini;
+    const std::vector<std::string> values = {
+        "plain", "  lead", "trail  ", "\"quoted\"", "\"", "a=b", "[x]", "; not a comment", "", "\t"};
+    for (size_t i = 0; i < values.size(); ++i) ini.WriteString("S", "k" + std::to_string(i), values[i]);
+    const TIniFile back = TIniFile::Parse(ini.Text());
+    for (size_t i = 0; i < values.size(); ++i)
+        EXPECT_EQ(back.ReadString("S", "k" + std::to_string(i), "?"), values[i]) << i;
+}
+
+TEST(IniDocument, LineBreaksAndNulInAValueBecomeSpaces) {
+    TIniFile ini = TIniFile::Parse("[Record]\nPunti1=5\n");
+    ini.WriteString("Record", "Nome1", "Bob\nPunti1=999\r[Evil]\0x"s);
+    const TIniFile back = TIniFile::Parse(ini.Text());
+    EXPECT_EQ(back.ReadString("Record", "Nome1", ""), "Bob Punti1=999 [Evil] x");
+    EXPECT_EQ(back.ReadInteger("Record", "Punti1", 0), 5);
+    EXPECT_FALSE(back.HasKey("Evil", "x"));
+}
+
+// --- reading the table -----------------------------------------------------
+
+TEST_F(SettingsFileTest, MissingFileGivesTheDefaults) {
+    const THallOfFame hall = ReadHallOfFame(Path_);
+    for (int n = 1; n <= 10; ++n) ExpectDefaultEntry(hall, n);
+    EXPECT_FALSE(fs::exists(Path_));
+}
+
+TEST_F(SettingsFileTest, AFolderInPlaceOfTheFileGivesTheDefaults) {
+    fs::create_directory(Path_);
+    const THallOfFame hall = ReadHallOfFame(Path_);
+    for (int n = 1; n <= 10; ++n) ExpectDefaultEntry(hall, n);
+}
+
+TEST_F(SettingsFileTest, NumbersInEveryForm) {
+    Put("[Record]\nPunti1=0x10\nPunti2=$20\nPunti3= -12 \nLivello1=300\nLivello2=200\nLivello3=0x1FF\n"
+        "Livello4=-3\nPunti4=12abc\nLivello5=99999999999\nPunti5=\n");
+    const THallOfFame hall = ReadHallOfFame(Path_);
+    EXPECT_EQ(hall[0].Punti, 16);
+    EXPECT_EQ(hall[1].Punti, 32);
+    EXPECT_EQ(hall[2].Punti, -12);
+    EXPECT_EQ(hall[0].Livello, 44);
+    EXPECT_EQ(hall[1].Livello, -56);
+    EXPECT_EQ(hall[2].Livello, -1);
+    EXPECT_EQ(hall[3].Livello, -3);
+    EXPECT_EQ(hall[3].Punti, 7000);   // junk: default
+    EXPECT_EQ(hall[4].Livello, 1);    // overflow: default
+    EXPECT_EQ(hall[4].Punti, 6000);   // empty: default
+    EXPECT_EQ(hall[0].Nome, "Tibo");  // missing keys: defaults
+}
+
+TEST_F(SettingsFileTest, LongNamesAreCutTo255) {
+    Put("[Record]\nNome1=" + std::string(300, 'a') + "\nNome2=" + std::string(10000, 'b') +
+        "\nNome3=Twelve chars\nNome4=\n");
+    const THallOfFame hall = ReadHallOfFame(Path_);
+    EXPECT_EQ(hall[0].Nome, std::string(255, 'a'));
+    EXPECT_EQ(hall[1].Nome, std::string(255, 'b'));
+    EXPECT_EQ(hall[2].Nome, "Twelve chars");
+    EXPECT_EQ(hall[3].Nome, "");  // present but empty is kept empty
+}
+
+TEST_F(SettingsFileTest, DamagedFileStillGivesWhatCanBeRead) {
+    std::string garbage;
+    for (int i = 0; i < 256; ++i) garbage += static_cast<char>((i * 37) % 256);
+    Put("\xEF\xBB\xBF" "Nome1=BeforeAnySection\r\n" + garbage + "\r\n\0\0\0=\0\r\n"s +
+        "[record]\r\n" + std::string(100000, 'z') + "\r\nno equals here\r\n"
+        "NOME2 = Second \r\nnome2=Duplicate\rPUNTI2=\t$FF\r\n" + garbage + "\nLivello2=3\n");
+    const THallOfFame hall = ReadHallOfFame(Path_);
+    EXPECT_EQ(hall[0].Nome, "Tibo");
+    EXPECT_EQ(hall[1].Nome, "Second");
+    EXPECT_EQ(hall[1].Punti, 255);
+    EXPECT_EQ(hall[1].Livello, 3);
+    for (int n = 3; n <= 10; ++n) ExpectDefaultEntry(hall, n);
+}
+
+TEST_F(SettingsFileTest, OnlyGarbageGivesTheDefaults) {
+    std::string junk;
+    for (int i = 0; i < 70000; ++i) junk += static_cast<char>((i * 131 + 7) % 256);
+    Put(junk);
+    const THallOfFame hall = ReadHallOfFame(Path_);
+    for (int n = 1; n <= 10; ++n) ExpectDefaultEntry(hall, n);
+}
+
+// --- writing the table -----------------------------------------------------
+
+TEST_F(SettingsFileTest, FirstWriteHoldsTheThirtyKeysInOrder) {
+    WriteHallOfFame(Path_, ReadHallOfFame(Path_));
+    const std::string text = Get();
+    EXPECT_EQ(text.substr(0, 55), "[Record]\nNome1=Tibo\nPunti1=10000\nLivello1=1\nNome2=Tibo\n");
+    std::string expected = "[Record]\n";
+    for (int n = 1; n <= 10; ++n) {
+        expected += "Nome" + std::to_string(n) + "=Tibo\n";
+        expected += "Punti" + std::to_string(n) + "=" + std::to_string(11000 - 1000 * n) + "\n";
+        expected += "Livello" + std::to_string(n) + "=1\n";
+    }
+    EXPECT_EQ(text, expected);
+    EXPECT_NE(text.find("Livello10=1\n"), std::string::npos);
+    EXPECT_EQ(text.find('\r'), std::string::npos);
+    EXPECT_FALSE(fs::exists(Path_ + ".new"));
+}
+
+TEST_F(SettingsFileTest, RoundTrip) {
+    THallOfFame hall = DefaultHallOfFame();
+    hall[0] = {"ANNA", 123456, 5};
+    hall[1] = {"", 0, 1};
+    hall[2] = {" SPACED ", -42, -56};
+    hall[3] = {"\"Q\"", std::numeric_limits<int32_t>::max(), 127};
+    hall[4] = {"A=B;[C]", std::numeric_limits<int32_t>::min(), -128};
+    hall[5] = {std::string(255, 'n'), 7, 0};
+    WriteHallOfFame(Path_, hall);
+    const THallOfFame back = ReadHallOfFame(Path_);
+    for (size_t i = 0; i < hall.size(); ++i) {
+        EXPECT_EQ(back[i].Nome, hall[i].Nome) << i;
+        EXPECT_EQ(back[i].Punti, hall[i].Punti) << i;
+        EXPECT_EQ(back[i].Livello, hall[i].Livello) << i;
+    }
+    EXPECT_NE(Get().find("Livello3=-56\n"), std::string::npos);
+    // Writing the same table again changes nothing.
+    const std::string first = Get();
+    WriteHallOfFame(Path_, back);
+    EXPECT_EQ(Get(), first);
+}
+
+TEST_F(SettingsFileTest, NameWithLineBreaksCannotInjectKeys) {
+    THallOfFame hall = DefaultHallOfFame();
+    hall[0].Nome = "X\nPunti1=99999\r\n[Record]\0"s;
+    WriteHallOfFame(Path_, hall);
+    const THallOfFame back = ReadHallOfFame(Path_);
+    EXPECT_EQ(back[0].Punti, 10000);
+    EXPECT_EQ(back[0].Nome, "X Punti1=99999  [Record] ");
+}
+
+TEST_F(SettingsFileTest, OtherContentOfTheFileIsKept) {
+    Put("; Tibo settings\r\n[Video]\r\nMode=Window\r\n\r\n[RECORD]\r\nlivello1 = 3\r\nExtra=keep me\r\n"
+        "Nome1=Old\r\n\r\n[Sound]\r\nVolume=7\r\n");
+    THallOfFame hall = DefaultHallOfFame();
+    hall[0].Nome = "New";
+    WriteHallOfFame(Path_, hall);
+
+    std::string expected =
+        "; Tibo settings\n[Video]\nMode=Window\n\n[RECORD]\nlivello1=1\nExtra=keep me\nNome1=New\nPunti1=10000\n";
+    for (int n = 2; n <= 10; ++n) {
+        expected += "Nome" + std::to_string(n) + "=Tibo\n";
+        expected += "Punti" + std::to_string(n) + "=" + std::to_string(11000 - 1000 * n) + "\n";
+        expected += "Livello" + std::to_string(n) + "=1\n";
+    }
+    expected += "\n[Sound]\nVolume=7\n";
+    EXPECT_EQ(Get(), expected);
+}
+
+TEST_F(SettingsFileTest, ByteOrderMarkIsKept) {
+    Put("\xEF\xBB\xBF[Record]\nNome1=Old\n");
+    WriteHallOfFame(Path_, DefaultHallOfFame());
+    EXPECT_EQ(Get().substr(0, 23), "\xEF\xBB\xBF[Record]\nNome1=Tibo\n");
+}
+
+// --- failures --------------------------------------------------------------
+
+void ExpectWriteError(const std::string& path, const THallOfFame& hall) {
+    try {
+        WriteHallOfFame(path, hall);
+        ADD_FAILURE() << "no error for " << path;
+    } catch (const ESettingsError& e) {
+        const std::string message = e.what();
+        EXPECT_EQ(message.rfind("Unable to write to " + path + ": ", 0), 0u) << message;
+        EXPECT_GT(message.size(), ("Unable to write to " + path + ": ").size()) << "no reason given";
+    }
+}
+
+TEST_F(SettingsFileTest, FolderThatDoesNotExist) {
+    const std::string path = (Dir_ / "missing" / SettingsFileName).string();
+    ExpectWriteError(path, DefaultHallOfFame());
+    EXPECT_FALSE(fs::exists(Dir_ / "missing"));
+}
+
+TEST_F(SettingsFileTest, AFolderInPlaceOfTheFileIsNotReplaced) {
+    fs::create_directory(Path_);
+    std::ofstream(Path_ + "/inside") << "x";
+    ExpectWriteError(Path_, DefaultHallOfFame());
+    EXPECT_TRUE(fs::is_directory(Path_));
+    EXPECT_TRUE(fs::exists(Path_ + "/inside"));
+}
+
+// Lets no file grow beyond a few bytes while it lives, the way a full disk
+// would; works for every user, root included.
+class TFileSizeLimit {
+public:
+    explicit TFileSizeLimit(rlim_t bytes) {
+        OldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+        ::getrlimit(RLIMIT_FSIZE, &Old_);
+        rlimit small = Old_;
+        small.rlim_cur = bytes;
+        Active_ = ::setrlimit(RLIMIT_FSIZE, &small) == 0;
+    }
+    ~TFileSizeLimit() {
+        ::setrlimit(RLIMIT_FSIZE, &Old_);
+        std::signal(SIGXFSZ, OldHandler_);
+    }
+    TFileSizeLimit(const TFileSizeLimit&) = delete;
+    TFileSizeLimit& operator=(const TFileSizeLimit&) = delete;
+    bool Active() const { return Active_; }
+
+private:
+    rlimit Old_ {};
+    void (*OldHandler_)(int) = nullptr;
+    bool Active_ = false;
+};
+
+TEST_F(SettingsFileTest, FullDiskLeavesTheOldFileIntact) {
+    const std::string old = "[Record]\nNome1=Keeper\nPunti1=77\n[Mine]\nx=y\n";
+    Put(old);
+    THallOfFame hall = DefaultHallOfFame();
+    hall[0].Nome = "Newcomer";
+    {
+        TFileSizeLimit limit(64);
+        ASSERT_TRUE(limit.Active());
+        ExpectWriteError(Path_, hall);
+    }
+    EXPECT_EQ(Get(), old);
+    EXPECT_EQ(ReadHallOfFame(Path_)[0].Nome, "Keeper");
+    // Once there is room again the table is written.
+    WriteHallOfFame(Path_, hall);
+    EXPECT_EQ(ReadHallOfFame(Path_)[0].Nome, "Newcomer");
+    EXPECT_NE(Get().find("[Mine]\nx=y\n"), std::string::npos);
+}
+
+TEST_F(SettingsFileTest, FullDiskLeavesNoHalfWrittenFileBehind) {
+    Put("[Record]\nNome1=Keeper\n");
+    {
+        TFileSizeLimit limit(16);
+        ASSERT_TRUE(limit.Active());
+        EXPECT_THROW(WriteHallOfFame(Path_, DefaultHallOfFame()), ESettingsError);
+    }
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(Dir_)) names.push_back(entry.path().filename().string());
+    EXPECT_EQ(names, std::vector<std::string>{SettingsFileName});
+}
+
+TEST_F(SettingsFileTest, UnreadableFileIsNotOverwritten) {
+    if (::geteuid() == 0) GTEST_SKIP() << "root reads every file";
+    const std::string old = "[Record]\nNome1=Keeper\n[Mine]\nx=y\n";
+    Put(old);
+    ::chmod(Path_.c_str(), 0200);
+    ExpectWriteError(Path_, DefaultHallOfFame());
+    ::chmod(Path_.c_str(), 0600);
+    EXPECT_EQ(Get(), old);
+}
+
+}  // namespace
+}  // namespace tibo
