@@ -28,6 +28,10 @@ public:
     // Replaces embedded assets by the files of that name in `dir`; each one is
     // checked against the catalogue (size, depth, format) and refused with an
     // EAssetError naming the file when it does not fit.
+    // Names match without regard to case (exact first). A file whose name is
+    // no asset's is refused too, so that a misspelt name is caught; only
+    // "contact-sheet.png", hidden files and sub-folders are passed over. Every
+    // file is checked before any is taken: a refused folder changes nothing.
     void OverrideFrom(const std::string& dir);
     // Exact name first, then without regard to case; raises EAssetError when missing.
     std::span<const uint8_t> Get(const std::string& fileName) const;

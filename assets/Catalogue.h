@@ -3,6 +3,7 @@
 // frame layouts, transparency and formats the drawing and sound code rely on.
 #include <cstdint>
 #include <span>
+#include <string>
 #include <string_view>
 
 namespace tibo::assets {
@@ -73,5 +74,28 @@ std::span<const MapCellEntry> MapCells();       // in the order of the form's mi
 std::string_view PictureExtension();  // ".bmp"
 std::string_view SoundExtension();    // ".wav"
 std::string_view JpegExtension();     // ".jpg"
+
+// Every asset that is stored as a file, in embedding order: the four picture
+// lists in index order (without the entries filled at start-up), the fonts,
+// the loose pictures, the map cells and the sounds.
+enum class AssetKind { Bmp, Jpeg, Wav };
+struct AssetFile {
+    std::string FileName;       // "Ominodx0.bmp"
+    std::string_view Name;      // "Ominodx0"
+    std::string_view Group;     // "SpriteTibo", ..., "Fonts", "Pictures", "MapCells", "Suoni"
+    AssetKind Kind;
+    int Width = 0, Height = 0, Depth = 0;    // pictures
+    const PictureEntry* Picture = nullptr;   // items of a picture list
+    const MapCellEntry* MapCell = nullptr;   // map cells
+    const SoundEntry* Sound = nullptr;       // sounds
+};
+std::span<const AssetFile> AssetFiles();
+// By file name: the exact name first, otherwise without regard to case, the
+// last of equal names winning; nullptr when the name is not an asset's.
+const AssetFile* FindAssetFile(std::string_view fileName);
+// A picture asset by its name without extension ("Cifre", "PANNELLO",
+// "muromappa", "COPERTINA"), with the same rule; nullptr when there is none.
+const AssetFile* FindPictureFile(std::string_view name);
+bool SameTextIgnoringCase(std::string_view a, std::string_view b);
 
 }  // namespace tibo::assets
