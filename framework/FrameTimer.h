@@ -19,8 +19,12 @@ public:
     int64_t NowMs() const override;
 };
 
+// The loop that drives it: handle pending events, call Idle(); when it did not
+// tick, sleep until NextDue() (waking early for events) and go round again.
 class TFrameTimer {
 public:
+    // Made enabled and running, as a timer outside a form; the game disables it
+    // until it has set Interval.
     explicit TFrameTimer(const IClock& clock);
 
     bool Enabled() const { return Enabled_; }
@@ -28,6 +32,8 @@ public:
     int Interval() const { return Interval_; }
     void SetInterval(int ms);              // stored as max(ms, 0)
     bool ActiveOnly() const { return ActiveOnly_; }
+    // Set while running: true keeps the timer still while the program is in the
+    // background, false lets it tick there too (counting from the change).
     void SetActiveOnly(bool activeOnly);
 
     // Application activation changes (focus gained or lost, minimised or restored).

@@ -1,0 +1,98 @@
+#include "framework/Input.h"
+
+#include "framework/Errors.h"
+
+namespace tibo {
+
+namespace {
+// Every state the devices can report (bits 0 to 35).
+constexpr TInputStates AllStates = (TInputStates{1} << InputStateCount) - 1;
+
+bool ValidKey(int vk) { return vk > 0 && vk < 256; }
+}  // namespace
+
+// --- keyboard -----------------------------------------------------------------
+
+TKeyboard::TKeyboard() : Assigns(DefaultAssigns()) {}
+
+std::array<std::array<int32_t, 3>, InputStateCount> TKeyboard::DefaultAssigns() {
+    std::array<std::array<int32_t, 3>, InputStateCount> a{};
+    a[StateUp] = {75, 38, 104};      // K, Up arrow, keypad 8
+    a[StateDown] = {74, 40, 98};     // J, Down arrow, keypad 2
+    a[StateLeft] = {72, 37, 100};    // H, Left arrow, keypad 4
+    a[StateRight] = {76, 39, 102};   // L, Right arrow, keypad 6
+    a[StateButton1] = {90, 32, 0};   // Z, Space
+    a[StateButton2] = {88, 13, 0};   // X, Enter
+    a[StateButton9] = {113, 0, 0};   // F2
+    return a;
+}
+
+void TKeyboard::KeyDown(int vk) {
+    if (ValidKey(vk)) Held_[static_cast<size_t>(vk)] = true;
+}
+
+void TKeyboard::KeyUp(int vk) {
+    if (ValidKey(vk)) Held_[static_cast<size_t>(vk)] = false;
+}
+
+void TKeyboard::ReleaseAll() { Held_.fill(false); }
+
+void TKeyboard::Read(bool foreground) {
+    Keys_.fill(0);
+    States = 0;
+    if (!Enabled || !foreground) return;
+    for (size_t vk = 1; vk < Held_.size(); ++vk) {
+        if (Held_[vk]) Keys_[vk] = 0x80;
+    }
+    for (int n = 0; n < InputStateCount; ++n) {
+        for (const int32_t key : Assigns[static_cast<size_t>(n)]) {
+            if (ValidKey(key) && (Keys_[static_cast<size_t>(key)] & 0x80) != 0) {
+                States |= StateBit(n);
+                break;
+            }
+        }
+    }
+}
+
+// --- joystick -----------------------------------------------------------------
+
+void TJoystick::SetState(int state, bool on) {
+    if (state < 0 || state >= InputStateCount) return;
+    if (on) {
+        Pending_ |= StateBit(state);
+    } else {
+        Pending_ &= ~StateBit(state);
+    }
+}
+
+void TJoystick::Read(bool foreground) {
+    States = (Enabled && foreground) ? (Pending_ & AllStates) : 0;
+}
+
+// --- the input component ------------------------------------------------------
+
+TInput::TInput(const void* owner) {
+    if (owner == nullptr) throw EInputError(msg::FormNotFound);
+    // The game's form uses the keyboard alone, bound to the states.
+    Keyboard.Enabled = true;
+    Keyboard.BindInputStates = true;
+}
+
+void TInput::Update() {
+    const bool foreground = !ActiveOnly || !IsForeground || IsForeground();
+    TInputStates fresh = 0;
+    TInputDevice* const devices[] = {&Joystick, &Keyboard, &Mouse};
+    for (TInputDevice* device : devices) {
+        device->Read(foreground);
+        if (device->BindInputStates) fresh |= device->States;
+    }
+    fresh &= AllStates;
+    // A state enters when it goes down and leaves when it goes up; a state the
+    // reader cleared stays out until it is released and pressed again.
+    const TInputStates pressed = fresh & ~LastStates;
+    const TInputStates released = ~fresh & LastStates;
+    States = (States | pressed) & ~released;
+    LastStates = fresh;
+}
+
+}  // namespace tibo

@@ -46,10 +46,16 @@ private:
     std::array<uint8_t, 256> Keys_{};
 };
 
-// A device whose states are set from outside (a game controller bound later).
+// A device whose states are set from outside: a game controller's events are
+// turned into states (stick or pad to StateUp..StateRight, buttons to
+// StateButton1..) by whoever owns the controller; Update picks them up when the
+// joystick is Enabled (and, with BindInputStates, merges them with the keys).
 class TJoystick final : public TInputDevice {
 public:
     void SetStates(TInputStates s) { Pending_ = s; }
+    void SetState(int state, bool on);   // one state; out-of-range states are ignored
+    void ReleaseAll() { Pending_ = 0; }
+    TInputStates PendingStates() const { return Pending_; }
     void Read(bool foreground) override;
 private:
     TInputStates Pending_ = 0;
@@ -63,6 +69,8 @@ public:
 class TInput {
 public:
     // `owner` is the form the component sits on; nullptr raises "Form not found".
+    // The keyboard comes enabled and bound to the states, as on the game's form;
+    // the joystick and the mouse are disabled and unbound.
     explicit TInput(const void* owner);
 
     bool ActiveOnly = true;
@@ -70,6 +78,7 @@ public:
     TJoystick Joystick;
     TMouseInput Mouse;
     // Whether the owning window is in the foreground (always true headless).
+    // Unset counts as the foreground.
     std::function<bool()> IsForeground;
 
     // Reads the devices and refreshes States and LastStates.

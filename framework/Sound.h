@@ -20,6 +20,9 @@ struct TWaveFormat {
 };
 
 // A sound: its format record and its samples, read from a RIFF WAVE file.
+// PCM of 8, 16, 24 or 32 bits; chunks in any order, unknown chunks skipped, odd
+// chunks with or without their pad byte; the data chunk may claim more than
+// the file holds (kept as far as it goes).
 class TWave {
 public:
     TWaveFormat Format;
@@ -64,8 +67,11 @@ public:
     TSoundDevice(const TSoundDevice&) = delete;
     TSoundDevice& operator=(const TSoundDevice&) = delete;
 
-    void Initialize();          // raises on failure
-    void AutoInitialize();      // swallows errors: the game runs silently
+    // Raises "Form not found" without an owner (EFrameworkError, not swallowed
+    // by AutoInitialize) and "Primary Buffer cannot be made" (ESoundError)
+    // without a back end.
+    void Initialize();
+    void AutoInitialize();      // swallows sound errors: the game runs silently
     void Finalize();
     bool Initialized() const { return Initialized_; }
     ISoundBackend* Backend() const { return Backend_; }
@@ -128,6 +134,7 @@ public:
     // Case-insensitive; the last-named of equal names wins; raises "Wave '%s' not found".
     TWaveItem& Find(const std::string& name);
     uint64_t NextNamingOrder() { return ++NamingCounter_; }
+    void ForEach(const std::function<void(TWaveItem&)>& action);
 
     // Names of the sounds whose playing was requested, in order, device or not.
     std::vector<std::string> PlayRequests;
@@ -143,6 +150,8 @@ public:
     ~TWaveList();
     TWaveList(const TWaveList&) = delete;
     TWaveList& operator=(const TWaveList&) = delete;
+    // Add the items before the device initialises (as the form loads them):
+    // items added later stay silent until the device is initialised again.
     TWaveItems Items;
     TSoundDevice* SoundDevice() const { return Device_; }
 

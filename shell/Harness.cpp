@@ -1,7 +1,6 @@
 #include "shell/Harness.h"
 
 #include <sys/resource.h>
-#include <time.h>
 
 #include <algorithm>
 #include <chrono>
@@ -100,14 +99,6 @@ public:
 private:
     TPlatformWindow& Window_;
 };
-
-void SleepUntilMs(int64_t dueMs) {
-    timespec ts{};
-    ts.tv_sec = static_cast<time_t>(dueMs / 1000);
-    ts.tv_nsec = static_cast<long>((dueMs % 1000) * 1000000);
-    while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &ts, nullptr) == EINTR) {
-    }
-}
 
 double CpuSeconds() {
     rusage ru{};
@@ -311,17 +302,8 @@ void TSession::WaitForNextTick() {
     }
     int64_t due = form.EngineTimer.NextDue();
     if (form.TimerScritteLampeggianti.Enabled()) due = std::min(due, form.TimerScritteLampeggianti.Due());
-    // Wait for events until just before the tick, then sleep to the exact deadline.
-    for (;;) {
-        const int64_t now = SteadyClock_.NowMs();
-        if (now >= due - 1) break;
-        Window_->WaitEvent(static_cast<int>(due - now - 1));
-        if (auto e = Window_->PollEvent()) {
-            DeliverPlatformEvent(*e);
-            return;  // the loop handles the rest and comes back here
-        }
-    }
-    SleepUntilMs(due);
+    // Sleeps to the exact deadline, waking early for events (the loop handles them).
+    Window_->WaitUntil(due);
 }
 
 void TSession::WriteTimingReport() const {

@@ -43,6 +43,11 @@ TMainForm::TMainForm(const TFormOptions& options, const assets::AssetStore& asse
 }
 
 TMainForm::~TMainForm() {
+    // The drawing surface goes first, while everything its handlers touch is alive.
+    MainScreen.Finalize();
+    MainScreen.OnInitialize = nullptr;
+    MainScreen.OnFinalize = nullptr;
+    MainScreen.OnRestoreSurface = nullptr;
     // Sprites go before the pictures they show.
     Engine().Clear();
 }

@@ -1,0 +1,127 @@
+#include "framework/platform/KeyMap.h"
+
+#include <SDL_scancode.h>
+
+#include <array>
+#include <charconv>
+
+namespace tibo {
+
+namespace {
+
+struct TKeyPair {
+    SDL_Scancode Scancode;
+    int Key;
+};
+
+// Keys that are not letters, digits, function keys or keypad digits.
+constexpr TKeyPair OtherKeys[] = {
+    {SDL_SCANCODE_BACKSPACE, 8},
+    {SDL_SCANCODE_TAB, 9},
+    {SDL_SCANCODE_RETURN, 13},
+    {SDL_SCANCODE_KP_ENTER, 13},
+    {SDL_SCANCODE_RETURN2, 13},
+    {SDL_SCANCODE_LSHIFT, 16},
+    {SDL_SCANCODE_RSHIFT, 16},
+    {SDL_SCANCODE_LCTRL, 17},
+    {SDL_SCANCODE_RCTRL, 17},
+    {SDL_SCANCODE_LALT, 18},
+    {SDL_SCANCODE_RALT, 18},
+    {SDL_SCANCODE_PAUSE, 19},
+    {SDL_SCANCODE_CAPSLOCK, 20},
+    {SDL_SCANCODE_ESCAPE, 27},
+    {SDL_SCANCODE_SPACE, 32},
+    {SDL_SCANCODE_PAGEUP, 33},
+    {SDL_SCANCODE_PAGEDOWN, 34},
+    {SDL_SCANCODE_END, 35},
+    {SDL_SCANCODE_HOME, 36},
+    {SDL_SCANCODE_LEFT, 37},
+    {SDL_SCANCODE_UP, 38},
+    {SDL_SCANCODE_RIGHT, 39},
+    {SDL_SCANCODE_DOWN, 40},
+    {SDL_SCANCODE_INSERT, 45},
+    {SDL_SCANCODE_DELETE, 46},
+    {SDL_SCANCODE_LGUI, 91},
+    {SDL_SCANCODE_RGUI, 92},
+    {SDL_SCANCODE_APPLICATION, 93},
+    {SDL_SCANCODE_KP_MULTIPLY, 106},
+    {SDL_SCANCODE_KP_PLUS, 107},
+    {SDL_SCANCODE_KP_MINUS, 109},
+    {SDL_SCANCODE_KP_PERIOD, 110},
+    {SDL_SCANCODE_KP_DECIMAL, 110},
+    {SDL_SCANCODE_KP_DIVIDE, 111},
+    {SDL_SCANCODE_NUMLOCKCLEAR, 144},
+    {SDL_SCANCODE_SCROLLLOCK, 145},
+    // Punctuation on the codes of common desktop systems, clear of the arrows,
+    // Delete and the characters the name entry types.
+    {SDL_SCANCODE_SEMICOLON, 186},
+    {SDL_SCANCODE_EQUALS, 187},
+    {SDL_SCANCODE_COMMA, 188},
+    {SDL_SCANCODE_MINUS, 189},
+    {SDL_SCANCODE_PERIOD, 190},
+    {SDL_SCANCODE_SLASH, 191},
+    {SDL_SCANCODE_GRAVE, 192},
+    {SDL_SCANCODE_LEFTBRACKET, 219},
+    {SDL_SCANCODE_BACKSLASH, 220},
+    {SDL_SCANCODE_NONUSHASH, 220},
+    {SDL_SCANCODE_RIGHTBRACKET, 221},
+    {SDL_SCANCODE_APOSTROPHE, 222},
+    {SDL_SCANCODE_NONUSBACKSLASH, 226},
+};
+
+constexpr std::array<uint8_t, SDL_NUM_SCANCODES> BuildTable() {
+    std::array<uint8_t, SDL_NUM_SCANCODES> t{};
+    for (int i = 0; i < 26; ++i) t[static_cast<size_t>(SDL_SCANCODE_A + i)] = static_cast<uint8_t>('A' + i);
+    // Scancodes run 1..9 then 0.
+    for (int i = 0; i < 9; ++i) t[static_cast<size_t>(SDL_SCANCODE_1 + i)] = static_cast<uint8_t>('1' + i);
+    t[SDL_SCANCODE_0] = '0';
+    for (int i = 0; i < 12; ++i) t[static_cast<size_t>(SDL_SCANCODE_F1 + i)] = static_cast<uint8_t>(112 + i);
+    for (int i = 0; i < 9; ++i) t[static_cast<size_t>(SDL_SCANCODE_KP_1 + i)] = static_cast<uint8_t>(97 + i);
+    t[SDL_SCANCODE_KP_0] = 96;
+    for (const TKeyPair& p : OtherKeys) t[static_cast<size_t>(p.Scancode)] = static_cast<uint8_t>(p.Key);
+    return t;
+}
+
+constexpr std::array<uint8_t, SDL_NUM_SCANCODES> ScancodeTable = BuildTable();
+
+struct TNamedKey {
+    std::string_view Name;
+    int Key;
+};
+
+constexpr TNamedKey NamedKeys[] = {
+    {"Space", 32},  {"Enter", 13},   {"Escape", 27}, {"Delete", 46},    {"Backspace", 8},
+    {"Tab", 9},     {"Up", 38},      {"Down", 40},   {"Left", 37},      {"Right", 39},
+    {"Shift", 16},  {"Ctrl", 17},    {"Alt", 18},    {"Home", 36},      {"End", 35},
+    {"PageUp", 33}, {"PageDown", 34}, {"Insert", 45},
+};
+
+}  // namespace
+
+int VirtualKeyFromScancode(int sdlScancode) {
+    if (sdlScancode < 0 || sdlScancode >= SDL_NUM_SCANCODES) return 0;
+    return ScancodeTable[static_cast<size_t>(sdlScancode)];
+}
+
+int VirtualKeyFromName(std::string_view name) {
+    if (name.size() == 1) {
+        const char c = name[0];
+        if ((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')) return c;
+        return 0;
+    }
+    for (const TNamedKey& k : NamedKeys) {
+        if (k.Name == name) return k.Key;
+    }
+    const auto number = [](std::string_view digits, int& value) {
+        if (digits.empty() || digits[0] == '0' || digits[0] == '+' || digits[0] == '-') return false;
+        const auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
+        return ec == std::errc{} && end == digits.data() + digits.size();
+    };
+    int n = 0;
+    if (name.size() >= 2 && name[0] == 'F' && number(name.substr(1), n) && n >= 1 && n <= 12) return 111 + n;
+    if (name.size() == 3 && name.substr(0, 2) == "KP" && name[2] >= '0' && name[2] <= '9') return 96 + (name[2] - '0');
+    if (number(name, n) && n >= 1 && n <= 255) return n;
+    return 0;
+}
+
+}  // namespace tibo

@@ -1,0 +1,259 @@
+// The audio device through SDL_mixer. Each sound is converted once to the
+// mixer's format; every buffer (a sound's master or one of its copies) owns a
+// mixer channel of its own, so that Playing and Stop concern that buffer alone.
+//
+// Volume is hundredths of a decibel below full (0 full, -10000 silent) and is
+// mapped onto the channel volume; Pan (-10000 left .. 10000 right, the other
+// side lowered by that many hundredths of a decibel) onto the mixer's panning.
+// Frequency is not applied: sounds play at their recorded rate.
+#include <SDL.h>
+#include <SDL_mixer.h>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+#include "framework/Errors.h"
+#include "framework/platform/Platform.h"
+
+namespace tibo {
+
+namespace {
+
+// The mixer as the buffers see it; shared so that a buffer outliving the
+// back end does not touch a closed mixer.
+struct TMixerState {
+    bool Open = true;
+    int Allocated = 0;
+    std::vector<int> FreeChannels;
+
+    int TakeChannel() {
+        if (!Open) return -1;
+        if (FreeChannels.empty()) {
+            const int wanted = std::max(16, Allocated * 2);
+            const int got = Mix_AllocateChannels(wanted);
+            for (int ch = got - 1; ch >= Allocated; --ch) FreeChannels.push_back(ch);
+            Allocated = std::max(Allocated, got);
+            if (FreeChannels.empty()) return -1;
+        }
+        const int ch = FreeChannels.back();
+        FreeChannels.pop_back();
+        return ch;
+    }
+
+    void GiveBack(int ch) {
+        if (ch < 0) return;
+        if (Open) Mix_HaltChannel(ch);
+        FreeChannels.push_back(ch);
+    }
+};
+
+// A sound in the mixer's format; the chunk points into Bytes.
+struct TSamples {
+    std::vector<uint8_t> Bytes;
+    Mix_Chunk* Chunk = nullptr;
+    TSamples() = default;
+    TSamples(const TSamples&) = delete;
+    TSamples& operator=(const TSamples&) = delete;
+    ~TSamples() {
+        if (Chunk != nullptr) Mix_FreeChunk(Chunk);
+    }
+};
+
+class TMixBuffer final : public ISoundBuffer {
+public:
+    TMixBuffer(std::shared_ptr<TMixerState> mixer, std::shared_ptr<TSamples> samples)
+        : Mixer_(std::move(mixer)), Samples_(std::move(samples)), Channel_(Mixer_->TakeChannel()) {}
+    ~TMixBuffer() override { Mixer_->GiveBack(Channel_); }
+    TMixBuffer(const TMixBuffer&) = delete;
+    TMixBuffer& operator=(const TMixBuffer&) = delete;
+
+    const std::shared_ptr<TSamples>& Samples() const { return Samples_; }
+
+    void Play(bool looping) override {
+        if (!Usable()) return;
+        Looping_ = looping;
+        Start();
+    }
+    void Stop() override {
+        if (Usable()) Mix_HaltChannel(Channel_);
+    }
+    // The mixer always starts a sound at its beginning; rewinding one that
+    // plays starts it again.
+    void Rewind() override {
+        if (Playing()) Start();
+    }
+    bool Playing() const override { return Usable() && Mix_Playing(Channel_) != 0; }
+    void SetFrequency(int32_t) override {}
+    void SetPan(int32_t pan) override {
+        Pan_ = std::clamp(pan, -10000, 10000);
+        if (Playing()) ApplyPan();
+    }
+    void SetVolume(int32_t volume) override {
+        Volume_ = volume;
+        if (Usable()) ApplyVolume();
+    }
+
+private:
+    bool Usable() const { return Mixer_->Open && Channel_ >= 0 && Samples_->Chunk != nullptr; }
+
+    void Start() {
+        ApplyVolume();
+        if (Mix_PlayChannel(Channel_, Samples_->Chunk, Looping_ ? -1 : 0) < 0) return;
+        // The mixer drops a channel's effects when it stops: pan again each time.
+        ApplyPan();
+    }
+
+    static double Gain(int32_t hundredthsDb) {
+        const double db = std::min(std::abs(static_cast<double>(hundredthsDb)), 10000.0) / 100.0;
+        return std::pow(10.0, -db / 20.0);
+    }
+
+    void ApplyVolume() { Mix_Volume(Channel_, static_cast<int>(std::lround(Gain(Volume_) * MIX_MAX_VOLUME))); }
+
+    void ApplyPan() {
+        if (Pan_ == 0) {
+            Mix_SetPanning(Channel_, 255, 255);
+            return;
+        }
+        const auto lowered = static_cast<Uint8>(std::lround(Gain(Pan_) * 255.0));
+        if (Pan_ > 0) {
+            Mix_SetPanning(Channel_, lowered, 255);
+        } else {
+            Mix_SetPanning(Channel_, 255, lowered);
+        }
+    }
+
+    std::shared_ptr<TMixerState> Mixer_;
+    std::shared_ptr<TSamples> Samples_;
+    int Channel_;
+    bool Looping_ = false;
+    int32_t Pan_ = 0;
+    int32_t Volume_ = 0;
+};
+
+class TMixBackend final : public ISoundBackend {
+public:
+    TMixBackend() : Mixer_(std::make_shared<TMixerState>()) {
+        Mix_QuerySpec(&Rate_, &Format_, &Channels_);
+        Mixer_->Allocated = Mix_AllocateChannels(-1);
+        for (int ch = Mixer_->Allocated - 1; ch >= 0; --ch) Mixer_->FreeChannels.push_back(ch);
+    }
+    ~TMixBackend() override {
+        Mix_HaltChannel(-1);
+        Mixer_->Open = false;
+        Mix_CloseAudio();
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    }
+    TMixBackend(const TMixBackend&) = delete;
+    TMixBackend& operator=(const TMixBackend&) = delete;
+
+    std::unique_ptr<ISoundBuffer> CreateBuffer(const TWave& wave) override {
+        auto samples = std::make_shared<TSamples>();
+        samples->Bytes = Convert(wave);
+        if (samples->Bytes.empty()) throw ESoundError(Format(msg::CannotLock, "Sound Buffer"));
+        samples->Chunk = Mix_QuickLoad_RAW(samples->Bytes.data(), static_cast<Uint32>(samples->Bytes.size()));
+        if (samples->Chunk == nullptr) throw ESoundError(Format(msg::CannotLock, "Sound Buffer"));
+        return std::make_unique<TMixBuffer>(Mixer_, std::move(samples));
+    }
+
+    std::unique_ptr<ISoundBuffer> Duplicate(ISoundBuffer& master) override {
+        auto* mix = dynamic_cast<TMixBuffer*>(&master);
+        if (mix == nullptr) return nullptr;
+        return std::make_unique<TMixBuffer>(Mixer_, mix->Samples());
+    }
+
+private:
+    // The wave's PCM in the mixer's format, or nothing if it cannot be converted.
+    std::vector<uint8_t> Convert(const TWave& wave) const {
+        const TWaveFormat& f = wave.Format;
+        if (f.FormatTag != 1 || f.Channels == 0 || f.BlockAlign == 0 || wave.Data.empty()) return {};
+        std::vector<uint8_t> src(wave.Data.begin(),
+                                 wave.Data.end() - static_cast<std::ptrdiff_t>(wave.Data.size() % f.BlockAlign));
+        SDL_AudioFormat srcFormat = AUDIO_U8;
+        switch (f.BitsPerSample) {
+            case 8: srcFormat = AUDIO_U8; break;
+            case 16: srcFormat = AUDIO_S16LSB; break;
+            case 32: srcFormat = AUDIO_S32LSB; break;
+            case 24: {
+                // Widened to 32 bits, which the converter knows.
+                std::vector<uint8_t> wide(src.size() / 3 * 4);
+                for (size_t i = 0, o = 0; i + 2 < src.size(); i += 3, o += 4) {
+                    wide[o] = 0;
+                    wide[o + 1] = src[i];
+                    wide[o + 2] = src[i + 1];
+                    wide[o + 3] = src[i + 2];
+                }
+                src = std::move(wide);
+                srcFormat = AUDIO_S32LSB;
+                break;
+            }
+            default: return {};
+        }
+        SDL_AudioCVT cvt;
+        const int built = SDL_BuildAudioCVT(&cvt, srcFormat, static_cast<Uint8>(std::min<int>(f.Channels, 255)),
+                                            static_cast<int>(f.SamplesPerSec), Format_,
+                                            static_cast<Uint8>(Channels_), Rate_);
+        if (built < 0 || src.empty()) return {};
+        if (built == 0) return src;
+        cvt.len = static_cast<int>(src.size());
+        std::vector<uint8_t> buf(src.size() * static_cast<size_t>(cvt.len_mult));
+        std::copy(src.begin(), src.end(), buf.begin());
+        cvt.buf = buf.data();
+        if (SDL_ConvertAudio(&cvt) != 0) return {};
+        buf.resize(static_cast<size_t>(cvt.len_cvt));
+        return buf;
+    }
+
+    std::shared_ptr<TMixerState> Mixer_;
+    int Rate_ = 0;
+    Uint16 Format_ = AUDIO_S16SYS;
+    int Channels_ = 2;
+};
+
+}  // namespace
+
+namespace {
+// Sound libraries report a missing sound card on the standard error at length
+// (ALSA's "cannot find card '0'" and more). A machine without sound is normal
+// for this game: those lines are held back while the device is tried.
+class TQuietErrors {
+public:
+    TQuietErrors() {
+        std::fflush(stderr);
+        Saved_ = dup(STDERR_FILENO);
+        const int null = open("/dev/null", O_WRONLY | O_CLOEXEC);
+        if (Saved_ >= 0 && null >= 0) dup2(null, STDERR_FILENO);
+        if (null >= 0) close(null);
+    }
+    ~TQuietErrors() {
+        std::fflush(stderr);
+        if (Saved_ >= 0) {
+            dup2(Saved_, STDERR_FILENO);
+            close(Saved_);
+        }
+    }
+    TQuietErrors(const TQuietErrors&) = delete;
+    TQuietErrors& operator=(const TQuietErrors&) = delete;
+
+private:
+    int Saved_ = -1;
+};
+}  // namespace
+
+std::unique_ptr<ISoundBackend> OpenAudioBackend() {
+    const TQuietErrors quiet;
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return nullptr;
+    for (const int rate : {44100, 22050}) {
+        if (Mix_OpenAudio(rate, AUDIO_S16SYS, 2, 1024) == 0) return std::make_unique<TMixBackend>();
+    }
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    return nullptr;
+}
+
+}  // namespace tibo

@@ -1,0 +1,151 @@
+#include "framework/Input.h"
+
+#include <gtest/gtest.h>
+
+#include "framework/Errors.h"
+
+namespace tibo {
+namespace {
+
+constexpr int VkUp = 38, VkK = 75, VkRight = 39, VkSpace = 32, VkEnter = 13, VkF2 = 113;
+
+class InputTest : public ::testing::Test {
+protected:
+    InputTest() : Input(&Form) { Input.IsForeground = [this] { return Foreground; }; }
+    int Form = 0;
+    bool Foreground = true;
+    TInput Input;
+};
+
+TEST_F(InputTest, NeedsAForm) {
+    try {
+        TInput orphan(nullptr);
+        FAIL() << "no error";
+    } catch (const EInputError& e) {
+        EXPECT_STREQ(e.what(), "Form not found");
+    }
+}
+
+TEST_F(InputTest, TheGameKeyTableGivesItsStates) {
+    const auto a = TKeyboard::DefaultAssigns();
+    EXPECT_EQ(a[StateUp], (std::array<int32_t, 3>{75, 38, 104}));
+    EXPECT_EQ(a[StateRight], (std::array<int32_t, 3>{76, 39, 102}));
+    EXPECT_EQ(a[StateButton2], (std::array<int32_t, 3>{88, 13, 0}));
+    EXPECT_EQ(a[StateButton1 + 2], (std::array<int32_t, 3>{0, 0, 0}));
+
+    Input.Keyboard.KeyDown(VkSpace);
+    Input.Keyboard.KeyDown(VkEnter);
+    Input.Keyboard.KeyDown(VkF2);
+    Input.Keyboard.KeyDown(104);   // keypad 8
+    Input.Update();
+    EXPECT_EQ(Input.States, StateBit(StateUp) | StateBit(StateButton1) | StateBit(StateButton2) | StateBit(StateButton9));
+    EXPECT_EQ(Input.Keyboard.Keys()[VkSpace], 0x80);
+    EXPECT_EQ(Input.Keyboard.Keys()[VkRight], 0);
+}
+
+TEST_F(InputTest, TwoKeysOfOneStateKeepItUntilBothAreUp) {
+    Input.Keyboard.KeyDown(VkUp);
+    Input.Keyboard.KeyDown(VkK);
+    Input.Update();
+    EXPECT_TRUE(Input.IsPressed(StateUp));
+    Input.Keyboard.KeyUp(VkK);
+    Input.Update();
+    EXPECT_TRUE(Input.IsPressed(StateUp));
+    Input.Keyboard.KeyUp(VkUp);
+    Input.Update();
+    EXPECT_FALSE(Input.IsPressed(StateUp));
+}
+
+TEST_F(InputTest, AStateClearedByItsReaderWaitsForANewPress) {
+    Input.Keyboard.KeyDown(VkSpace);
+    Input.Update();
+    ASSERT_TRUE(Input.IsPressed(StateButton1));
+    Input.Clear(StateButton1);   // the hero took his shot
+    Input.Update();
+    EXPECT_FALSE(Input.IsPressed(StateButton1));
+    Input.Update();
+    EXPECT_FALSE(Input.IsPressed(StateButton1));
+    Input.Keyboard.KeyUp(VkSpace);
+    Input.Update();
+    Input.Keyboard.KeyDown(VkSpace);
+    Input.Update();
+    EXPECT_TRUE(Input.IsPressed(StateButton1));
+}
+
+TEST_F(InputTest, NoKeysOutsideTheForeground) {
+    Input.Keyboard.KeyDown(VkUp);
+    Foreground = false;
+    Input.Update();
+    EXPECT_FALSE(Input.IsPressed(StateUp));
+    EXPECT_EQ(Input.Keyboard.Keys()[VkUp], 0);
+    // Back in front with the key still held: it counts as a new press.
+    Foreground = true;
+    Input.Update();
+    EXPECT_TRUE(Input.IsPressed(StateUp));
+    // Without ActiveOnly the keys count in the background too.
+    Input.ActiveOnly = false;
+    Foreground = false;
+    Input.Update();
+    EXPECT_TRUE(Input.IsPressed(StateUp));
+}
+
+TEST_F(InputTest, DisabledOrUnboundKeyboardGivesNothing) {
+    Input.Keyboard.KeyDown(VkUp);
+    Input.Keyboard.BindInputStates = false;
+    Input.Update();
+    EXPECT_TRUE(Input.Keyboard.States & StateBit(StateUp));   // read, but not bound
+    EXPECT_EQ(Input.States, 0u);
+    Input.Keyboard.BindInputStates = true;
+    Input.Keyboard.Enabled = false;
+    Input.Update();
+    EXPECT_EQ(Input.Keyboard.States, 0u);
+    EXPECT_EQ(Input.States, 0u);
+}
+
+TEST_F(InputTest, KeyCodesOutsideTheTableAreIgnored) {
+    Input.Keyboard.KeyDown(0);
+    Input.Keyboard.KeyDown(256);
+    Input.Keyboard.KeyDown(-3);
+    Input.Keyboard.Assigns[StateButton1 + 5] = {0, 300, -1};
+    Input.Update();
+    EXPECT_EQ(Input.States, 0u);
+    Input.Keyboard.KeyDown(VkK);
+    Input.Keyboard.ReleaseAll();
+    Input.Update();
+    EXPECT_EQ(Input.States, 0u);
+}
+
+TEST_F(InputTest, JoystickStatesMergeWithTheKeys) {
+    // Disabled and unbound as on the game's form: nothing comes through.
+    Input.Joystick.SetState(StateLeft, true);
+    Input.Update();
+    EXPECT_FALSE(Input.IsPressed(StateLeft));
+
+    Input.Joystick.Enabled = true;
+    Input.Joystick.BindInputStates = true;
+    Input.Update();
+    EXPECT_TRUE(Input.IsPressed(StateLeft));
+
+    // The same state from both devices stays until both let go.
+    Input.Keyboard.KeyDown(72);   // H: left
+    Input.Joystick.SetState(StateButton1, true);
+    Input.Update();
+    EXPECT_TRUE(Input.IsPressed(StateButton1));
+    Input.Joystick.SetState(StateLeft, false);
+    Input.Update();
+    EXPECT_TRUE(Input.IsPressed(StateLeft));
+    Input.Keyboard.KeyUp(72);
+    Input.Update();
+    EXPECT_FALSE(Input.IsPressed(StateLeft));
+
+    // Out-of-range states are ignored; the joystick too keeps still in the background.
+    Input.Joystick.SetState(InputStateCount, true);
+    Input.Joystick.SetState(-1, true);
+    EXPECT_EQ(Input.Joystick.PendingStates(), StateBit(StateButton1));
+    Foreground = false;
+    Input.Update();
+    EXPECT_FALSE(Input.IsPressed(StateButton1));
+}
+
+}  // namespace
+}  // namespace tibo

@@ -1,0 +1,402 @@
+#include "framework/Sound.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "framework/Errors.h"
+
+namespace tibo {
+namespace {
+
+// --- a back end that only keeps account ---------------------------------------
+
+struct TFakeBuffer final : ISoundBuffer {
+    explicit TFakeBuffer(int samples) : Samples(samples) {}
+    int Samples;              // which wave's samples the buffer plays
+    bool IsPlaying = false;
+    bool IsLooping = false;
+    int Plays = 0, Stops = 0, Rewinds = 0;
+    int32_t Frequency = -1, Pan = -1, Volume = -1;
+    void Play(bool looping) override {
+        IsPlaying = true;
+        IsLooping = looping;
+        ++Plays;
+    }
+    void Stop() override {
+        IsPlaying = false;
+        ++Stops;
+    }
+    void Rewind() override { ++Rewinds; }
+    bool Playing() const override { return IsPlaying; }
+    void SetFrequency(int32_t hz) override { Frequency = hz; }
+    void SetPan(int32_t pan) override { Pan = pan; }
+    void SetVolume(int32_t volume) override { Volume = volume; }
+};
+
+struct TFakeBackend final : ISoundBackend {
+    int Created = 0, Duplicated = 0;
+    std::unique_ptr<ISoundBuffer> CreateBuffer(const TWave& wave) override {
+        ++Created;
+        return std::make_unique<TFakeBuffer>(static_cast<int>(wave.Data.size()));
+    }
+    std::unique_ptr<ISoundBuffer> Duplicate(ISoundBuffer& master) override {
+        ++Duplicated;
+        return std::make_unique<TFakeBuffer>(static_cast<TFakeBuffer&>(master).Samples);
+    }
+};
+
+TWave SomeWave(size_t bytes = 100) {
+    TWave w;
+    w.Data.assign(bytes, 0x80);
+    return w;
+}
+
+TFakeBuffer& Copy(const TWaveItem& item, size_t i) { return static_cast<TFakeBuffer&>(*item.Copies()[i]); }
+
+class SoundListTest : public ::testing::Test {
+protected:
+    SoundListTest() : Device(&Form, &Backend), List(&Device) {}
+    TWaveItem& AddSound(const std::string& name, size_t bytes = 100) {
+        TWaveItem& item = List.Items.Add(name);
+        item.Wave = SomeWave(bytes);
+        return item;
+    }
+    int Form = 0;
+    TFakeBackend Backend;
+    TSoundDevice Device;
+    TWaveList List;
+};
+
+TEST_F(SoundListTest, QuickPlaysOverlapAndSilentCopiesAreReused) {
+    TWaveItem& sparo = AddSound("Sparo");
+    Device.Initialize();
+    ASSERT_TRUE(sparo.Initialized());
+    sparo.Play();
+    sparo.Play();
+    sparo.Play();
+    ASSERT_EQ(sparo.CopyCount(), 3u);
+    EXPECT_EQ(Backend.Duplicated, 3);
+    for (size_t i = 0; i < 3; ++i) {
+        EXPECT_TRUE(Copy(sparo, i).IsPlaying);
+        EXPECT_FALSE(Copy(sparo, i).IsLooping);
+        EXPECT_EQ(Copy(sparo, i).Samples, 100);   // the master's samples
+    }
+    // They end; the next play takes the first silent copy and makes none.
+    for (size_t i = 0; i < 3; ++i) Copy(sparo, i).IsPlaying = false;
+    sparo.Play();
+    EXPECT_EQ(sparo.CopyCount(), 3u);
+    EXPECT_EQ(Copy(sparo, 0).Plays, 2);
+    EXPECT_EQ(Copy(sparo, 1).Plays, 1);
+    // Only the second still silent one: it is the one chosen next.
+    sparo.Play();
+    EXPECT_EQ(Copy(sparo, 1).Plays, 2);
+    EXPECT_EQ(Copy(sparo, 2).Plays, 1);
+}
+
+TEST_F(SoundListTest, EveryPlayIsRewoundAndGetsTheItemsSettings) {
+    TWaveItem& item = AddSound("Bomba");
+    item.Frequency = 22050;
+    item.Pan = -300;
+    item.Volume = -1000;
+    Device.Initialize();
+    item.Play();
+    const TFakeBuffer& c = Copy(item, 0);
+    EXPECT_EQ(c.Stops, 1);
+    EXPECT_EQ(c.Rewinds, 1);
+    EXPECT_EQ(c.Frequency, 22050);
+    EXPECT_EQ(c.Pan, -300);
+    EXPECT_EQ(c.Volume, -1000);
+}
+
+TEST_F(SoundListTest, LoopedSoundPlaysTheMasterOnly) {
+    TWaveItem& item = AddSound("Vento");
+    item.Looped = true;
+    Device.Initialize();
+    item.Play();
+    item.Play();
+    EXPECT_EQ(item.CopyCount(), 0u);
+    EXPECT_EQ(Backend.Duplicated, 0);
+    EXPECT_EQ(Backend.Created, 1);
+    item.Stop();
+    // Stop reaches the master: play again and it loops from the start.
+    item.Play();
+    EXPECT_EQ(item.CopyCount(), 0u);
+}
+
+TEST_F(SoundListTest, MaxPlayingCountCutsTheOldestCopyShort) {
+    TWaveItem& item = AddSound("Passo");
+    item.SetMaxPlayingCount(2);
+    Device.Initialize();
+    item.Play();
+    item.Play();
+    ASSERT_EQ(item.CopyCount(), 2u);
+    const ISoundBuffer* first = item.Copies()[0].get();
+    const ISoundBuffer* second = item.Copies()[1].get();
+    item.Play();
+    ASSERT_EQ(item.CopyCount(), 2u);
+    // The first one started again and went to the end of the list.
+    EXPECT_EQ(item.Copies()[0].get(), second);
+    EXPECT_EQ(item.Copies()[1].get(), first);
+    EXPECT_EQ(Copy(item, 1).Plays, 2);
+    EXPECT_EQ(Copy(item, 1).Stops, 2);
+
+    item.SetMaxPlayingCount(-4);
+    EXPECT_EQ(item.MaxPlayingCount(), 0);
+}
+
+TEST_F(SoundListTest, FindIgnoresCaseAndTheLastNamedWins) {
+    TWaveItem& esplosione = AddSound("Esplosione");
+    EXPECT_EQ(&List.Items.Find("esplosione"), &esplosione);
+    EXPECT_EQ(&List.Items.Find("ESPLOSIONE"), &esplosione);
+
+    TWaveItem& later = AddSound("esplosione");
+    EXPECT_EQ(&List.Items.Find("Esplosione"), &later);
+    // Renaming the first makes it the last named.
+    esplosione.SetName("ESPLOSIONE");
+    EXPECT_EQ(&List.Items.Find("Esplosione"), &esplosione);
+
+    try {
+        List.Items.Find("Sparo");
+        FAIL() << "found a missing sound";
+    } catch (const EWaveError& e) {
+        EXPECT_STREQ(e.what(), "Wave 'Sparo' not found");
+    }
+    EXPECT_THROW(List.Items.Find("Esplosion"), EWaveError);
+    EXPECT_THROW(List.Items.Items(2), EListError);
+}
+
+TEST_F(SoundListTest, PlayRequestsAreLoggedWithOrWithoutADevice) {
+    TWaveItem& a = AddSound("Sparo");
+    TWaveItem& b = AddSound("Bonus");
+    a.Play();   // before the device is up: silent, but logged
+    Device.Initialize();
+    b.Play();
+    a.Play();
+    EXPECT_EQ(List.Items.PlayRequests, (std::vector<std::string>{"Sparo", "Bonus", "Sparo"}));
+    EXPECT_EQ(a.CopyCount(), 1u);
+}
+
+TEST_F(SoundListTest, FinalizeSilencesAndInitializeRestores) {
+    TWaveItem& item = AddSound("Sparo");
+    TWaveItem& empty = List.Items.Add("Niente");
+    Device.Initialize();
+    item.Play();
+    EXPECT_TRUE(empty.Initialized());
+    empty.Play();   // no samples: nothing to play, nothing breaks
+    EXPECT_EQ(Backend.Created, 1);
+
+    Device.Finalize();
+    EXPECT_FALSE(item.Initialized());
+    EXPECT_EQ(item.CopyCount(), 0u);
+    item.Play();
+    EXPECT_EQ(item.CopyCount(), 0u);
+
+    Device.Initialize();
+    EXPECT_TRUE(item.Initialized());
+    EXPECT_EQ(Backend.Created, 2);   // the master made again
+    item.Play();
+    EXPECT_EQ(item.CopyCount(), 1u);
+}
+
+TEST(SoundDeviceTest, NoBackendMeansSilenceNotFailure) {
+    int form = 0;
+    TSoundDevice device(&form, nullptr);
+    TWaveList list(&device);
+    TWaveItem& item = list.Items.Add("Sparo");
+    item.Wave = SomeWave();
+    try {
+        device.Initialize();
+        FAIL() << "initialised without a back end";
+    } catch (const ESoundError& e) {
+        EXPECT_STREQ(e.what(), "Primary Buffer cannot be made");
+    }
+    EXPECT_NO_THROW(device.AutoInitialize());
+    EXPECT_FALSE(device.Initialized());
+    EXPECT_FALSE(item.Initialized());
+    item.Play();
+    EXPECT_EQ(item.CopyCount(), 0u);
+    EXPECT_EQ(list.Items.PlayRequests, std::vector<std::string>{"Sparo"});
+}
+
+TEST(SoundDeviceTest, NeedsAForm) {
+    TFakeBackend backend;
+    TSoundDevice device(nullptr, &backend);
+    EXPECT_THROW(device.Initialize(), EFrameworkError);
+    EXPECT_THROW(device.AutoInitialize(), EFrameworkError);
+}
+
+TEST(SoundDeviceTest, ListenersHearTheLastRegisteredFirst) {
+    std::vector<std::string> heard;   // outlives the device, which still speaks when it goes
+    int form = 0;
+    const int one = 1, two = 2, three = 3;
+    TFakeBackend backend;
+    TSoundDevice device(&form, &backend);
+    device.RegisterNotify([&](TSoundNotify k) { heard.push_back("1:" + std::to_string(static_cast<int>(k))); }, &one);
+    device.RegisterNotify([&](TSoundNotify k) { heard.push_back("2:" + std::to_string(static_cast<int>(k))); }, &two);
+    device.Initialize();
+    const std::vector<std::string> expected{"2:1", "1:1", "2:2", "1:2", "2:4", "1:4"};
+    EXPECT_EQ(heard, expected);
+
+    // A late listener hears at once that the device is up; leaving, that it goes.
+    heard.clear();
+    device.RegisterNotify([&](TSoundNotify k) { heard.push_back("3:" + std::to_string(static_cast<int>(k))); }, &three);
+    device.UnregisterNotify(&three);
+    EXPECT_EQ(heard, (std::vector<std::string>{"3:2", "3:4", "3:3"}));
+
+    heard.clear();
+    device.Finalize();
+    EXPECT_EQ(heard, (std::vector<std::string>{"2:3", "1:3"}));
+}
+
+TEST(SoundDeviceTest, ListOutlivingItsDeviceLetsGo) {
+    int form = 0;
+    TFakeBackend backend;
+    auto device = std::make_unique<TSoundDevice>(&form, &backend);
+    TWaveList list(device.get());
+    TWaveItem& item = list.Items.Add("Sparo");
+    item.Wave = SomeWave();
+    device->Initialize();
+    item.Play();
+    device.reset();
+    EXPECT_EQ(list.SoundDevice(), nullptr);
+    EXPECT_FALSE(item.Initialized());
+    EXPECT_EQ(item.CopyCount(), 0u);
+}
+
+// --- RIFF WAVE files ---------------------------------------------------------------
+
+void Put32(std::vector<uint8_t>& v, uint32_t x) {
+    for (int i = 0; i < 4; ++i) v.push_back(static_cast<uint8_t>(x >> (8 * i)));
+}
+void Put16(std::vector<uint8_t>& v, uint32_t x) {
+    v.push_back(static_cast<uint8_t>(x));
+    v.push_back(static_cast<uint8_t>(x >> 8));
+}
+void Chunk(std::vector<uint8_t>& v, const char* id, const std::vector<uint8_t>& body, bool pad = true) {
+    v.insert(v.end(), id, id + 4);
+    Put32(v, static_cast<uint32_t>(body.size()));
+    v.insert(v.end(), body.begin(), body.end());
+    if (pad && body.size() % 2 != 0) v.push_back(0);
+}
+std::vector<uint8_t> Fmt(uint16_t channels, uint32_t rate, uint16_t bits, bool extra = false) {
+    std::vector<uint8_t> f;
+    Put16(f, 1);
+    Put16(f, channels);
+    Put32(f, rate);
+    Put32(f, rate * channels * bits / 8);
+    Put16(f, static_cast<uint16_t>(channels * bits / 8));
+    Put16(f, bits);
+    if (extra) Put16(f, 0);   // the 18-byte form
+    return f;
+}
+std::vector<uint8_t> Riff(const std::vector<uint8_t>& chunks) {
+    std::vector<uint8_t> v{'R', 'I', 'F', 'F'};
+    Put32(v, static_cast<uint32_t>(4 + chunks.size()));
+    v.insert(v.end(), {'W', 'A', 'V', 'E'});
+    v.insert(v.end(), chunks.begin(), chunks.end());
+    return v;
+}
+
+TEST(WaveFileTest, ReadsTheFormatAndTheSamples) {
+    std::vector<uint8_t> chunks;
+    Chunk(chunks, "fmt ", Fmt(1, 11025, 8, true));
+    Chunk(chunks, "data", {1, 2, 3, 4, 5});
+    const TWave w = TWave::FromRiff(Riff(chunks));
+    EXPECT_EQ(w.Format.Channels, 1);
+    EXPECT_EQ(w.Format.SamplesPerSec, 11025u);
+    EXPECT_EQ(w.Format.BitsPerSample, 8);
+    EXPECT_EQ(w.Data, (std::vector<uint8_t>{1, 2, 3, 4, 5}));
+    EXPECT_NEAR(w.Seconds(), 5.0 / 11025.0, 1e-12);
+
+    // And back: the file written reads the same.
+    const TWave again = TWave::FromRiff(w.ToRiff());
+    EXPECT_EQ(again.Data, w.Data);
+    EXPECT_EQ(again.Format.BlockAlign, 1);
+    EXPECT_EQ(w.ToRiff().size() % 2, 0u);
+}
+
+TEST(WaveFileTest, ToleratesOddChunksExtraChunksAndAShortDataChunk) {
+    // An odd chunk without its pad byte, unknown chunks before and after.
+    std::vector<uint8_t> chunks;
+    Chunk(chunks, "LIST", {'I', 'N', 'F', 'O', 'x'}, false);
+    Chunk(chunks, "fmt ", Fmt(2, 22050, 16));
+    Chunk(chunks, "fact", {0, 0, 0});   // odd, padded
+    Chunk(chunks, "data", {1, 0, 2, 0, 3, 0, 4, 0, 9, 9});
+    Chunk(chunks, "smpl", {7});
+    TWave w = TWave::FromRiff(Riff(chunks));
+    EXPECT_EQ(w.Format.Channels, 2);
+    EXPECT_EQ(w.Format.BlockAlign, 4);
+    EXPECT_EQ(w.Data, (std::vector<uint8_t>{1, 0, 2, 0, 3, 0, 4, 0}));   // whole frames only
+
+    // Unpadded before a chunk whose size starts with a printable byte (100 = 'd').
+    std::vector<uint8_t> tight;
+    Chunk(tight, "fmt ", Fmt(1, 8000, 8));
+    Chunk(tight, "note", {'a', 'b', 'c'}, false);
+    Chunk(tight, "data", std::vector<uint8_t>(100, 7));
+    w = TWave::FromRiff(Riff(tight));
+    EXPECT_EQ(w.Data, std::vector<uint8_t>(100, 7));
+
+    // A data chunk that claims more than the file holds keeps what is there.
+    std::vector<uint8_t> cut;
+    Chunk(cut, "fmt ", Fmt(1, 8000, 8));
+    cut.insert(cut.end(), {'d', 'a', 't', 'a'});
+    Put32(cut, 1000);
+    cut.insert(cut.end(), {10, 20, 30});
+    w = TWave::FromRiff(Riff(cut));
+    EXPECT_EQ(w.Data, (std::vector<uint8_t>{10, 20, 30}));
+}
+
+TEST(WaveFileTest, RejectsWhatIsNotAPcmWave) {
+    const auto invalid = [](const std::vector<uint8_t>& file) {
+        try {
+            TWave::FromRiff(file);
+        } catch (const EWaveError& e) {
+            return std::string(e.what()) == "Wave is invalid";
+        }
+        return false;
+    };
+    std::vector<uint8_t> good;
+    Chunk(good, "fmt ", Fmt(1, 11025, 8));
+    Chunk(good, "data", {1, 2});
+    EXPECT_FALSE(invalid(Riff(good)));
+
+    EXPECT_TRUE(invalid({}));
+    EXPECT_TRUE(invalid({'R', 'I', 'F', 'F', 0, 0, 0, 0, 'A', 'V', 'I', ' '}));
+
+    std::vector<uint8_t> noData;
+    Chunk(noData, "fmt ", Fmt(1, 11025, 8));
+    EXPECT_TRUE(invalid(Riff(noData)));
+
+    std::vector<uint8_t> noFormat;
+    Chunk(noFormat, "data", {1, 2});
+    EXPECT_TRUE(invalid(Riff(noFormat)));
+
+    std::vector<uint8_t> compressed;
+    std::vector<uint8_t> adpcm = Fmt(1, 11025, 4);
+    adpcm[0] = 2;
+    Chunk(compressed, "fmt ", adpcm);
+    Chunk(compressed, "data", {1, 2});
+    EXPECT_TRUE(invalid(Riff(compressed)));
+
+    std::vector<uint8_t> shortFormat;
+    Chunk(shortFormat, "fmt ", {1, 0, 1, 0});
+    Chunk(shortFormat, "data", {1, 2});
+    EXPECT_TRUE(invalid(Riff(shortFormat)));
+
+    std::vector<uint8_t> noChannels;
+    Chunk(noChannels, "fmt ", Fmt(0, 11025, 8));
+    Chunk(noChannels, "data", {1, 2});
+    EXPECT_TRUE(invalid(Riff(noChannels)));
+
+    // A chunk running past the end before the samples were found.
+    std::vector<uint8_t> runaway;
+    runaway.insert(runaway.end(), {'J', 'U', 'N', 'K'});
+    Put32(runaway, 5000);
+    runaway.insert(runaway.end(), {1, 2, 3});
+    EXPECT_TRUE(invalid(Riff(runaway)));
+}
+
+}  // namespace
+}  // namespace tibo

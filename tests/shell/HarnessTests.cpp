@@ -1,0 +1,483 @@
+// The game's screens and their transitions, driven in-process and through the
+// program's headless harness.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <nlohmann/json.hpp>
+#include <sstream>
+#include <string>
+
+#include "assets/AssetStore.h"
+#include "framework/Files.h"
+#include "framework/platform/ImageCodec.h"
+#include "shell/Harness.h"
+#include "shell/Main.h"
+#include "shell/Settings.h"
+#include "shell/StateDump.h"
+
+namespace tibo {
+namespace {
+
+namespace fs = std::filesystem;
+
+class TempDir {
+public:
+    TempDir() {
+        std::string tmpl = (fs::temp_directory_path() / "tibo-test-XXXXXX").string();
+        Path_ = ::mkdtemp(tmpl.data());
+    }
+    ~TempDir() { std::error_code ec; fs::remove_all(Path_, ec); }
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    std::string File(const std::string& name) const { return (fs::path(Path_) / name).string(); }
+    const std::string& Path() const { return Path_; }
+private:
+    std::string Path_;
+};
+
+std::string ReadText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+}
+
+// ---------------------------------------------------------------- in-process
+
+class FakeClock final : public IClock {
+public:
+    int64_t NowMs() const override { return Now; }
+    int64_t Now = 0;
+};
+
+class FakeHost final : public IFormHost {
+public:
+    void SetCursorVisible(bool visible) override { CursorVisible = visible; }
+    void WarpMouse(int x, int y) override { WarpX = x; WarpY = y; }
+    bool CursorVisible = true;
+    int WarpX = -1, WarpY = -1;
+};
+
+const assets::AssetStore& Store() {
+    static const assets::AssetStore store;  // read-only, shared by the tests
+    return store;
+}
+
+// One game in memory, ticked by hand at 20 ms a tick.
+struct Game {
+    explicit Game(const std::string& configDir, std::vector<std::string> args = {})
+        : form(Options(configDir, std::move(args)), Store(), clock, nullptr, nullptr, host) {
+        form.FormCreate();
+        form.MainScreen.Initialize();
+    }
+    static TFormOptions Options(const std::string& dir, std::vector<std::string> args) {
+        TFormOptions o;
+        o.ConfigDir = dir;
+        o.Seed = 7;
+        o.Arguments = std::move(args);
+        return o;
+    }
+    void Tick(int n = 1) {
+        for (int i = 0; i < n; ++i) {
+            clock.Now += 20;
+            form.TimerScritteLampeggianti.Poll();
+            form.EngineTimerTimer(1);
+        }
+    }
+    void Key(int vk) {
+        form.Input.Keyboard.KeyDown(vk);
+        form.FormKeyDown(vk);
+        form.Input.Keyboard.KeyUp(vk);
+    }
+    // Intro, hall of fame (opened by a key) and into the level choice.
+    void ToLevelChoice() {
+        Key('A');
+        Tick(3);
+        ASSERT_EQ(form.Vars.GameState, gsLevelChoice);
+    }
+    FakeClock clock;
+    FakeHost host;
+    TMainForm form;
+};
+
+struct FormTest : ::testing::Test {
+    TempDir dir;
+};
+
+TEST_F(FormTest, StartsOnTheIntroWithTheFrameRateOfTheFirstArgument) {
+    EXPECT_EQ(FrameIntervalFromArgument({}), 20);
+    EXPECT_EQ(FrameIntervalFromArgument({"abc"}), 20);
+    EXPECT_EQ(FrameIntervalFromArgument({""}), 20);
+    EXPECT_EQ(FrameIntervalFromArgument({"0"}), 20);
+    EXPECT_EQ(FrameIntervalFromArgument({"25"}), 40);
+    EXPECT_EQ(FrameIntervalFromArgument({"60"}), 16);
+    EXPECT_EQ(FrameIntervalFromArgument({"100"}), 10);
+    EXPECT_EQ(FrameIntervalFromArgument({"1001"}), 0);
+    Game game(dir.Path(), {"-5"});
+    EXPECT_EQ(game.form.EngineTimer.Interval(), 0) << "a negative interval is clamped by the timer";
+    EXPECT_EQ(game.form.Vars.GameState, gsIntro);
+    EXPECT_TRUE(game.form.EngineTimer.Enabled());
+    ASSERT_NE(game.form.LogoSprite, nullptr);
+    EXPECT_EQ(game.form.LogoSprite->Columns(), 200);
+    EXPECT_EQ(game.form.LogoSprite->Rows(), 100);
+}
+
+TEST_F(FormTest, IntroAndHallOfFameTimeOutByFrameCount) {
+    Game game(dir.Path());
+    game.Tick(451);  // frames 0..450 of the intro
+    EXPECT_EQ(game.form.Vars.GameState, gsIntro);
+    EXPECT_EQ(game.form.Vars.FrameCounter, 451);
+    EXPECT_FALSE(game.host.CursorVisible);
+    game.Tick();  // the change happens at the start of this frame, which the intro still draws
+    EXPECT_EQ(game.form.Vars.GameState, gsHallOfFame);
+    EXPECT_EQ(game.form.Vars.FrameCounter, 1) << "the hall of fame's first frame sees 1";
+    EXPECT_EQ(game.form.LogoSprite, nullptr);
+    EXPECT_EQ(game.form.Engine().SpriteCount(), 0);
+    game.Tick(650);
+    EXPECT_EQ(game.form.Vars.GameState, gsHallOfFame);
+    game.Tick();
+    EXPECT_EQ(game.form.Vars.GameState, gsIntro) << "after 651 frames the intro starts again";
+    EXPECT_EQ(game.form.Vars.FrameCounter, 0);
+    EXPECT_NE(game.form.LogoSprite, nullptr) << "with a new logo";
+}
+
+TEST_F(FormTest, AKeyOnTheIntroSkipsTheHallOfFame) {
+    Game game(dir.Path());
+    game.Tick(10);
+    game.Key(' ');
+    EXPECT_TRUE(game.form.Vars.AnyKey);
+    game.Tick();
+    EXPECT_EQ(game.form.Vars.GameState, gsHallOfFame);
+    game.Tick();
+    EXPECT_EQ(game.form.Vars.GameState, gsLevelChoice);
+    EXPECT_EQ(game.form.Vars.ChosenLevel, 1);
+    EXPECT_EQ(game.form.Vars.ChosenSetting, 0);
+    EXPECT_EQ(game.host.WarpX, 50);
+    EXPECT_EQ(game.host.WarpY, 50);
+    ASSERT_NE(game.form.SelectionSprite, nullptr);
+    EXPECT_EQ(game.form.SelectionSprite->FrameCount, 3);
+    game.Tick();
+    EXPECT_EQ(game.form.Vars.ScrollFirstLine, 1);
+    EXPECT_EQ(game.form.Vars.ScrollOffset, 384);
+}
+
+TEST_F(FormTest, EscapeIsNoAnyKey) {
+    Game game(dir.Path());
+    game.Key(27);
+    EXPECT_FALSE(game.form.Vars.AnyKey);
+    EXPECT_TRUE(game.form.CloseRequested());
+}
+
+TEST_F(FormTest, MouseMovesBeforeTheLevelChoiceDoNothing) {
+    Game game(dir.Path());
+    game.form.DeliverMouseMove(100, 100);
+    game.form.MainScreenMouseDown(1, 300, 300);
+    EXPECT_TRUE(game.form.Vars.AnyKey) << "a click on the intro only sets AnyKey";
+    EXPECT_FALSE(game.form.CloseRequested());
+}
+
+TEST_F(FormTest, LevelChoiceKeys) {
+    Game game(dir.Path());
+    game.ToLevelChoice();
+    game.Key(38);
+    EXPECT_EQ(game.form.Vars.ChosenLevel, 1) << "Up on level 1 changes nothing";
+    for (int i = 0; i < 6; ++i) game.Key(40);
+    EXPECT_EQ(game.form.Vars.ChosenLevel, 5) << "Down stops at level 5";
+    game.Key(38);
+    EXPECT_EQ(game.form.Vars.ChosenLevel, 4);
+    game.Key('P');
+    EXPECT_EQ(game.form.Vars.GameState, gsLevelChoice) << "no pause outside play";
+    game.Key(13);
+    EXPECT_TRUE(game.form.Vars.StartRequested);
+    EXPECT_EQ(game.form.SelectionSprite, nullptr) << "START frees the pointer and the form forgets it";
+    game.form.DeliverMouseMove(10, 10);  // must not touch the freed pointer
+    game.Key(13);
+    game.Tick();
+    EXPECT_EQ(game.form.Vars.GameState, gsExitPreview);
+    EXPECT_FALSE(game.form.MouseMoveHooked());
+    EXPECT_EQ(game.form.Vars.BestScore, 10000);
+    EXPECT_EQ(game.form.Vars.Score, 0);
+}
+
+TEST_F(FormTest, LevelChoiceClicks) {
+    Game game(dir.Path());
+    game.ToLevelChoice();
+    game.form.MainScreenMouseDown(1, 300, 60);
+    EXPECT_EQ(game.form.Vars.ChosenSetting, 1);
+    game.form.MainScreenMouseDown(1, 100, 76);
+    EXPECT_EQ(game.form.Vars.ChosenSetting, 1) << "outside the setting areas";
+    game.form.MainScreenMouseDown(1, 300, 76);
+    EXPECT_EQ(game.form.Vars.ChosenSetting, 0) << "y 76 ends with MINE";
+    const std::pair<int, int> levels[] = {{126, 1}, {150, 1}, {151, 2}, {200, 3}, {225, 4}, {250, 5}};
+    for (auto [y, level] : levels) {
+        game.form.MainScreenMouseDown(1, 50, y);
+        EXPECT_EQ(game.form.Vars.ChosenLevel, level) << "y " << y;
+    }
+    game.form.MainScreenMouseDown(1, 591, 130);
+    EXPECT_EQ(game.form.Vars.ChosenLevel, 5);
+    game.form.DeliverMouseMove(123, 234);
+    EXPECT_EQ(game.form.SelectionSprite->X, 123);
+    EXPECT_EQ(game.form.SelectionSprite->Y, 234);
+    game.form.MainScreenMouseDown(1, 300, 290);
+    EXPECT_TRUE(game.form.Vars.StartRequested);
+    game.form.MainScreenMouseDown(1, 300, 290);  // a second START click finds no pointer
+    game.form.MainScreenMouseDown(1, 300, 310);
+    EXPECT_TRUE(game.form.CloseRequested()) << "EXIT closes the window";
+}
+
+TEST_F(FormTest, PanelButtonsPauseResumeAndExit) {
+    Game game(dir.Path());
+    game.ToLevelChoice();
+    game.Key(13);
+    game.Tick(3);
+    ASSERT_EQ(game.form.Vars.GameState, gsPlaying);
+    EXPECT_TRUE(game.host.CursorVisible) << "the pointer is shown in play";
+    game.form.MainScreenMouseDown(1, 70, 430);
+    EXPECT_EQ(game.form.Vars.GameState, gsPlaying) << "the resume area does nothing while playing";
+    game.form.MainScreenMouseDown(1, 8, 424);
+    EXPECT_EQ(game.form.Vars.GameState, gsPaused);
+    EXPECT_TRUE(game.form.TimerScritteLampeggianti.Enabled());
+    game.form.MainScreenMouseDown(1, 60, 441);
+    EXPECT_EQ(game.form.Vars.GameState, gsPaused) << "the pause area does nothing while paused";
+    // The caption flashes with the 300 ms timer: 15 ticks of 20 ms.
+    const bool blink = game.form.Vars.Blink;
+    game.Tick(15);
+    EXPECT_NE(game.form.Vars.Blink, blink);
+    game.form.MainScreenMouseDown(1, 125, 441);
+    EXPECT_EQ(game.form.Vars.GameState, gsPlaying);
+    game.Key('P');
+    EXPECT_EQ(game.form.Vars.GameState, gsPaused);
+    game.Key('P');
+    EXPECT_EQ(game.form.Vars.GameState, gsPlaying);
+    game.form.MainScreenMouseDown(1, 150, 430);
+    EXPECT_TRUE(game.form.CloseRequested());
+}
+
+TEST_F(FormTest, GameOverWithAPlaceGoesToTheNameEntry) {
+    Game game(dir.Path());
+    game.ToLevelChoice();
+    game.Key(40);
+    game.Key(13);
+    game.Tick(3);
+    ASSERT_EQ(game.form.Vars.GameState, gsPlaying);
+    game.form.Vars.Score = 9500;  // between places 1 and 2
+    game.form.Vars.GameState = gsGameOver;
+    game.form.Vars.FrameCounter = 0;
+    game.Tick(500);
+    EXPECT_EQ(game.form.Vars.GameState, gsGameOver);
+    game.Tick();
+    ASSERT_EQ(game.form.Vars.GameState, gsNameEntry);
+    EXPECT_EQ(game.form.Vars.NewEntryRank, 2);
+    EXPECT_EQ(game.form.Engine().SpriteCount(), 0) << "every sprite retired";
+    EXPECT_EQ(game.form.Vars.HallOfFame[1].Punti, 9500);
+    EXPECT_EQ(game.form.Vars.HallOfFame[1].Livello, 2);
+    EXPECT_EQ(game.form.Vars.HallOfFame[2].Punti, 9000);
+    for (char c : std::string("ABCDEFGHIJKL")) game.Key(c);
+    EXPECT_EQ(game.form.Vars.HallOfFame[1].Nome, "ABCDEFGHIJ") << "ten characters at most";
+    game.Key(46);
+    game.Key('P');
+    EXPECT_EQ(game.form.Vars.HallOfFame[1].Nome, "ABCDEFGHIP") << "P types a P here";
+    game.Key(8);
+    EXPECT_EQ(game.form.Vars.HallOfFame[1].Nome, "ABCDEFGHIP") << "Backspace does nothing";
+    game.Tick();
+    game.Key(13);
+    game.Tick();
+    EXPECT_EQ(game.form.Vars.GameState, gsIntro);
+    EXPECT_EQ(game.form.Vars.FrameCounter, 1);
+}
+
+TEST_F(FormTest, GameOverWithoutAPlaceGoesBackToTheIntro) {
+    Game game(dir.Path());
+    game.ToLevelChoice();
+    game.Key(13);
+    game.Tick(3);
+    game.form.Vars.Score = 1000;  // equal to place 10 is not enough
+    game.form.Vars.GameState = gsGameOver;
+    game.form.Vars.FrameCounter = 0;
+    game.Tick(501);
+    EXPECT_EQ(game.form.Vars.GameState, gsIntro);
+    EXPECT_EQ(game.form.Vars.NewEntryRank, -1);
+    EXPECT_EQ(game.form.Vars.FrameCounter, 0);
+    ASSERT_NE(game.form.LogoSprite, nullptr);
+}
+
+TEST_F(FormTest, EscapeInPlayStopsPlayAndTheHallOfFameIsWritten) {
+    {
+        Game game(dir.Path());
+        game.ToLevelChoice();
+        game.Key(13);
+        game.Tick(3);
+        game.form.Vars.HallOfFame[0].Nome = "Zed";
+        game.Key(27);
+        EXPECT_EQ(game.form.Engine().SpriteCount(), 0);
+        ASSERT_TRUE(game.form.CloseRequested());
+        game.form.FormClose();
+    }
+    EXPECT_EQ(ReadHallOfFame(dir.File("Tibo.Ini"))[0].Nome, "Zed");
+}
+
+TEST_F(FormTest, TwoGamesSideBySide) {
+    TempDir other;
+    Game a(dir.Path()), b(other.Path());
+    a.Key('A');
+    a.Tick(3);
+    b.Tick(3);
+    EXPECT_EQ(a.form.Vars.GameState, gsLevelChoice);
+    EXPECT_EQ(b.form.Vars.GameState, gsIntro);
+    EXPECT_EQ(b.form.Vars.FrameCounter, 3);
+}
+
+// ---------------------------------------------------------------- the program
+
+struct RunResult {
+    int Status = -1;
+    std::string Output;
+};
+
+RunResult RunTibo(const std::string& args) {
+    const char* binary = std::getenv("TIBO_BINARY");
+    RunResult r;
+    if (!binary) return r;
+    const std::string command = std::string(binary) + " " + args + " 2>&1";
+    FILE* pipe = ::popen(command.c_str(), "r");
+    if (!pipe) return r;
+    char buf[4096];
+    size_t n;
+    while ((n = std::fread(buf, 1, sizeof buf, pipe)) > 0) r.Output.append(buf, n);
+    const int status = ::pclose(pipe);
+    r.Status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return r;
+}
+
+struct ProgramTest : ::testing::Test {
+    void SetUp() override {
+        if (!std::getenv("TIBO_BINARY")) GTEST_SKIP() << "TIBO_BINARY is not set";
+    }
+    std::string Headless() const { return "--headless --seed 1 --config-dir " + dir.Path(); }
+    nlohmann::json State(const std::string& file) const { return nlohmann::json::parse(ReadText(dir.File(file))); }
+    void Script(const std::string& text) const {
+        std::ofstream(dir.File("input.txt")) << text;
+    }
+    TempDir dir;
+};
+
+TEST_F(ProgramTest, FramesCloseTheGameAndWriteTheThirtyKeysInOrder) {
+    const RunResult r = RunTibo(Headless() + " --frames 3");
+    ASSERT_EQ(r.Status, 0) << r.Output;
+    std::string expected = "[Record]\n";
+    for (int n = 1; n <= 10; ++n)
+        expected += "Nome" + std::to_string(n) + "=Tibo\nPunti" + std::to_string(n) + "=" + std::to_string(11000 - 1000 * n) +
+                    "\nLivello" + std::to_string(n) + "=1\n";
+    EXPECT_EQ(ReadText(dir.File("Tibo.Ini")), expected);
+}
+
+TEST_F(ProgramTest, EscapeClosesAtOnceAndWritesTheHallOfFame) {
+    Script("# leave at once\n\n2 press Escape\n");
+    const RunResult r = RunTibo(Headless() + " --input " + dir.File("input.txt") + " --frames 100 --dump-state 1:" + dir.File("s1.json") +
+                                " --dump-state 2:" + dir.File("s2.json"));
+    ASSERT_EQ(r.Status, 0) << r.Output;
+    EXPECT_TRUE(fs::exists(dir.File("s1.json")));
+    EXPECT_FALSE(fs::exists(dir.File("s2.json"))) << "tick 2 never ran";
+    EXPECT_TRUE(fs::exists(dir.File("Tibo.Ini")));
+}
+
+TEST_F(ProgramTest, StateDumpCarriesTheGameVariables) {
+    std::ofstream(dir.File("Tibo.Ini")) << "[record]\r\nnome1 = Ada\r\npunti1=0x10\r\nLIVELLO1=300\r\n";
+    Script("5 press A\n7 press Down\n7 press Down\n8 click 300 60\n");
+    const RunResult r = RunTibo(Headless() + " --input " + dir.File("input.txt") + " --frames 9 --dump-state 1:" + dir.File("a.json") +
+                                " --dump-state 9:" + dir.File("b.json"));
+    ASSERT_EQ(r.Status, 0) << r.Output;
+    const nlohmann::json a = State("a.json"), b = State("b.json");
+    EXPECT_EQ(a["GameState"], 0);
+    EXPECT_EQ(a["FrameCounter"], 1);
+    EXPECT_EQ(a["HallOfFame"][0]["Nome"], "Ada");
+    EXPECT_EQ(a["HallOfFame"][0]["Punti"], 16);
+    EXPECT_EQ(a["HallOfFame"][0]["Livello"], 44);
+    ASSERT_EQ(a["Sprites"].size(), 1u);
+    EXPECT_EQ(a["Sprites"][0]["Class"], "TBackgroundSprite");
+    EXPECT_EQ(a["Sprites"][0]["X"], 1.0) << "the logo drifted one pixel";
+    for (const char* key : {"AnyKey", "NameDone", "StartRequested", "NewEntryRank", "ChosenLevel", "ChosenSetting", "Blink", "Score", "BestScore", "Sounds"})
+        EXPECT_TRUE(a.contains(key)) << key;
+    EXPECT_EQ(b["GameState"], 3);
+    EXPECT_EQ(b["ChosenLevel"], 3);
+    EXPECT_EQ(b["ChosenSetting"], 1);
+    EXPECT_EQ(b["Sprites"][0]["Class"], "TImageSprite");
+    EXPECT_EQ(b["Sprites"][0]["Image"], "Selezione");
+}
+
+TEST_F(ProgramTest, ScreenshotIsThePictureShown) {
+    const RunResult r = RunTibo(Headless() + " --frames 2 --screenshot 1:" + dir.File("intro.png") + " --screenshot 2:" + dir.File("b.png"));
+    ASSERT_EQ(r.Status, 0) << r.Output;
+    const TBitmap shot = LoadPictureFile(dir.File("intro.png"));
+    EXPECT_EQ(shot.Width, 640);
+    EXPECT_EQ(shot.Height, 480);
+    bool anyLit = false;
+    for (TColor c : shot.Pixels) anyLit |= c != 0;
+    EXPECT_TRUE(anyLit) << "the intro shows its logo";
+    EXPECT_NE(shot.Pixels, LoadPictureFile(dir.File("b.png")).Pixels) << "the logo moves from frame to frame";
+}
+
+TEST_F(ProgramTest, SameSeedAndInputGiveTheSameRun) {
+    Script("3 press Space\n5 press Enter\n");
+    const std::string args = Headless() + " --input " + dir.File("input.txt") + " --frames 8";
+    ASSERT_EQ(RunTibo(args + " --dump-state 8:" + dir.File("x.json")).Status, 0);
+    ASSERT_EQ(RunTibo(args + " --dump-state 8:" + dir.File("y.json")).Status, 0);
+    EXPECT_EQ(State("x.json"), State("y.json"));
+    EXPECT_EQ(State("x.json")["GameState"], 5);
+}
+
+TEST_F(ProgramTest, BadCommandLinesAndScriptsExitWithTwo) {
+    RunResult r = RunTibo("--bogus");
+    EXPECT_EQ(r.Status, 2);
+    EXPECT_NE(r.Output.find("--bogus"), std::string::npos) << r.Output;
+    r = RunTibo("--headless --frames x");
+    EXPECT_EQ(r.Status, 2);
+    EXPECT_NE(r.Output.find("--frames"), std::string::npos) << r.Output;
+    r = RunTibo("--headless --screenshot nothing.png");
+    EXPECT_EQ(r.Status, 2);
+    Script("1 press A\n\n# fine so far\n4 jump A\n");
+    r = RunTibo(Headless() + " --input " + dir.File("input.txt"));
+    EXPECT_EQ(r.Status, 2);
+    EXPECT_NE(r.Output.find(":4:"), std::string::npos) << "the message gives the line number: " << r.Output;
+    Script("1 press NoSuchKey\n");
+    EXPECT_EQ(RunTibo(Headless() + " --input " + dir.File("input.txt")).Status, 2);
+}
+
+TEST_F(ProgramTest, AnUnwritableHallOfFameIsAnErrorAndTheOldFileStays) {
+    fs::create_directory(dir.File("Tibo.Ini"));  // a folder where the file should be
+    const RunResult r = RunTibo(Headless() + " --frames 1");
+    EXPECT_EQ(r.Status, 1);
+    EXPECT_NE(r.Output.find("Tibo.Ini"), std::string::npos) << r.Output;
+}
+
+TEST_F(ProgramTest, HelpAndVersion) {
+    RunResult r = RunTibo("--version");
+    EXPECT_EQ(r.Status, 0);
+    EXPECT_NE(r.Output.find("Tibo v4.0"), std::string::npos);
+    r = RunTibo("--help");
+    EXPECT_EQ(r.Status, 0);
+    for (const char* word : {"--headless", "--seed", "--input", "--frames", "--screenshot", "--dump-state", "--config-dir", "--windowed", "Escape"})
+        EXPECT_NE(r.Output.find(word), std::string::npos) << word;
+}
+
+TEST(InputScriptTest, ParsesEventsInTickOrder) {
+    const auto events = ParseInputScript("3 up Left\n# c\n1 down 65\n 2 click 10 20\n2 move -3 4\n1 press KP5\r\n", "s");
+    ASSERT_EQ(events.size(), 5u);
+    EXPECT_EQ(events[0].Tick, 1);
+    EXPECT_EQ(events[0].Key, 65);
+    EXPECT_EQ(events[1].Key, 101);
+    EXPECT_EQ(events[2].What, TScriptEvent::Action::Click);
+    EXPECT_EQ(events[3].X, -3);
+    EXPECT_EQ(events[4].Key, 37);
+    EXPECT_THROW(ParseInputScript("0 press A\n", "s"), EUsageError);
+    EXPECT_THROW(ParseInputScript("1 click 4\n", "s"), EUsageError);
+    EXPECT_THROW(ParseInputScript("x press A\n", "s"), EUsageError);
+}
+
+}  // namespace
+}  // namespace tibo
