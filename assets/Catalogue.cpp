@@ -170,8 +170,6 @@ constexpr std::array<MapCellEntry, 7> Cells{{
                     ".O.GGG.O", "...GGG..", "...G.G..", "..SS.SS."}},
 }};
 
-char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
 std::vector<AssetFile> BuildAssetFiles() {
     std::vector<AssetFile> files;
     const std::string bmp(PictureExtension());
@@ -273,13 +271,6 @@ const AssetFile* FindAssetFile(std::string_view fileName) {
 
 const AssetFile* FindPictureFile(std::string_view name) {
     return FindBy(name, [](const AssetFile& f) { return f.Name; }, true);
-}
-
-bool SameTextIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (Lower(a[i]) != Lower(b[i])) return false;
-    return true;
 }
 
 }  // namespace tibo::assets

@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "framework/Names.h"
+
 namespace tibo::assets {
 
 using Rgb = uint32_t;  // 0xRRGGBB
@@ -96,6 +98,6 @@ const AssetFile* FindAssetFile(std::string_view fileName);
 // A picture asset by its name without extension ("Cifre", "PANNELLO",
 // "muromappa", "COPERTINA"), with the same rule; nullptr when there is none.
 const AssetFile* FindPictureFile(std::string_view name);
-bool SameTextIgnoringCase(std::string_view a, std::string_view b);
+using tibo::SameTextIgnoringCase;
 
 }  // namespace tibo::assets

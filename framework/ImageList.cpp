@@ -1,18 +1,12 @@
 #include "framework/ImageList.h"
 
 #include <algorithm>
-#include <cctype>
 
 #include "framework/Errors.h"
+#include "framework/Names.h"
 
 namespace tibo {
 namespace {
-
-bool SameName(const std::string& a, const std::string& b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
-           });
-}
 
 // Patterns of a row or column: how many fit, counting a last one that ends flush.
 int FittingPatterns(int pictureSize, int pattern, int skip) {
@@ -142,7 +136,7 @@ const TPictureItem& TPictureItems::Items(int index) const {
 TPictureItem* TPictureItems::TryFind(const std::string& name) {
     TPictureItem* found = nullptr;
     for (auto& item : Items_) {
-        if (SameName(item->Name(), name) && (!found || item->NamingOrder() > found->NamingOrder())) found = item.get();
+        if (SameTextIgnoringCase(item->Name(), name) && (!found || item->NamingOrder() > found->NamingOrder())) found = item.get();
     }
     return found;
 }

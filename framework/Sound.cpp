@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "framework/Errors.h"
+#include "framework/Names.h"
 
 namespace tibo {
 
@@ -308,21 +309,10 @@ TWaveItem& TWaveItems::Items(int index) {
     return *Items_[static_cast<size_t>(index)];
 }
 
-namespace {
-bool SameNameIgnoringCase(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        const auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
-        if (lower(a[i]) != lower(b[i])) return false;
-    }
-    return true;
-}
-}  // namespace
-
 TWaveItem& TWaveItems::Find(const std::string& name) {
     TWaveItem* found = nullptr;
     for (const auto& item : Items_) {
-        if (SameNameIgnoringCase(item->Name(), name) &&
+        if (SameTextIgnoringCase(item->Name(), name) &&
             (found == nullptr || item->NamingOrder() > found->NamingOrder())) {
             found = item.get();
         }

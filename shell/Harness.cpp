@@ -227,7 +227,7 @@ void TSession::OnTick(int lag) {
         }
     }
     // Scripted events of this tick, just before it runs.
-    for (int key : PendingReleases_) form.Input.Keyboard.KeyUp(key);
+    for (int key : PendingReleases_) form.KeyUpEvent(key);
     PendingReleases_.clear();
     while (NextEvent_ < Script_.size() && Script_[NextEvent_].Tick <= tick) {
         const TScriptEvent& e = Script_[NextEvent_++];
@@ -265,11 +265,10 @@ void TSession::DeliverPlatformEvent(const TPlatformEvent& e) {
     using K = TPlatformEvent::Kind;
     switch (e.Type) {
         case K::KeyDown:
-            form.Input.Keyboard.KeyDown(e.Key);
-            form.FormKeyDown(e.Key);
+            form.KeyDownEvent(e.Key);
             break;
         case K::KeyUp:
-            form.Input.Keyboard.KeyUp(e.Key);
+            form.KeyUpEvent(e.Key);
             break;
         case K::MouseDown:
             form.MainScreenMouseDown(e.Button, e.X, e.Y);
@@ -367,11 +366,10 @@ void DeliverScriptEvent(TMainForm& form, const TScriptEvent& e) {
     switch (e.What) {
         case A::Down:
         case A::Press:
-            form.Input.Keyboard.KeyDown(e.Key);
-            form.FormKeyDown(e.Key);
+            form.KeyDownEvent(e.Key);
             break;
         case A::Up:
-            form.Input.Keyboard.KeyUp(e.Key);
+            form.KeyUpEvent(e.Key);
             break;
         case A::Click:
             form.MainScreenMouseDown(1, e.X, e.Y);

@@ -105,7 +105,13 @@ public:
     TTextWriter Text();
     TSpriteEngine& Engine() { return *SpriteEngine.Engine(); }
 
-    // Mouse events as the drawing surface delivers them.
+    // Events as the window delivers them: keys feed the held-key state and the
+    // key handler; mouse moves reach the handler only while it is hooked.
+    void KeyDownEvent(int key) {
+        Input.Keyboard.KeyDown(key);
+        FormKeyDown(key);
+    }
+    void KeyUpEvent(int key) { Input.Keyboard.KeyUp(key); }
     void DeliverMouseMove(int x, int y) { if (MouseMoveHooked_) MainScreenMouseMove(x, y); }
 
 private:

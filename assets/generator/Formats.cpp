@@ -4,6 +4,8 @@
 #include <stdexcept>
 #include <unordered_map>
 
+#include "framework/Sound.h"
+
 namespace tibo::assets {
 namespace {
 
@@ -23,7 +25,6 @@ void Append(std::vector<uint8_t>& out, const uint8_t* data, size_t size) {
     out.resize(at + size);
     std::memcpy(out.data() + at, data, size);
 }
-void PutTag(std::vector<uint8_t>& out, const char* tag) { Append(out, reinterpret_cast<const uint8_t*>(tag), 4); }
 
 uint32_t Get16(std::span<const uint8_t> f, size_t at) {
     return static_cast<uint32_t>(f[at]) | static_cast<uint32_t>(f[at + 1]) << 8;
@@ -154,27 +155,17 @@ std::string ReadBmpInfo(std::span<const uint8_t> file, BmpInfo& info) {
 std::vector<uint8_t> EncodeWav(const PcmFormat& format, std::span<const uint8_t> samples) {
     if (format.Bits != 8 && format.Bits != 16) throw std::invalid_argument("PCM sounds have 8 or 16 bits");
     if (format.Channels < 1 || format.Channels > 2) throw std::invalid_argument("PCM sounds have 1 or 2 channels");
-    const uint32_t block = static_cast<uint32_t>(format.Channels * format.Bits / 8);
+    const auto block = static_cast<uint16_t>(format.Channels * format.Bits / 8);
     if (samples.size() % block != 0) throw std::invalid_argument("the samples do not fill whole frames");
-    std::vector<uint8_t> out;
-    out.reserve(44 + samples.size() + 1);
-    const size_t padded = samples.size() + samples.size() % 2;
-    PutTag(out, "RIFF");
-    Put32(out, static_cast<uint32_t>(4 + 8 + 16 + 8 + padded));
-    PutTag(out, "WAVE");
-    PutTag(out, "fmt ");
-    Put32(out, 16);
-    Put16(out, 1);
-    Put16(out, static_cast<uint32_t>(format.Channels));
-    Put32(out, static_cast<uint32_t>(format.Rate));
-    Put32(out, static_cast<uint32_t>(format.Rate) * block);
-    Put16(out, block);
-    Put16(out, static_cast<uint32_t>(format.Bits));
-    PutTag(out, "data");
-    Put32(out, static_cast<uint32_t>(samples.size()));
-    Append(out, samples.data(), samples.size());
-    if (samples.size() % 2) out.push_back(0);
-    return out;
+    TWave wave;
+    wave.Format.FormatTag = 1;
+    wave.Format.Channels = static_cast<uint16_t>(format.Channels);
+    wave.Format.SamplesPerSec = static_cast<uint32_t>(format.Rate);
+    wave.Format.AvgBytesPerSec = static_cast<uint32_t>(format.Rate) * block;
+    wave.Format.BlockAlign = block;
+    wave.Format.BitsPerSample = static_cast<uint16_t>(format.Bits);
+    wave.Data.assign(samples.begin(), samples.end());
+    return wave.ToRiff();
 }
 
 std::string ReadWavInfo(std::span<const uint8_t> file, WavInfo& info) {

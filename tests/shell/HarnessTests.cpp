@@ -90,9 +90,8 @@ struct Game {
         }
     }
     void Key(int vk) {
-        form.Input.Keyboard.KeyDown(vk);
-        form.FormKeyDown(vk);
-        form.Input.Keyboard.KeyUp(vk);
+        form.KeyDownEvent(vk);
+        form.KeyUpEvent(vk);
     }
     // Intro, hall of fame (opened by a key) and into the level choice.
     void ToLevelChoice() {
