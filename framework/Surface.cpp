@@ -197,7 +197,16 @@ void TSurface::DrawBlended(const TRect& dest, const TRect& s, const TSurface* so
 }
 
 void TSurface::Fill(TDeviceColor c) {
-    std::fill(Pixels_.begin(), Pixels_.end(), static_cast<uint16_t>(c));
+    const auto pixel = static_cast<uint16_t>(c);
+    if ((pixel & 0xFF) == (pixel >> 8)) {
+        std::memset(Pixels_.data(), pixel & 0xFF, Pixels_.size() * 2);  // black, white and the like
+    } else if (!Pixels_.empty()) {
+        // One row by hand, the others copied from it.
+        const auto width = static_cast<size_t>(Width_);
+        std::fill(Pixels_.begin(), Pixels_.begin() + static_cast<ptrdiff_t>(width), pixel);
+        for (size_t row = 1; row < static_cast<size_t>(Height_); ++row)
+            std::memcpy(Pixels_.data() + row * width, Pixels_.data(), width * 2);
+    }
     Changed();
 }
 
