@@ -1,6 +1,7 @@
 #pragma once
 // A decoded picture: the pixels of a BMP, PNG or JPEG file as 0xRRGGBB values,
 // with the colour depth the file was stored in.
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
