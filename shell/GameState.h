@@ -5,6 +5,8 @@
 #include <optional>
 #include <string_view>
 
+#include "labyrinth/Maze.h"
+#include "labyrinth/Random.h"
 #include "shell/HallOfFame.h"
 
 namespace tibo {
@@ -21,41 +23,6 @@ enum TGameState : uint8_t {
     gsPaused = 8,
 };
 std::string_view GameStateName(uint8_t state);
-
-// Rounds to the nearest integer, halves to the even neighbour.
-int32_t RoundEven(double value);
-
-// A small fast generator (PCG32) with a fixed range reduction, so that a seed
-// gives the same game on every platform and with every standard library.
-class TRandom {
-public:
-    void Seed(uint64_t seed);
-    uint32_t Next();
-    // A uniform integer 0 .. n-1; 0 for n <= 1.
-    int32_t Random(int32_t n);
-    // A uniform value in [0, 1).
-    double RandomFloat();
-
-private:
-    uint64_t State_ = 0x853c49e6748fea9bULL;
-    uint64_t Increment_ = 0xda3e39cb94b95bdbULL;
-};
-
-// Re-seeding: from the clock, or under a fixed seed from that seed and the
-// number of earlier re-seeds, so that scripted runs repeat exactly.
-class TRandomizer {
-public:
-    explicit TRandomizer(std::optional<uint64_t> fixedSeed = std::nullopt);
-    void Randomize();
-    TRandom& Generator() { return Rng_; }
-    int32_t Random(int32_t n) { return Rng_.Random(n); }
-    uint64_t ReseedCount() const { return Reseeds_; }
-
-private:
-    std::optional<uint64_t> FixedSeed_;
-    uint64_t Reseeds_ = 0;
-    TRandom Rng_;
-};
 
 struct TGameVariables {
     uint8_t GameState = gsIntro;
@@ -78,6 +45,57 @@ struct TGameVariables {
     int32_t FieldOriginY = 82;
     int32_t ShakeX = 0;
     int32_t ShakeY = 0;
+
+    // The labyrinth of the running game.
+    TMaze Maze;
+    int8_t MummyCount = 0;
+    int8_t GhostCount = 0;
+
+    // The view: the maze cell at the window's top-left, its scrolling offsets,
+    // and what the maze surface was last composed for.
+    int32_t ViewColumn = 0;
+    int32_t ViewRow = 0;
+    int32_t ViewOffsetX = 0;
+    int32_t ViewOffsetY = 0;
+    int8_t ExplosionCount = 0;
+    bool ViewDirty = false;
+    bool CellDirty = false;
+    int32_t DirtyColumn = 0;
+    int32_t DirtyRow = 0;
+    int32_t DrawnViewColumn = 0;
+    int32_t DrawnViewRow = 0;
+    int32_t SavedViewColumn = 0;
+    int32_t SavedViewRow = 0;
+
+    // The map and the torch: steps left and the hero cell last counted.
+    int32_t MapSteps = 0;
+    int32_t MapColumn = 0;
+    int32_t MapRow = 0;
+    int32_t TorchSteps = 0;
+    int32_t TorchColumn = 0;
+    int32_t TorchRow = 0;
+
+    // The player's resources.
+    int32_t Health = 0;
+    int32_t Oxygen = 0;
+    int32_t Shots = 0;
+    int32_t Bombs = 0;
+    int32_t ShotsInFlight = 0;
+    int32_t BombsLive = 0;
+
+    // The hero's cell, his place in the window and his movement.
+    int32_t HeroColumn = 0;
+    int32_t HeroRow = 0;
+    int32_t HeroScreenColumn = 4;
+    int32_t HeroScreenRow = 4;
+    int32_t HeroOffsetX = 0;
+    int32_t HeroOffsetY = 0;
+    int32_t StepX = 4;
+    int32_t StepY = 4;
+    int8_t StepLimit = 28;
+    uint8_t MoveState = 4;
+    int8_t Facing = 1;
+    bool StepToggle = true;
 };
 
 }  // namespace tibo

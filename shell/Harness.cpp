@@ -111,6 +111,18 @@ double MonotonicMs() {
     return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now().time_since_epoch()).count();
 }
 
+// One line a variable: readable, and compact even with the labyrinth's grids in it.
+std::string DumpText(const nlohmann::json& state) {
+    std::string text = "{\n";
+    bool first = true;
+    for (auto it = state.begin(); it != state.end(); ++it) {
+        if (!first) text += ",\n";
+        first = false;
+        text += " " + nlohmann::json(it.key()).dump() + ": " + it.value().dump();
+    }
+    return text + "\n}\n";
+}
+
 double Percentile(std::vector<double> v, double p) {
     if (v.empty()) return 0;
     std::sort(v.begin(), v.end());
@@ -253,7 +265,7 @@ void TSession::AfterTick() {
     for (auto it = dumpsBegin; it != dumpsEnd; ++it) {
         nlohmann::json state = DumpState(form);
         state["Tick"] = Tick_;
-        const std::string text = state.dump(1);
+        const std::string text = DumpText(state);
         WriteFileBytes(it->second, std::span(reinterpret_cast<const uint8_t*>(text.data()), text.size()));
     }
     if (Options_.Frames && Tick_ >= *Options_.Frames) form.Close();

@@ -19,6 +19,8 @@
 
 namespace tibo {
 
+class TMummiaSprite;
+
 // What the form needs from the window around it.
 class IFormHost {
 public:
@@ -95,7 +97,13 @@ public:
     void PauseGame();
     void ResumeGame();
     void LoadPicture(TSurface& surface, const std::string& name);
+
+    // The play.
     void StartLevel();
+    void PlaceMummy(bool checkRows, TMummiaSprite& mummy);
+    void BuildMiniMap();
+    void ComposeView();
+    void DrawCell(int c, int r);
 
     // Closing the window: FormClose runs once, from the message loop.
     void Close() { CloseRequested_ = true; }
@@ -122,6 +130,11 @@ private:
     void LevelChoiceFrame();
     void ExitPreviewFrame();
     void PlayFrame();
+    void EndGame();  // the hand-over after the game-over pause
+    void DrawScores();
+    void DrawGauges();
+    void DrawPercentages();
+    void DrawMapWindow();
     void OpenLevelChoice();
     void StartChosenLevel();   // START: the pointer goes, the level starts next frame
     std::string HallLine(const HallEntry& entry, bool cursor) const;

@@ -65,6 +65,64 @@ nlohmann::json DumpState(TMainForm& form) {
     out["TimerEnabled"] = form.EngineTimer.Enabled();
     out["BlinkTimerEnabled"] = form.TimerScritteLampeggianti.Enabled();
     out["MouseMoveHooked"] = form.MouseMoveHooked();
+    // The labyrinth, the view, the hero and the player's resources.
+    const TMaze& m = v.Maze;
+    out["MazeWidth"] = m.MazeWidth;
+    out["MazeHeight"] = m.MazeHeight;
+    out["ExitColumn"] = m.ExitColumn;
+    out["ExitRow"] = m.ExitRow;
+    out["ItemDivisor"] = m.ItemDivisor;
+    out["MummyCount"] = v.MummyCount;
+    out["GhostCount"] = v.GhostCount;
+    out["ViewColumn"] = v.ViewColumn;
+    out["ViewRow"] = v.ViewRow;
+    out["ViewOffsetX"] = v.ViewOffsetX;
+    out["ViewOffsetY"] = v.ViewOffsetY;
+    out["ExplosionCount"] = v.ExplosionCount;
+    out["ViewDirty"] = v.ViewDirty;
+    out["CellDirty"] = v.CellDirty;
+    out["DirtyColumn"] = v.DirtyColumn;
+    out["DirtyRow"] = v.DirtyRow;
+    out["DrawnViewColumn"] = v.DrawnViewColumn;
+    out["DrawnViewRow"] = v.DrawnViewRow;
+    out["SavedViewColumn"] = v.SavedViewColumn;
+    out["SavedViewRow"] = v.SavedViewRow;
+    out["MapSteps"] = v.MapSteps;
+    out["MapColumn"] = v.MapColumn;
+    out["MapRow"] = v.MapRow;
+    out["TorchSteps"] = v.TorchSteps;
+    out["TorchColumn"] = v.TorchColumn;
+    out["TorchRow"] = v.TorchRow;
+    out["Health"] = v.Health;
+    out["Oxygen"] = v.Oxygen;
+    out["Shots"] = v.Shots;
+    out["Bombs"] = v.Bombs;
+    out["ShotsInFlight"] = v.ShotsInFlight;
+    out["BombsLive"] = v.BombsLive;
+    out["HeroColumn"] = v.HeroColumn;
+    out["HeroRow"] = v.HeroRow;
+    out["HeroScreenColumn"] = v.HeroScreenColumn;
+    out["HeroScreenRow"] = v.HeroScreenRow;
+    out["HeroOffsetX"] = v.HeroOffsetX;
+    out["HeroOffsetY"] = v.HeroOffsetY;
+    out["StepX"] = v.StepX;
+    out["StepY"] = v.StepY;
+    out["StepLimit"] = v.StepLimit;
+    out["MoveState"] = v.MoveState;
+    out["Facing"] = v.Facing;
+    out["StepToggle"] = v.StepToggle;
+    nlohmann::json grid = nlohmann::json::array(), path = nlohmann::json::array();
+    for (int y = 1; y <= m.MazeHeight; ++y) {
+        std::vector<int> gridRow, pathRow;
+        for (int x = 1; x <= m.MazeWidth; ++x) {
+            gridRow.push_back(m.Cell(x, y));
+            pathRow.push_back(m.Path(x, y));
+        }
+        grid.push_back(gridRow);
+        path.push_back(pathRow);
+    }
+    out["MazeGrid"] = grid;
+    out["PathMap"] = path;
     nlohmann::json hall = nlohmann::json::array();
     for (const HallEntry& e : v.HallOfFame) hall.push_back({{"Nome", e.Nome}, {"Punti", e.Punti}, {"Livello", e.Livello}});
     out["HallOfFame"] = hall;

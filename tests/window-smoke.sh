@@ -7,7 +7,7 @@ BIN=${1:?usage: window-smoke.sh path/to/tibo}
 command -v xvfb-run >/dev/null 2>&1 || { echo "xvfb-run not found: skipped"; exit 77; }
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-printf '5 press A\n12 press Enter\n' > "$work/input.txt"
+printf '5 press A\n12 press Enter\n20 down Space\n25 up Space\n' > "$work/input.txt"
 for mode in --windowed ""; do
   rm -f "$work/Tibo.Ini" "$work/state.json" "$work/shot.png"
   xvfb-run -a -s "-screen 0 1024x768x24" "$BIN" $mode --frames 40 --input "$work/input.txt" \

@@ -93,6 +93,14 @@ struct Game {
         form.KeyDownEvent(vk);
         form.KeyUpEvent(vk);
     }
+    // Holds a fire button through the exit preview, which skips it.
+    void SkipPreview() {
+        form.KeyDownEvent(' ');
+        Tick(2);
+        form.KeyUpEvent(' ');
+        Tick();
+        ASSERT_EQ(form.Vars.GameState, gsPlaying);
+    }
     // Intro, hall of fame (opened by a key) and into the level choice.
     void ToLevelChoice() {
         Key('A');
@@ -233,8 +241,8 @@ TEST_F(FormTest, PanelButtonsPauseResumeAndExit) {
     Game game(dir.Path());
     game.ToLevelChoice();
     game.Key(13);
-    game.Tick(3);
-    ASSERT_EQ(game.form.Vars.GameState, gsPlaying);
+    game.Tick(2);
+    game.SkipPreview();
     EXPECT_TRUE(game.host.CursorVisible) << "the pointer is shown in play";
     game.form.MainScreenMouseDown(1, 70, 430);
     EXPECT_EQ(game.form.Vars.GameState, gsPlaying) << "the resume area does nothing while playing";
@@ -262,8 +270,8 @@ TEST_F(FormTest, GameOverWithAPlaceGoesToTheNameEntry) {
     game.ToLevelChoice();
     game.Key(40);
     game.Key(13);
-    game.Tick(3);
-    ASSERT_EQ(game.form.Vars.GameState, gsPlaying);
+    game.Tick(2);
+    game.SkipPreview();
     game.form.Vars.Score = 9500;  // between places 1 and 2
     game.form.Vars.GameState = gsGameOver;
     game.form.Vars.FrameCounter = 0;
@@ -294,7 +302,8 @@ TEST_F(FormTest, GameOverWithoutAPlaceGoesBackToTheIntro) {
     Game game(dir.Path());
     game.ToLevelChoice();
     game.Key(13);
-    game.Tick(3);
+    game.Tick(2);
+    game.SkipPreview();
     game.form.Vars.Score = 1000;  // equal to place 10 is not enough
     game.form.Vars.GameState = gsGameOver;
     game.form.Vars.FrameCounter = 0;
@@ -310,7 +319,8 @@ TEST_F(FormTest, EscapeInPlayStopsPlayAndTheHallOfFameIsWritten) {
         Game game(dir.Path());
         game.ToLevelChoice();
         game.Key(13);
-        game.Tick(3);
+        game.Tick(2);
+        game.SkipPreview();
         game.form.Vars.HallOfFame[0].Nome = "Zed";
         game.Key(27);
         EXPECT_EQ(game.form.Engine().SpriteCount(), 0);
@@ -422,10 +432,10 @@ TEST_F(ProgramTest, ScreenshotIsThePictureShown) {
 }
 
 TEST_F(ProgramTest, SameSeedAndInputGiveTheSameRun) {
-    Script("3 press Space\n5 press Enter\n");
-    const std::string args = Headless() + " --input " + dir.File("input.txt") + " --frames 8";
-    ASSERT_EQ(RunTibo(args + " --dump-state 8:" + dir.File("x.json")).Status, 0);
-    ASSERT_EQ(RunTibo(args + " --dump-state 8:" + dir.File("y.json")).Status, 0);
+    Script("3 press Space\n5 press Enter\n7 down Space\n9 up Space\n");
+    const std::string args = Headless() + " --input " + dir.File("input.txt") + " --frames 12";
+    ASSERT_EQ(RunTibo(args + " --dump-state 12:" + dir.File("x.json")).Status, 0);
+    ASSERT_EQ(RunTibo(args + " --dump-state 12:" + dir.File("y.json")).Status, 0);
     EXPECT_EQ(State("x.json"), State("y.json"));
     EXPECT_EQ(State("x.json")["GameState"], 5);
 }

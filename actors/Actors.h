@@ -1,0 +1,90 @@
+#pragma once
+// The sprites of the play: the hero, the walkers, the mummies, the ghosts and
+// the drops. Each reaches the game through its engine.
+#include <cstdint>
+
+#include "framework/Sprites.h"
+
+namespace tibo {
+
+class TMainForm;
+struct TGameVariables;
+
+// The form a game sprite belongs to.
+TMainForm& FormOf(const TSprite& sprite);
+
+// The screen position of a thing in maze cell (column, row) with pixel offsets.
+int32_t CellScreenX(const TGameVariables& v, int32_t column, int32_t offsetX);
+int32_t CellScreenY(const TGameVariables& v, int32_t row, int32_t offsetY);
+
+class TTiboSprite final : public TImageSprite {
+public:
+    explicit TTiboSprite(TSprite* parent) : TImageSprite(parent) {}
+    void Advance(int32_t moveCount) override;
+    const char* ClassName() const override { return "TTiboSprite"; }
+    void Describe(TFieldWriter& w) const override;
+
+    int32_t Counter = 0;
+    bool Hurt = false;
+    uint8_t HeroState = 0;  // 0 playing, 1 escaping, 2 victory, 3 dying
+};
+
+class TVermeSprite final : public TImageSprite {
+public:
+    explicit TVermeSprite(TSprite* parent) : TImageSprite(parent) {}
+    void Advance(int32_t moveCount) override;
+    const char* ClassName() const override { return "TVermeSprite"; }
+    void Describe(TFieldWriter& w) const override;
+
+    bool Alive = true;
+    uint8_t Kind = 0;  // 0 bat, 1 worm, 2 big bird, 3 round monster, 4 monster
+    int8_t Direction = 1;
+    int8_t OffsetX = 0;
+    int32_t Column = 0;
+    int32_t Row = 0;
+};
+
+class TMummiaSprite final : public TImageSprite {
+public:
+    explicit TMummiaSprite(TSprite* parent) : TImageSprite(parent) {}
+    void Advance(int32_t moveCount) override;
+    const char* ClassName() const override { return "TMummiaSprite"; }
+    void Describe(TFieldWriter& w) const override;
+
+    bool Alive = true;
+    int8_t Mode = 0;  // 1 walking right, -1 walking left, 3 and 4 falling
+    uint8_t Turns = 0;
+    int8_t OffsetX = 0;
+    int8_t OffsetY = 0;
+    int32_t Column = 0;
+    int32_t Row = 0;
+};
+
+class TFantasmaSprite final : public TImageSprite {
+public:
+    explicit TFantasmaSprite(TSprite* parent) : TImageSprite(parent) {}
+    void Advance(int32_t moveCount) override;
+    const char* ClassName() const override { return "TFantasmaSprite"; }
+    void Describe(TFieldWriter& w) const override;
+
+    bool Alive = true;
+    uint8_t Heading = 0;  // 0 right, 1 up, 2 left, 3 down
+    int8_t PictureSide = 1;
+    int8_t OffsetX = 0;
+    int8_t OffsetY = 0;
+    int32_t Column = 0;
+    int32_t Row = 0;
+};
+
+class TGocciaSprite final : public TImageSprite {
+public:
+    explicit TGocciaSprite(TSprite* parent) : TImageSprite(parent) {}
+    void Advance(int32_t moveCount) override;
+    const char* ClassName() const override { return "TGocciaSprite"; }
+    void Describe(TFieldWriter& w) const override;
+
+    int32_t Column = 0;
+    int32_t Row = 0;
+};
+
+}  // namespace tibo

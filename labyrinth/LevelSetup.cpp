@@ -1,0 +1,196 @@
+// Setting up a game: the panel, the hero, the labyrinth with its drops, the
+// mini-map, the walkers, mummies and ghosts, and every counter.
+#include <algorithm>
+
+#include "actors/Actors.h"
+#include "shell/Main.h"
+
+namespace tibo {
+namespace {
+
+bool Solid(uint8_t code) { return code == CellWall || code == CellBrokenWall; }
+bool Sky(uint8_t code) { return code >= CellSky1 && code <= CellSky3; }
+
+// A cell a walker or a mummy can stand on: open, with solid ground under it
+// and its neighbours, and not shut in on both sides.
+bool IsFloor(const TMaze& m, int x, int y) {
+    return !Solid(m.Cell(x, y)) && Solid(m.Cell(x - 1, y + 1)) && Solid(m.Cell(x, y + 1)) && Solid(m.Cell(x + 1, y + 1)) &&
+           !(Solid(m.Cell(x - 1, y)) && Solid(m.Cell(x + 1, y)));
+}
+
+template <typename T, typename Pred>
+bool AnyOf(TSpriteEngine& engine, Pred pred) {
+    for (int32_t i = 0; i < engine.Count(); ++i)
+        if (auto* s = dynamic_cast<T*>(engine.Items(i)); s && pred(*s)) return true;
+    return false;
+}
+
+template <typename T>
+std::vector<T*> AllOf(TSpriteEngine& engine) {
+    std::vector<T*> found;
+    for (int32_t i = 0; i < engine.Count(); ++i)
+        if (auto* s = dynamic_cast<T*>(engine.Items(i))) found.push_back(s);
+    return found;
+}
+
+void TakePictureSize(TImageSprite& sprite, TPictureItem& picture) {
+    sprite.Image = &picture;
+    sprite.Width = picture.Width();
+    sprite.Height = picture.Height();
+}
+
+}  // namespace
+
+void TMainForm::PlaceMummy(bool checkRows, TMummiaSprite& mummy) {
+    TMaze& m = Vars.Maze;
+    int x = 0, y = 0;
+    for (;;) {
+        x = Randomizer.Random(m.MazeWidth - 3) + 2;
+        y = Randomizer.Random(m.MazeHeight - 9) + 4;
+        if (!IsFloor(m, x, y)) continue;
+        if (checkRows && AnyOf<TMummiaSprite>(Engine(), [y](const TMummiaSprite& s) { return s.Row == y; })) continue;
+        break;
+    }
+    if (Randomizer.Random(2) == 0) {
+        mummy.Mode = -1;
+        TakePictureSize(mummy, Nemici.Items.Find("MummiaSx0"));
+    } else {
+        mummy.Mode = 1;
+        TakePictureSize(mummy, Nemici.Items.Find("MummiaDx0"));
+    }
+    mummy.ImageCheck = true;
+    mummy.Column = x;
+    mummy.Row = y;
+}
+
+void TMainForm::StartLevel() {
+    TGameVariables& v = Vars;
+    TMaze& m = v.Maze;
+    const int level = v.ChosenLevel;
+    const bool pyramid = v.ChosenSetting == SettingPyramid;
+    EngineTimer.SetEnabled(false);
+
+    PanelSprite = new TBackgroundSprite(&Engine());
+    PanelSprite->Image = &Sfondo.Items.Find("Sfondo");
+    PanelSprite->SetGrid(PanelSprite->Image->Picture.Width, PanelSprite->Image->Picture.Height);
+    PanelSprite->X = 0;
+    PanelSprite->Y = 0;
+    PanelSprite->SetZ(100);
+
+    auto* hero = new TTiboSprite(&Engine());
+    TakePictureSize(*hero, SpriteTibo.Items.Find("OminoDx0"));
+    hero->HeroState = 0;
+    hero->Hurt = false;
+    hero->SetZ(2);
+    hero->ImageCheck = true;
+
+    v.MummyCount = pyramid ? 10 : 0;
+    v.GhostCount = 10;
+    SetMazeSize(m, level);
+    BuildMaze(m, level, v.ChosenSetting, Randomizer, [this](int x, int y) {
+        auto* drop = new TGocciaSprite(&Engine());
+        drop->Column = x;
+        drop->Row = y;
+        TakePictureSize(*drop, Nemici.Items.Find("Gocce"));
+        drop->ImageCheck = false;
+        drop->FrameCount = drop->Image->PatternTotal();
+        drop->FrameLooped = true;
+        drop->FrameSpeed = 0.02;
+        drop->FramePos = Randomizer.Random(12);
+    });
+    BuildMiniMap();
+
+    // Walkers: ten of random kinds, each on a floor of a row of its own.
+    static constexpr const char* WalkerPictures[5][2] = {{"Pipistrello", "Pipistrello"},
+                                                         {"VermeDx", "VermeSx"},
+                                                         {"UccellaccioDx", "UccellaccioSx"},
+                                                         {"MostroTondoDx", "MostroTondoSx"},
+                                                         {"MostroDx", "MostroSx"}};
+    for (int i = 0; i < 10; ++i) {
+        auto* walker = new TVermeSprite(&Engine());
+        walker->Kind = static_cast<uint8_t>(Randomizer.Random(5));
+        walker->Direction = -1;
+        if (walker->Kind != 0) walker->Direction = Randomizer.Random(2) == 0 ? 1 : -1;
+        TakePictureSize(*walker, Nemici.Items.Find(WalkerPictures[walker->Kind][walker->Direction == 1 ? 0 : 1]));
+        walker->ImageCheck = true;
+        if (walker->Kind != 1) {
+            walker->FrameCount = walker->Image->PatternTotal();
+            walker->FrameLooped = true;
+            walker->FrameSpeed = 0.02;
+            walker->FramePos = 0;
+        }
+    }
+    for (TVermeSprite* walker : AllOf<TVermeSprite>(Engine())) {
+        int x = 0, y = 0;
+        do {
+            x = Randomizer.Random(m.MazeWidth - 3) + 2;
+            y = Randomizer.Random(m.MazeHeight - 5) + 4;
+        } while (!IsFloor(m, x, y) || AnyOf<TVermeSprite>(Engine(), [y](const TVermeSprite& s) { return s.Row == y; }));
+        walker->Column = x;
+        walker->Row = y;
+    }
+
+    for (int i = 0; i < v.MummyCount; ++i) new TMummiaSprite(&Engine());
+    for (TMummiaSprite* mummy : AllOf<TMummiaSprite>(Engine())) PlaceMummy(true, *mummy);
+
+    for (int i = 0; i < v.GhostCount; ++i) {
+        auto* ghost = new TFantasmaSprite(&Engine());
+        TakePictureSize(*ghost, Nemici.Items.Find("FantasmaDx"));
+        ghost->ImageCheck = true;
+        int x = 0, y = 0;
+        for (;;) {
+            x = Randomizer.Random(m.MazeWidth - 3) + 2;
+            y = Randomizer.Random(m.MazeHeight - 5) + 4;
+            const uint8_t here = m.Cell(x, y), right = m.Cell(x + 1, y);
+            if (here == CellWall || Sky(here) || here == CellSlopeLeft || here == CellSlopeRight) continue;
+            if (right == CellWall || right == CellSlopeRight) continue;
+            if (AnyOf<TFantasmaSprite>(Engine(), [x, y](const TFantasmaSprite& s) { return s.Column == x && s.Row == y; })) continue;
+            break;
+        }
+        ghost->Column = x;
+        ghost->Row = y;
+    }
+
+    // The hero on the lowest corridor row, four cells in from the window's corner.
+    const int bottom = m.MazeHeight - 2;
+    int heroColumn = 0;
+    do {
+        heroColumn = Randomizer.Random(m.MazeWidth) + 1;
+    } while (m.Cell(heroColumn, bottom) != CellPassage);
+    v.ViewColumn = heroColumn - 4;
+    v.ViewRow = m.MazeHeight - 6;
+    v.HeroColumn = heroColumn;
+    v.HeroRow = bottom;
+
+    v.Score = 0;
+    v.BestScore = v.HallOfFame[0].Punti;
+    v.Oxygen = v.Health = 20000;
+    v.Shots = std::min(pyramid ? 2 * level : 4 * level, 7);
+    v.Bombs = std::min(pyramid ? 2 * level : 3 * level, 7);
+    v.MapSteps = v.TorchSteps = 0;
+    v.MapColumn = v.MapRow = v.TorchColumn = v.TorchRow = 0;
+    v.ShotsInFlight = v.BombsLive = 0;
+    v.ExplosionCount = 0;
+    v.ShakeX = v.ShakeY = 0;
+    v.StepX = v.StepY = 4;
+    v.StepLimit = static_cast<int8_t>(32 - v.StepX);
+    v.HeroScreenColumn = v.HeroScreenRow = 4;
+    v.HeroOffsetX = v.HeroOffsetY = 0;
+    v.ViewOffsetX = v.ViewOffsetY = 0;
+    v.MoveState = 4;
+    v.Facing = 1;
+    v.StepToggle = true;
+    v.Blink = false;
+    v.ViewDirty = true;
+    v.DrawnViewColumn = v.DrawnViewRow = 0;
+    v.CellDirty = false;
+    PreviewPhase = 0;
+    PreviewSkip = false;
+    v.AnyKey = false;
+    v.FrameCounter = 0;
+    v.GameState = gsExitPreview;
+    TimerScritteLampeggianti.SetEnabled(false);
+    EngineTimer.SetEnabled(true);
+}
+
+}  // namespace tibo

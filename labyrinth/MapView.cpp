@@ -1,0 +1,72 @@
+// The mini-map and the exit preview.
+#include "shell/Main.h"
+
+namespace tibo {
+
+void TMainForm::BuildMiniMap() {
+    const TMiniTiles tiles{&MiniWall, &MiniSlopeLeft, &MiniSlopeRight, &MiniEmpty, &MiniBorder, &MiniStars, &MiniHero};
+    tibo::BuildMiniMap(Vars.Maze, tiles, MiniCanvas);
+    if (MapSurface) MapSurface->LoadFromGraphic(MiniCanvas);
+}
+
+void TMainForm::ExitPreviewFrame() {
+    TGameVariables& v = Vars;
+    Host_.SetCursorVisible(true);
+    switch (PreviewPhase) {
+        case 0:
+            PreviewPhase = 1;
+            PreviewSkip = false;
+            v.SavedViewColumn = v.ViewColumn;
+            v.SavedViewRow = v.ViewRow;
+            v.ViewOffsetX = v.ViewOffsetY = 0;
+            v.ViewRow = v.Maze.ExitRow - 9;
+            v.ViewColumn = v.Maze.ExitColumn - 4;
+            ComposeView();
+            break;
+        case 1:
+            // Down from the exit, a row every eight frames.
+            v.ViewOffsetY -= v.StepY;
+            if (v.ViewOffsetY <= -32) {
+                v.ViewOffsetY = 0;
+                ++v.ViewRow;
+                ComposeView();
+                if (v.ViewRow == v.HeroRow - 4) {
+                    v.ViewColumn = v.Maze.ExitColumn - 4;
+                    PreviewPhase = v.ViewColumn == v.HeroColumn - 4 ? 500 : 2;
+                }
+            }
+            if (PreviewSkip) PreviewPhase = 500;
+            break;
+        case 2: {
+            // Sideways to the hero's column.
+            const bool right = v.HeroColumn - 4 > v.ViewColumn;
+            v.ViewOffsetX += right ? -v.StepX : v.StepX;
+            if ((right && v.ViewOffsetX <= -32) || (!right && v.ViewOffsetX >= 32)) {
+                v.ViewOffsetX = 0;
+                v.ViewColumn += right ? 1 : -1;
+                ComposeView();
+                if (v.ViewColumn == v.HeroColumn - 4) PreviewPhase = 500;
+            }
+            if (PreviewSkip) PreviewPhase = 500;
+            break;
+        }
+        default:
+            v.ViewColumn = v.SavedViewColumn;
+            v.ViewRow = v.SavedViewRow;
+            v.ViewOffsetX = v.ViewOffsetY = 0;
+            v.GameState = gsPlaying;
+            break;
+    }
+    TSurface& screen = *MainScreen.Surface();
+    screen.Fill(0);
+    screen.Draw(v.FieldOriginX + v.ViewOffsetX - 32, v.FieldOriginY + v.ViewOffsetY - 32, MazeSurface->ClientRect(),
+                MazeSurface.get(), false);
+    SpriteEngine.Move(10);
+    SpriteEngine.Draw();
+    DrawScores();
+    DrawGauges();
+    screen.Draw(364, 92, TRect{0, 0, 105, 160}, NoMapSurface.get(), false);
+    DrawPercentages();
+}
+
+}  // namespace tibo

@@ -1,0 +1,184 @@
+// One frame of play: the labyrinth through its window, the sprites, the panel.
+#include "assets/MiniFont.h"
+#include "shell/Main.h"
+
+namespace tibo {
+namespace {
+
+constexpr int CellSize = 32;
+constexpr int PictureIlluminato = 31;
+
+// The picture of a cell code in the list ComponentiLabirinto; -1 for none.
+int CellPicture(uint8_t code, bool pyramid) {
+    switch (code) {
+        case CellBorder: return 0;
+        case CellWall: return pyramid ? 11 : 5;
+        case CellBrokenWall: return pyramid ? 10 : 9;
+        case CellRopeTop: return 2;
+        case CellRope: return 3;
+        case CellRopeEnd: return 4;
+        case CellExit: return 1;
+        case CellTreasure: return 21;
+        case CellPrize1: return 17;
+        case CellPrize2: return 18;
+        case CellPrize3: return 19;
+        case CellTorch: return 32;
+        case CellEnergy: return 15;
+        case CellMap: return 16;
+        case CellSky1: return 12;
+        case CellSky2: return 13;
+        case CellSky3: return 14;
+        case CellSlopeLeft: return 7;
+        case CellSlopeRight: return 6;
+        case CellBombs: return 20;
+        default: return -1;
+    }
+}
+
+// Cells that never show the torch's light under them.
+bool Unlit(uint8_t code) {
+    return code == CellBorder || code == CellWall || code == CellBrokenWall || (code >= CellSky1 && code <= CellSky3) ||
+           code == CellSlopeLeft || code == CellSlopeRight;
+}
+
+int GaugeHeight(int32_t value) { return RoundEven(value / 20000.0 * 162); }
+
+}  // namespace
+
+void TMainForm::DrawCell(int c, int r) {
+    const TMaze& m = Vars.Maze;
+    const int x = Vars.ViewColumn + c, y = Vars.ViewRow + r;
+    const int px = (c + 1) * CellSize, py = (r + 1) * CellSize;
+    const bool inside = m.Inside(x, y);
+    const uint8_t outside = y < 4 ? uint8_t{CellPassage} : uint8_t{CellBorder};
+    const uint8_t code = inside ? m.Cell(x, y) : outside;
+    if (inside && !Unlit(code) && m.Path(x, y) == PathLit)
+        ComponentiLabirinto.Items.Items(PictureIlluminato).Draw(MazeSurface.get(), px, py, 0);
+    const int picture = CellPicture(code, Vars.ChosenSetting == SettingPyramid);
+    if (picture >= 0) ComponentiLabirinto.Items.Items(picture).Draw(MazeSurface.get(), px, py, 0);
+}
+
+void TMainForm::ComposeView() {
+    TGameVariables& v = Vars;
+    if (v.ViewDirty || v.ViewColumn != v.DrawnViewColumn || v.ViewRow != v.DrawnViewRow) {
+        v.ViewDirty = false;
+        v.DrawnViewColumn = v.ViewColumn;
+        v.DrawnViewRow = v.ViewRow;
+        MazeSurface->Fill(0);
+        TPictureItem& skyStrip = Sfondo.Items.Find("UscitaStelle");
+        for (int c = -1; c <= 10; ++c) {
+            if (v.ChosenSetting == SettingMine && v.ViewRow < 5)
+                skyStrip.Draw(MazeSurface.get(), (c + 1) * CellSize + v.ViewOffsetX, -CellSize * v.ViewRow + v.ViewOffsetY, 0);
+            for (int r = -1; r <= 10; ++r) DrawCell(c, r);
+        }
+    }
+    if (v.CellDirty) {
+        v.CellDirty = false;
+        const int x = (v.DirtyColumn - v.ViewColumn + 1) * CellSize, y = (v.DirtyRow - v.ViewRow + 1) * CellSize;
+        if (v.Maze.Path(v.DirtyColumn, v.DirtyRow) == PathLit)
+            ComponentiLabirinto.Items.Items(PictureIlluminato).Draw(MazeSurface.get(), x, y, 0);
+        else
+            MazeSurface->FillRect(Bounds(x, y, CellSize, CellSize), 0);
+    }
+}
+
+void TMainForm::DrawScores() {
+    TTextWriter text = Text();
+    text.PutNumber(52, 390, Vars.Score);
+    text.PutNumber(142, 390, Vars.BestScore);
+}
+
+void TMainForm::DrawGauges() {
+    // The panel shows full bars; the empty part of each is blacked out.
+    TSurface& screen = *MainScreen.Surface();
+    screen.FillRect(TRect{483, 85, 507, 247 - GaugeHeight(Vars.Oxygen)}, 0);
+    screen.FillRect(TRect{535, 85, 559, 247 - GaugeHeight(Vars.Health)}, 0);
+}
+
+void TMainForm::DrawPercentages() {
+    // A small font carried in the game: no system font is needed.
+    TSurface& screen = *MainScreen.Surface();
+    const TDeviceColor white = screen.DeviceColor(0xFFFFFF);
+    assets::DrawMiniText(screen, 485, 180, std::to_string(RoundEven(Vars.Oxygen / 20000.0 * 100)) + "%", white);
+    assets::DrawMiniText(screen, 540, 180, std::to_string(RoundEven(Vars.Health / 20000.0 * 100)) + "%", white);
+}
+
+void TMainForm::DrawMapWindow() {
+    TGameVariables& v = Vars;
+    TSurface& screen = *MainScreen.Surface();
+    if (v.MapSteps > 0) {
+        const int mx = v.HeroColumn * 8 + v.HeroOffsetX / 4 - v.ViewOffsetX / 4;
+        const int my = (v.HeroRow + 1) * 8 + v.HeroOffsetY / 4 - v.ViewOffsetY / 4;
+        screen.Draw(364, 92, TRect{mx, my, mx + 105, my + 160}, MapSurface.get(), false);
+        screen.Draw(412, 172, TRect{0, 0, 8, 8}, MapSurface.get(), false);
+        if (v.HeroColumn != v.MapColumn || v.HeroRow != v.MapRow) {
+            --v.MapSteps;
+            v.MapColumn = v.HeroColumn;
+            v.MapRow = v.HeroRow;
+        }
+    } else {
+        screen.Draw(364, 92, TRect{0, 0, 105, 160}, NoMapSurface.get(), false);
+    }
+}
+
+void TMainForm::PlayFrame() {
+    TGameVariables& v = Vars;
+    // The pointer stays visible in play: the panel's Pause, Unpause and Exit
+    // areas are worked with it.
+    Host_.SetCursorVisible(true);
+    ComposeView();
+    TSurface& screen = *MainScreen.Surface();
+    screen.Fill(0);
+    if (v.ExplosionCount > 0) {
+        const int n = v.ExplosionCount;
+        v.ShakeX = Randomizer.Random(n) - n / 2;
+        v.ShakeY = Randomizer.Random(n) - n / 2;
+    }
+    screen.Draw(v.FieldOriginX + v.ViewOffsetX + v.ShakeX - CellSize, v.FieldOriginY + v.ViewOffsetY + v.ShakeY - CellSize,
+                MazeSurface->ClientRect(), MazeSurface.get(), false);
+    if (v.GameState != gsPaused) {
+        SpriteEngine.Move(10);
+        SpriteEngine.FreeRetired();
+    }
+    SpriteEngine.Draw();
+    DrawScores();
+    TTextWriter text = Text();
+    if (v.GameState == gsGameOver) {
+        if (v.Blink) text.PutText(130, 220, 255, false, "GAME OVER");
+        if (++v.FrameCounter > 500) {
+            EndGame();
+            return;
+        }
+    }
+    if (v.GameState == gsPaused && v.Blink) text.PutText(130, 220, 255, false, "PAUSED");
+    DrawGauges();
+    if (v.Shots < 7) screen.FillRect(TRect{364 + 32 * v.Shots, 266, 587, 297}, 0);
+    if (v.Bombs < 7) screen.FillRect(TRect{364 + 32 * v.Bombs, 309, 587, 340}, 0);
+    DrawMapWindow();
+    if (v.TorchSteps > 0 && (v.HeroColumn != v.TorchColumn || v.HeroRow != v.TorchRow)) {
+        if (--v.TorchSteps == 0) {
+            ClearTorchPath(v.Maze);
+        } else {
+            v.TorchColumn = v.HeroColumn;
+            v.TorchRow = v.HeroRow;
+        }
+    }
+    DrawPercentages();
+}
+
+void TMainForm::EndGame() {
+    TGameVariables& v = Vars;
+    StopPlay();
+    const int place = FindHallPlace(v.HallOfFame, v.Score);
+    v.NewEntryRank = static_cast<int8_t>(place);
+    if (place < 0) {
+        BeginIntro();
+        v.GameState = gsIntro;
+    } else {
+        v.NameDone = false;
+        InsertHallEntry(v.HallOfFame, place, v.Score, v.ChosenLevel);
+        v.GameState = gsNameEntry;
+    }
+}
+
+}  // namespace tibo

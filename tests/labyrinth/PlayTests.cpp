@@ -1,0 +1,235 @@
+// A game's set-up, the exit preview and the play screen's panel, driven
+// in-process through the main form.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <set>
+
+#include "actors/Actors.h"
+#include "assets/AssetStore.h"
+#include "shell/Main.h"
+
+namespace tibo {
+namespace {
+
+namespace fs = std::filesystem;
+
+class FakeClock final : public IClock {
+public:
+    int64_t NowMs() const override { return Now; }
+    int64_t Now = 0;
+};
+
+class FakeHost final : public IFormHost {
+public:
+    void SetCursorVisible(bool) override {}
+    void WarpMouse(int, int) override {}
+};
+
+const assets::AssetStore& Store() {
+    static const assets::AssetStore store;
+    return store;
+}
+
+std::string ConfigDir() {
+    static const std::string dir = [] {
+        std::string tmpl = (fs::temp_directory_path() / "tibo-play-XXXXXX").string();
+        return std::string(::mkdtemp(tmpl.data()));
+    }();
+    return dir;
+}
+
+// A game started at a level and setting, stopped on the exit preview's first frame.
+struct Game {
+    Game(int level, uint8_t setting, uint64_t seed)
+        : form(Options(seed), Store(), clock, nullptr, nullptr, host) {
+        form.FormCreate();
+        form.MainScreen.Initialize();
+        form.Vars.ChosenLevel = static_cast<uint8_t>(level);
+        form.Vars.ChosenSetting = setting;
+        form.StartLevel();
+    }
+    static TFormOptions Options(uint64_t seed) {
+        TFormOptions o;
+        o.ConfigDir = ConfigDir();
+        o.Seed = seed;
+        return o;
+    }
+    void Tick(int n = 1) {
+        for (int i = 0; i < n; ++i) {
+            clock.Now += 20;
+            form.TimerScritteLampeggianti.Poll();
+            form.EngineTimerTimer(1);
+        }
+    }
+    template <typename T>
+    std::vector<T*> All() {
+        std::vector<T*> found;
+        for (int32_t i = 0; i < form.Engine().Count(); ++i)
+            if (auto* s = dynamic_cast<T*>(form.Engine().Items(i))) found.push_back(s);
+        return found;
+    }
+    TDeviceColor Pixel(int x, int y) { return form.MainScreen.Surface()->Pixel(x, y); }
+    // Holds a fire button through the exit preview, which skips it.
+    void SkipPreview() {
+        Tick();
+        form.KeyDownEvent(' ');
+        Tick(2);
+        form.KeyUpEvent(' ');
+        Tick();
+        ASSERT_EQ(form.Vars.GameState, gsPlaying);
+    }
+    FakeClock clock;
+    FakeHost host;
+    TMainForm form;
+};
+
+bool Solid(uint8_t c) { return c == CellWall || c == CellBrokenWall; }
+
+TEST(LevelSetupTest, EveryPairSetsUpItsMonstersAndTheHero) {
+    for (int level = 1; level <= 5; ++level) {
+        for (uint8_t setting : {SettingMine, SettingPyramid}) {
+            for (uint64_t seed : {1u, 2u, 3u}) {
+                SCOPED_TRACE(testing::Message() << "level " << level << " setting " << int(setting) << " seed " << seed);
+                Game g(level, setting, seed);
+                const TGameVariables& v = g.form.Vars;
+                const TMaze& m = v.Maze;
+                const bool pyramid = setting == SettingPyramid;
+                EXPECT_EQ(v.GameState, gsExitPreview);
+                EXPECT_EQ(g.All<TTiboSprite>().size(), 1u);
+                EXPECT_EQ(g.All<TMummiaSprite>().size(), pyramid ? 10u : 0u);
+                EXPECT_EQ(g.All<TFantasmaSprite>().size(), 10u);
+                EXPECT_EQ(g.All<TVermeSprite>().size(), 10u);
+                size_t drops = 0;
+                for (int x = 1; x <= m.MazeWidth; ++x)
+                    for (int y = 1; y <= m.MazeHeight; ++y) drops += m.Cell(x, y) == CellDrop;
+                EXPECT_EQ(g.All<TGocciaSprite>().size(), drops);
+                for (TGocciaSprite* d : g.All<TGocciaSprite>()) EXPECT_EQ(m.Cell(d->Column, d->Row), CellDrop);
+
+                std::set<int> walkerRows, mummyRows;
+                for (TVermeSprite* w : g.All<TVermeSprite>()) {
+                    EXPECT_TRUE(walkerRows.insert(w->Row).second) << "walkers share row " << w->Row;
+                    EXPECT_FALSE(Solid(m.Cell(w->Column, w->Row)));
+                    EXPECT_TRUE(Solid(m.Cell(w->Column, w->Row + 1)));
+                    EXPECT_TRUE(w->Kind != 0 || w->Direction == -1) << "bats face left";
+                }
+                for (TMummiaSprite* mu : g.All<TMummiaSprite>()) {
+                    EXPECT_TRUE(mummyRows.insert(mu->Row).second) << "mummies share row " << mu->Row;
+                    EXPECT_LE(mu->Row, m.MazeHeight - 6);
+                    EXPECT_TRUE(mu->Mode == 1 || mu->Mode == -1);
+                }
+                std::set<std::pair<int, int>> ghostCells;
+                for (TFantasmaSprite* gh : g.All<TFantasmaSprite>()) {
+                    EXPECT_TRUE(ghostCells.insert({gh->Column, gh->Row}).second);
+                    EXPECT_NE(m.Cell(gh->Column, gh->Row), CellWall);
+                }
+                EXPECT_EQ(v.HeroRow, m.MazeHeight - 2);
+                EXPECT_EQ(m.Cell(v.HeroColumn, v.HeroRow), CellPassage);
+                EXPECT_EQ(v.HeroColumn - v.ViewColumn, 4);
+                EXPECT_EQ(v.HeroRow - v.ViewRow, 4);
+                EXPECT_EQ(v.Oxygen, 20000);
+                EXPECT_EQ(v.Health, 20000);
+                const int shots = pyramid ? 2 * level : 4 * level, bombs = pyramid ? 2 * level : 3 * level;
+                EXPECT_EQ(v.Shots, std::min(shots, 7));
+                EXPECT_EQ(v.Bombs, std::min(bombs, 7));
+                EXPECT_TRUE(v.ViewDirty);
+                EXPECT_EQ(v.MoveState, 4);
+                EXPECT_EQ(v.Facing, 1);
+                EXPECT_EQ(v.StepLimit, 28);
+            }
+        }
+    }
+}
+
+TEST(LevelSetupTest, TheSameSeedBuildsTheSameGame) {
+    Game a(3, SettingPyramid, 42), b(3, SettingPyramid, 42), c(3, SettingPyramid, 43);
+    EXPECT_EQ(a.form.Vars.Maze.MazeGrid, b.form.Vars.Maze.MazeGrid);
+    EXPECT_EQ(a.form.Vars.HeroColumn, b.form.Vars.HeroColumn);
+    EXPECT_NE(a.form.Vars.Maze.MazeGrid, c.form.Vars.Maze.MazeGrid);
+}
+
+TEST(ExitPreviewTest, TravelsFromTheExitDownToTheHeroThenPlays) {
+    Game g(1, SettingMine, 5);
+    TGameVariables& v = g.form.Vars;
+    const int heroColumn = v.HeroColumn, heroRow = v.HeroRow;
+    const int columns = std::abs((heroColumn - 4) - (v.Maze.ExitColumn - 4));
+    // Phase 0 takes a frame; then 8 frames a row from row -5 down to the hero's
+    // view row, 8 frames a column sideways, and one frame to hand over.
+    const int rows = (heroRow - 4) - (v.Maze.ExitRow - 9);
+    const int frames = 1 + 8 * rows + 8 * columns + 1;
+    g.Tick(frames - 1);
+    EXPECT_EQ(v.GameState, gsExitPreview);
+    g.Tick();
+    EXPECT_EQ(v.GameState, gsPlaying);
+    EXPECT_EQ(v.ViewColumn, heroColumn - 4);
+    EXPECT_EQ(v.ViewRow, heroRow - 4);
+    EXPECT_EQ(v.ViewOffsetX, 0);
+    EXPECT_EQ(v.ViewOffsetY, 0);
+}
+
+TEST(ExitPreviewTest, AFireButtonSkipsIt) {
+    Game g(5, SettingPyramid, 9);
+    TGameVariables& v = g.form.Vars;
+    g.Tick(3);
+    g.form.KeyDownEvent(' ');
+    g.Tick();
+    EXPECT_TRUE(g.form.PreviewSkip);
+    g.Tick();
+    EXPECT_EQ(g.form.PreviewPhase, 500);
+    g.form.KeyUpEvent(' ');
+    g.Tick();
+    EXPECT_EQ(v.GameState, gsPlaying);
+    EXPECT_EQ(v.ViewRow, v.HeroRow - 4) << "play starts with the hero's own view";
+}
+
+TEST(PanelTest, GaugesShotsAndBombs) {
+    Game g(4, SettingMine, 3);
+    TGameVariables& v = g.form.Vars;
+    g.SkipPreview();
+    const TDeviceColor barFull = g.Pixel(490, 90);
+    EXPECT_NE(barFull, 0u) << "a full oxygen bar shows the panel's bar";
+    v.Oxygen = 0;
+    v.Health = 10000;
+    v.Shots = 0;
+    v.Bombs = 4;
+    g.Tick();
+    EXPECT_EQ(g.Pixel(490, 90), 0u);
+    EXPECT_EQ(g.Pixel(490, 246), 0u) << "an empty gauge is blacked out to its bottom";
+    EXPECT_EQ(g.Pixel(540, 165 - 1), 0u) << "half health: the top half is black";
+    EXPECT_NE(g.Pixel(540, 246), 0u);
+    for (int x = 364; x < 587; x += 8) EXPECT_EQ(g.Pixel(x, 280), 0u) << "no shots: every icon is covered at x " << x;
+    for (int x = 364 + 32 * 4; x < 587; x += 4) EXPECT_EQ(g.Pixel(x, 325), 0u) << "four bombs: icons five to seven are covered";
+    v.Shots = 7;
+    v.Bombs = 7;
+    g.Tick();
+    bool lastShot = false, lastBomb = false;
+    for (int x = 364 + 32 * 6; x < 364 + 32 * 7; ++x)
+        for (int y = 266; y < 297; ++y) lastShot |= g.Pixel(x, y) != 0;
+    for (int x = 364 + 32 * 6; x < 364 + 32 * 7; ++x)
+        for (int y = 309; y < 340; ++y) lastBomb |= g.Pixel(x, y) != 0;
+    EXPECT_TRUE(lastShot) << "seven shots leave the seventh icon visible";
+    EXPECT_TRUE(lastBomb) << "seven bombs leave the seventh icon visible";
+}
+
+TEST(PanelTest, TheMapWindowShowsTheNoMapPictureUntilAMapIsTaken) {
+    Game g(2, SettingMine, 4);
+    TGameVariables& v = g.form.Vars;
+    g.SkipPreview();
+    const TDeviceColor noMap = g.Pixel(364 + 50, 92 + 80);
+    v.MapSteps = 1;
+    v.MapColumn = v.HeroColumn;
+    v.MapRow = v.HeroRow;
+    g.Tick();
+    EXPECT_EQ(v.MapSteps, 1) << "standing still uses no map steps";
+    for (int i = 0; i < 8; ++i)
+        EXPECT_EQ(g.Pixel(412 + i, 172 + i), g.form.MapSurface->Pixel(i, i)) << "the hero marker sits at the window's centre";
+    EXPECT_NE(g.Pixel(364 + 50, 92 + 80), noMap) << "the map replaces the no-map picture";
+    v.HeroColumn += 1;  // the hero changes cell
+    g.Tick();
+    EXPECT_EQ(v.MapSteps, 0);
+    g.Tick();
+    EXPECT_EQ(g.Pixel(364 + 50, 92 + 80), noMap);
+}
+
+}  // namespace
+}  // namespace tibo
