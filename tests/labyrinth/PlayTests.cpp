@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <algorithm>
 #include <set>
+#include <vector>
 
 #include "actors/Actors.h"
 #include "assets/AssetStore.h"
@@ -229,6 +231,69 @@ TEST(PanelTest, TheMapWindowShowsTheNoMapPictureUntilAMapIsTaken) {
     EXPECT_EQ(v.MapSteps, 0);
     g.Tick();
     EXPECT_EQ(g.Pixel(364 + 50, 92 + 80), noMap);
+}
+
+TEST(ComposeViewTest, RecomposesOnlyWhenTheViewMovesOrIsDirty) {
+    Game g(2, SettingMine, 8);
+    TGameVariables& v = g.form.Vars;
+    g.SkipPreview();
+    g.Tick();
+    // A cell of the window changes behind the view's back: not shown until dirty.
+    const int x = v.ViewColumn + 2, y = v.ViewRow + 2;
+    const uint8_t before = v.Maze.Cell(x, y);
+    v.Maze.Cell(x, y) = before == CellWall ? CellPassage : CellWall;
+    const std::vector<uint16_t> composed(g.form.MazeSurface->Bits(), g.form.MazeSurface->Bits() + 384 * 384);
+    g.Tick();
+    EXPECT_TRUE(std::equal(composed.begin(), composed.end(), g.form.MazeSurface->Bits())) << "same origin, nothing dirty";
+    v.ViewDirty = true;
+    g.Tick();
+    EXPECT_FALSE(std::equal(composed.begin(), composed.end(), g.form.MazeSurface->Bits())) << "a dirty view is recomposed";
+    EXPECT_FALSE(v.ViewDirty);
+}
+
+TEST(ComposeViewTest, ATakenPickUpRefreshesItsCellOnly) {
+    Game g(3, SettingPyramid, 12);
+    TGameVariables& v = g.form.Vars;
+    g.SkipPreview();
+    const int x = v.ViewColumn + 3, y = v.ViewRow + 3;
+    v.Maze.Cell(x, y) = CellTreasure;
+    v.ViewDirty = true;
+    g.Tick();
+    const TSurface& maze = *g.form.MazeSurface;
+    const int px = (x - v.ViewColumn + 1) * 32, py = (y - v.ViewRow + 1) * 32;
+    bool drawn = false;
+    for (int i = 0; i < 32; ++i) drawn |= maze.Pixel(px + i, py + 16) != 0;
+    ASSERT_TRUE(drawn) << "the treasure is on the maze surface";
+    const TDeviceColor neighbour = maze.Pixel(px + 40, py + 16);
+    v.Maze.Cell(x, y) = CellPassage;
+    v.CellDirty = true;
+    v.DirtyColumn = x;
+    v.DirtyRow = y;
+    g.Tick();
+    for (int i = 0; i < 32; ++i) EXPECT_EQ(maze.Pixel(px + i, py + 16), 0u) << "the taken cell is black again";
+    EXPECT_EQ(maze.Pixel(px + 40, py + 16), neighbour) << "its neighbour is untouched";
+    EXPECT_FALSE(v.CellDirty);
+}
+
+TEST(TorchTest, StepsCountCellChangesAndTheLightGoesOut) {
+    Game g(1, SettingMine, 21);
+    TGameVariables& v = g.form.Vars;
+    g.SkipPreview();
+    TraceTorchPath(v.Maze, v.HeroColumn, v.HeroRow);
+    v.TorchSteps = 2;
+    v.TorchColumn = v.HeroColumn;
+    v.TorchRow = v.HeroRow;
+    EXPECT_EQ(v.Maze.Path(v.HeroColumn, v.HeroRow), PathLit);
+    g.Tick(3);
+    EXPECT_EQ(v.TorchSteps, 2) << "standing still uses no torch steps";
+    v.HeroColumn += 1;
+    g.Tick();
+    EXPECT_EQ(v.TorchSteps, 1);
+    v.HeroColumn -= 1;
+    g.Tick();
+    EXPECT_EQ(v.TorchSteps, 0);
+    for (int x = 1; x <= v.Maze.MazeWidth; ++x)
+        for (int y = 1; y <= v.Maze.MazeHeight; ++y) ASSERT_NE(v.Maze.Path(x, y), PathLit) << "the path is erased";
 }
 
 }  // namespace

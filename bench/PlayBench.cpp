@@ -1,0 +1,75 @@
+// A game's set-up and one frame of play at the largest level, headless.
+#include <benchmark/benchmark.h>
+
+#include <filesystem>
+
+#include "assets/AssetStore.h"
+#include "shell/Main.h"
+
+namespace tibo {
+namespace {
+
+class StillClock final : public IClock {
+public:
+    int64_t NowMs() const override { return Now; }
+    int64_t Now = 0;
+};
+
+class NoHost final : public IFormHost {
+public:
+    void SetCursorVisible(bool) override {}
+    void WarpMouse(int, int) override {}
+};
+
+struct Game {
+    explicit Game(uint8_t setting) : form(Options(), store, clock, nullptr, nullptr, host) {
+        form.FormCreate();
+        form.MainScreen.Initialize();
+        form.Vars.ChosenLevel = 5;
+        form.Vars.ChosenSetting = setting;
+    }
+    static TFormOptions Options() {
+        TFormOptions o;
+        o.ConfigDir = std::filesystem::temp_directory_path().string();
+        o.Seed = 1;
+        return o;
+    }
+    assets::AssetStore store;
+    StillClock clock;
+    NoHost host;
+    TMainForm form;
+};
+
+void BM_StartLevel5(benchmark::State& state) {
+    Game g(static_cast<uint8_t>(state.range(0)));
+    for (auto _ : state) {
+        g.form.StopPlay();
+        g.form.StartLevel();
+    }
+    state.counters["sprites"] = g.form.Engine().SpriteCount();
+}
+BENCHMARK(BM_StartLevel5)->Arg(SettingMine)->Arg(SettingPyramid)->Unit(benchmark::kMicrosecond);
+
+// Play at level 5 "MINE" with every sprite alive, the view scrolling one
+// column every eight frames (and so recomposed every eighth frame).
+void BM_PlayFrameLevel5Scrolling(benchmark::State& state) {
+    Game g(SettingMine);
+    g.form.StartLevel();
+    TGameVariables& v = g.form.Vars;
+    v.GameState = gsPlaying;
+    int direction = -1;
+    for (auto _ : state) {
+        v.ViewOffsetX += 4 * direction;
+        if (v.ViewOffsetX <= -28 || v.ViewOffsetX >= 28) {
+            v.ViewOffsetX = 0;
+            v.ViewColumn -= direction;
+            if (v.ViewColumn < 1 || v.ViewColumn > v.Maze.MazeWidth - 9) direction = -direction;
+        }
+        g.form.EngineTimerTimer(1);
+    }
+    state.counters["sprites"] = g.form.Engine().SpriteCount();
+}
+BENCHMARK(BM_PlayFrameLevel5Scrolling)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly(true);
+
+}  // namespace
+}  // namespace tibo
