@@ -2,10 +2,12 @@
 // Painting helpers for the pictures the generator draws by code: a floating-point
 // RGB canvas, anti-aliased coverage masks for polygons and discs, soft glows,
 // value noise, and a chiselled relief for big title letters.
-#include <cstddef>
 #include <algorithm>
+#include <array>
+#include <cstddef>
 #include <cstdint>
 #include <span>
+#include <string_view>
 #include <vector>
 
 #include "framework/Bitmap.h"
@@ -121,5 +123,34 @@ struct ReliefStyle {
     Rgbf Dark, Mid, Light, Shine, Edge;  // gold ramp and outline colour
 };
 void PaintRelief(Canvas& canvas, const Mask& letters, const ReliefStyle& style);
+
+// Hieroglyph-like carvings of the friezes (panel and hall of fame), 15 x 20, 'x' a groove.
+using FriezeSign = std::array<std::string_view, 20>;
+inline constexpr std::array<FriezeSign, 6> FriezeSigns{{
+    {".....xxxxx.....", "....xx...xx....", "...xx.....xx...", "...x.......x...", "...x.......x...",
+     "...xx.....xx...", "....xx...xx....", ".....xx.xx.....", "xxxxxxxxxxxxxxx", "xxxxxxxxxxxxxxx",
+     "......xxx......", "......xxx......", "......xxx......", "......xxx......", "......xxx......",
+     "......xxx......", "......xxx......", "......xxx......", ".....xxxxx.....", "..............."},
+    {"...............", "...............", "....xxxxxxx....", "..xx.......xx..", "...............",
+     "....xxxxxxx....", "..xx...xxx.xx..", ".x....xxxxx..x.", "x.....xxxxx...x", ".x.....xxx...x.",
+     "..xx.......xx..", "....xxxxxxx....", "......x..x.....", "......x...x....", ".....x.....x...",
+     ".....x......xx.", "....x..........", "...xx..........", "...............", "..............."},
+    {"...............", "...............", "...............", "x...x...x...x..", ".x.x.x.x.x.x.x.",
+     "..x...x...x...x", "...............", "...............", "x...x...x...x..", ".x.x.x.x.x.x.x.",
+     "..x...x...x...x", "...............", "...............", "x...x...x...x..", ".x.x.x.x.x.x.x.",
+     "..x...x...x...x", "...............", "...............", "...............", "..............."},
+    {".....xxxxx.....", "....xxxxxxx....", "....xxxxxxx....", ".....xxxxx.....", "...............",
+     "...............", ".......x.......", "......x.x......", ".....x...x.....", "....x..x..x....",
+     "...x..x.x..x...", "..x..x...x..x..", ".x..x.....x..x.", "x..x.......x..x", "xxxxxxxxxxxxxxx",
+     "...............", "...............", "...............", "...............", "..............."},
+    {"......x.x......", ".......x.......", "....xxxxxxx....", "x..xx.....xx..x", ".xxx.......xxx.",
+     "...x...x...x...", "x..x...x...x..x", ".xxx...x...xxx.", "...x...x...x...", "...xx..x..xx...",
+     "x...xx.x.xx...x", ".xxx.xxxxx.xxx.", ".......x.......", "......x.x......", "...............",
+     "...............", "...............", "...............", "...............", "..............."},
+    {"...xxxxxxxxx...", ".xxx...xx..xxx.", "xx.....xx....xx", "x......xx.....x", ".......xx......",
+     ".......xx......", ".......xx......", ".......xx......", ".......xx......", ".......xx......",
+     ".......xx......", ".......xx......", ".......xx......", ".......xx......", ".......xx......",
+     ".......xx......", "...............", "...............", "...............", "..............."},
+}};
 
 }  // namespace tibo::assets::paint

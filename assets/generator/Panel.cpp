@@ -102,36 +102,8 @@ void SandstoneWall(Picture& p, int x0, int y0, int x1, int y1) {
     }
 }
 
-// Hieroglyph-like carvings of the frieze, 15 x 20, 'x' a groove.
-using Glyph = std::array<std::string_view, 20>;
-constexpr std::array<Glyph, 6> FriezeGlyphs{{
-    {".....xxxxx.....", "....xx...xx....", "...xx.....xx...", "...x.......x...", "...x.......x...",
-     "...xx.....xx...", "....xx...xx....", ".....xx.xx.....", "xxxxxxxxxxxxxxx", "xxxxxxxxxxxxxxx",
-     "......xxx......", "......xxx......", "......xxx......", "......xxx......", "......xxx......",
-     "......xxx......", "......xxx......", "......xxx......", ".....xxxxx.....", "..............."},
-    {"...............", "...............", "....xxxxxxx....", "..xx.......xx..", "...............",
-     "....xxxxxxx....", "..xx...xxx.xx..", ".x....xxxxx..x.", "x.....xxxxx...x", ".x.....xxx...x.",
-     "..xx.......xx..", "....xxxxxxx....", "......x..x.....", "......x...x....", ".....x.....x...",
-     ".....x......xx.", "....x..........", "...xx..........", "...............", "..............."},
-    {"...............", "...............", "...............", "x...x...x...x..", ".x.x.x.x.x.x.x.",
-     "..x...x...x...x", "...............", "...............", "x...x...x...x..", ".x.x.x.x.x.x.x.",
-     "..x...x...x...x", "...............", "...............", "x...x...x...x..", ".x.x.x.x.x.x.x.",
-     "..x...x...x...x", "...............", "...............", "...............", "..............."},
-    {".....xxxxx.....", "....xxxxxxx....", "....xxxxxxx....", ".....xxxxx.....", "...............",
-     "...............", ".......x.......", "......x.x......", ".....x...x.....", "....x..x..x....",
-     "...x..x.x..x...", "..x..x...x..x..", ".x..x.....x..x.", "x..x.......x..x", "xxxxxxxxxxxxxxx",
-     "...............", "...............", "...............", "...............", "..............."},
-    {"......x.x......", ".......x.......", "....xxxxxxx....", "x..xx.....xx..x", ".xxx.......xxx.",
-     "...x...x...x...", "x..x...x...x..x", ".xxx...x...xxx.", "...x...x...x...", "...xx..x..xx...",
-     "x...xx.x.xx...x", ".xxx.xxxxx.xxx.", ".......x.......", "......x.x......", "...............",
-     "...............", "...............", "...............", "...............", "..............."},
-    {"...xxxxxxxxx...", ".xxx...xx..xxx.", "xx.....xx....xx", "x......xx.....x", ".......xx......",
-     ".......xx......", ".......xx......", ".......xx......", ".......xx......", ".......xx......",
-     ".......xx......", ".......xx......", ".......xx......", ".......xx......", ".......xx......",
-     ".......xx......", "...............", "...............", "...............", "..............."},
-}};
 
-void CarveGlyph(Picture& p, int x, int y, const Glyph& g) {
+void CarveGlyph(Picture& p, int x, int y, const paint::FriezeSign& g) {
     auto set = [&](int gx, int gy) {
         return gx >= 0 && gy >= 0 && gx < 15 && gy < 20 && g[static_cast<size_t>(gy)][static_cast<size_t>(gx)] == 'x';
     };
@@ -169,7 +141,7 @@ void Lintel(Picture& p) {
         for (int x = 14; x <= 625; ++x)
             if (paint::Hash01(x, y, 29) < 0.06f) p.Put(x, y, Sand4);
     int i = 0;
-    for (int x = 20; x + 15 <= 620; x += 26, ++i) CarveGlyph(p, x, 25, FriezeGlyphs[static_cast<size_t>(i) % FriezeGlyphs.size()]);
+    for (int x = 20; x + 15 <= 620; x += 26, ++i) CarveGlyph(p, x, 25, paint::FriezeSigns[static_cast<size_t>(i) % paint::FriezeSigns.size()]);
 }
 
 // The shot of the hero, a small blue energy bolt flying right (like the shot
@@ -364,10 +336,10 @@ TBitmap DrawPanel() {
     // A carved cartouche beside the gauges.
     p.Fill(585, 88, 626, 246, Sand3);
     p.Recess(585, 88, 626, 246, 2);
-    CarveGlyph(p, 598, 100, FriezeGlyphs[0]);
-    CarveGlyph(p, 598, 132, FriezeGlyphs[1]);
-    CarveGlyph(p, 598, 164, FriezeGlyphs[4]);
-    CarveGlyph(p, 598, 196, FriezeGlyphs[5]);
+    CarveGlyph(p, 598, 100, paint::FriezeSigns[0]);
+    CarveGlyph(p, 598, 132, paint::FriezeSigns[1]);
+    CarveGlyph(p, 598, 164, paint::FriezeSigns[4]);
+    CarveGlyph(p, 598, 196, paint::FriezeSigns[5]);
 
     // Seven shots and seven bombs on black: the game blacks out from the
     // right the icons that are used up, 32 pixels each from x 364.

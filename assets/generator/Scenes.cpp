@@ -61,38 +61,10 @@ void Stars(Canvas& c, uint32_t seed, int count, float yMax, Limit limit) {
     }
 }
 
-// Carvings of a frieze, 15 x 20, 'x' a groove (the same signs as on the panel).
-using Glyph = std::array<std::string_view, 20>;
-constexpr std::array<Glyph, 6> Signs{{
-    {".....xxxxx.....", "....xx...xx....", "...xx.....xx...", "...x.......x...", "...x.......x...",
-     "...xx.....xx...", "....xx...xx....", ".....xx.xx.....", "xxxxxxxxxxxxxxx", "xxxxxxxxxxxxxxx",
-     "......xxx......", "......xxx......", "......xxx......", "......xxx......", "......xxx......",
-     "......xxx......", "......xxx......", "......xxx......", ".....xxxxx.....", "..............."},
-    {"...............", "...............", "....xxxxxxx....", "..xx.......xx..", "...............",
-     "....xxxxxxx....", "..xx...xxx.xx..", ".x....xxxxx..x.", "x.....xxxxx...x", ".x.....xxx...x.",
-     "..xx.......xx..", "....xxxxxxx....", "......x..x.....", "......x...x....", ".....x.....x...",
-     ".....x......xx.", "....x..........", "...xx..........", "...............", "..............."},
-    {"...............", "...............", "...............", "x...x...x...x..", ".x.x.x.x.x.x.x.",
-     "..x...x...x...x", "...............", "...............", "x...x...x...x..", ".x.x.x.x.x.x.x.",
-     "..x...x...x...x", "...............", "...............", "x...x...x...x..", ".x.x.x.x.x.x.x.",
-     "..x...x...x...x", "...............", "...............", "...............", "..............."},
-    {".....xxxxx.....", "....xxxxxxx....", "....xxxxxxx....", ".....xxxxx.....", "...............",
-     "...............", ".......x.......", "......x.x......", ".....x...x.....", "....x..x..x....",
-     "...x..x.x..x...", "..x..x...x..x..", ".x..x.....x..x.", "x..x.......x..x", "xxxxxxxxxxxxxxx",
-     "...............", "...............", "...............", "...............", "..............."},
-    {"......x.x......", ".......x.......", "....xxxxxxx....", "x..xx.....xx..x", ".xxx.......xxx.",
-     "...x...x...x...", "x..x...x...x..x", ".xxx...x...xxx.", "...x...x...x...", "...xx..x..xx...",
-     "x...xx.x.xx...x", ".xxx.xxxxx.xxx.", ".......x.......", "......x.x......", "...............",
-     "...............", "...............", "...............", "...............", "..............."},
-    {"...xxxxxxxxx...", ".xxx...xx..xxx.", "xx.....xx....xx", "x......xx.....x", ".......xx......",
-     ".......xx......", ".......xx......", ".......xx......", ".......xx......", ".......xx......",
-     ".......xx......", ".......xx......", ".......xx......", ".......xx......", ".......xx......",
-     ".......xx......", "...............", "...............", "...............", "..............."},
-}};
 
 // Carves a sign at (x, y), `scale` pixels a cell: the groove darkens the
 // stone, its lower right edge catches the light.
-void CarveSign(Canvas& c, float x, float y, int scale, const Glyph& g, float depth) {
+void CarveSign(Canvas& c, float x, float y, int scale, const FriezeSign& g, float depth) {
     auto set = [&](int gx, int gy) {
         return gx >= 0 && gy >= 0 && gx < 15 && gy < 20 && g[static_cast<size_t>(gy)][static_cast<size_t>(gx)] == 'x';
     };
@@ -520,7 +492,7 @@ TBitmap HallOfFame() {
                 if (y == static_cast<int>(y0) + 29) p = Scale(p, 1.35f);
             }
         int i = 0;
-        for (float x = 8; x + 16 < F(W); x += 26, ++i) CarveSign(c, x, y0 + 5, 1, Signs[static_cast<size_t>(i) % Signs.size()], 0.8f);
+        for (float x = 8; x + 16 < F(W); x += 26, ++i) CarveSign(c, x, y0 + 5, 1, FriezeSigns[static_cast<size_t>(i) % FriezeSigns.size()], 0.8f);
     }
     // The tablet of names: dark polished stone behind the table, set in a
     // gold inlay, so the gold letters stand out.
