@@ -9,18 +9,6 @@
 namespace tibo {
 namespace {
 
-class StillClock final : public IClock {
-public:
-    int64_t NowMs() const override { return Now; }
-    int64_t Now = 0;
-};
-
-class NoHost final : public IFormHost {
-public:
-    void SetCursorVisible(bool) override {}
-    void WarpMouse(int, int) override {}
-};
-
 struct Game {
     explicit Game(uint8_t setting) : form(Options(), store, clock, nullptr, nullptr, host) {
         form.FormCreate();
@@ -35,8 +23,8 @@ struct Game {
         return o;
     }
     assets::AssetStore store;
-    StillClock clock;
-    NoHost host;
+    TManualClock clock;
+    TNullFormHost host;
     TMainForm form;
 };
 

@@ -19,6 +19,14 @@ public:
     int64_t NowMs() const override;
 };
 
+// A clock moved by hand: the headless game's, and the tests'.
+class TManualClock final : public IClock {
+public:
+    explicit TManualClock(int64_t start = 0) : Now(start) {}
+    int64_t NowMs() const override { return Now; }
+    int64_t Now;
+};
+
 // The loop that drives it: handle pending events, call Idle(); when it did not
 // tick, sleep until NextDue() (waking early for events) and go round again.
 class TFrameTimer {

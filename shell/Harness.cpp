@@ -52,15 +52,6 @@ std::pair<int64_t, std::string> TickAndFile(const std::string& option, const std
     return {tick, value.substr(colon + 1)};
 }
 
-// The machine's monotonic clock, and one the headless loop moves itself.
-class TVirtualClock final : public IClock {
-public:
-    int64_t NowMs() const override { return Now_; }
-    void Set(int64_t t) { Now_ = t; }
-private:
-    int64_t Now_ = 0;
-};
-
 // Shows nothing; keeps the flipped picture when screenshots are wanted.
 class TCapturingPresenter final : public IPresenter {
 public:
@@ -83,12 +74,6 @@ private:
     IPresenter* Inner_;
     TSurface Shown_;
     bool HasShown_ = false;
-};
-
-class THeadlessHost final : public IFormHost {
-public:
-    void SetCursorVisible(bool) override {}
-    void WarpMouse(int, int) override {}
 };
 
 class TWindowHost final : public IFormHost {
@@ -157,7 +142,7 @@ private:
     std::unique_ptr<TCapturingPresenter> Presenter_;
     std::unique_ptr<IFormHost> Host_;
     std::unique_ptr<TMainForm> Form_;
-    TVirtualClock VirtualClock_;
+    TManualClock VirtualClock_;  // the headless loop moves it itself
     TSteadyClock SteadyClock_;
     // Timing figures of a real window.
     std::vector<double> Jitter_;
@@ -179,7 +164,7 @@ int TSession::Run() {
 
     const IClock* clock = &VirtualClock_;
     if (Options_.Headless) {
-        Host_ = std::make_unique<THeadlessHost>();
+        Host_ = std::make_unique<TNullFormHost>();
         Presenter_ = std::make_unique<TCapturingPresenter>(nullptr);
     } else {
         TWindowOptions windowOptions;
@@ -216,7 +201,7 @@ int TSession::Run() {
         } else {
             if (!form.EngineTimer.Enabled()) throw EFrameworkError("the frame timer stopped and nothing can restart it");
             const int64_t due = std::max(VirtualClock_.NowMs() + 1, form.EngineTimer.NextDue());
-            VirtualClock_.Set(due);
+            VirtualClock_.Now = due;
             form.TimerScritteLampeggianti.Poll();
             form.EngineTimer.Idle();
         }

@@ -30,6 +30,13 @@ public:
     virtual void WarpMouse(int x, int y) = 0;
 };
 
+// No window: the pointer has nowhere to be shown or moved.
+class TNullFormHost final : public IFormHost {
+public:
+    void SetCursorVisible(bool) override {}
+    void WarpMouse(int, int) override {}
+};
+
 struct TFormOptions {
     std::vector<std::string> Arguments;     // positional arguments; the first is the frame rate
     std::string ConfigDir;                  // folder of the settings file

@@ -7,12 +7,6 @@
 namespace tibo {
 namespace {
 
-class TFakeClock final : public IClock {
-public:
-    int64_t Now = 1000;
-    int64_t NowMs() const override { return Now; }
-};
-
 class FrameTimerTest : public ::testing::Test {
 protected:
     FrameTimerTest() : Timer(Clock) {
@@ -24,7 +18,7 @@ protected:
         Timer.SetInterval(interval);
         Timer.SetEnabled(true);
     }
-    TFakeClock Clock;
+    TManualClock Clock{1000};
     TFrameTimer Timer;
     std::vector<int> Lags;
 };

@@ -16,18 +16,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class FakeClock final : public IClock {
-public:
-    int64_t NowMs() const override { return Now; }
-    int64_t Now = 0;
-};
-
-class FakeHost final : public IFormHost {
-public:
-    void SetCursorVisible(bool) override {}
-    void WarpMouse(int, int) override {}
-};
-
 const assets::AssetStore& Store() {
     static const assets::AssetStore store;
     return store;
@@ -81,8 +69,8 @@ struct Game {
         Tick();
         ASSERT_EQ(form.Vars.GameState, gsPlaying);
     }
-    FakeClock clock;
-    FakeHost host;
+    TManualClock clock;
+    TNullFormHost host;
     TMainForm form;
 };
 

@@ -49,12 +49,6 @@ std::string ReadText(const std::string& path) {
 
 // ---------------------------------------------------------------- in-process
 
-class FakeClock final : public IClock {
-public:
-    int64_t NowMs() const override { return Now; }
-    int64_t Now = 0;
-};
-
 class FakeHost final : public IFormHost {
 public:
     void SetCursorVisible(bool visible) override { CursorVisible = visible; }
@@ -107,7 +101,7 @@ struct Game {
         Tick(3);
         ASSERT_EQ(form.Vars.GameState, gsLevelChoice);
     }
-    FakeClock clock;
+    TManualClock clock;
     FakeHost host;
     TMainForm form;
 };
