@@ -52,7 +52,8 @@ std::pair<int64_t, std::string> TickAndFile(const std::string& option, const std
     return {tick, value.substr(colon + 1)};
 }
 
-// Shows nothing; keeps the flipped picture when screenshots are wanted.
+// Passes the picture on to the window, if any, and keeps a copy of it while
+// asked to (for screenshots).
 class TCapturingPresenter final : public IPresenter {
 public:
     explicit TCapturingPresenter(IPresenter* inner) : Inner_(inner) {}
@@ -125,7 +126,7 @@ public:
 
 private:
     void OnTick(int lag);
-    void AfterTick();
+    void AfterTick(bool flipped);
     void DeliverPlatformEvent(const TPlatformEvent& e);
     void WaitForNextTick();
     void WriteTimingReport() const;
@@ -176,7 +177,6 @@ int TSession::Run() {
         Presenter_ = std::make_unique<TCapturingPresenter>(Window_.get());
         clock = &SteadyClock_;
     }
-    Presenter_->Capture = !Options_.Screenshots.empty();
     Form_ = std::make_unique<TMainForm>(formOptions, Store_, *clock, Presenter_.get(), Audio_.get(), *Host_);
     TMainForm& form = *Form_;
     if (Window_) form.Input.IsForeground = [this] { return Window_->Focused() && !Window_->Minimized(); };
@@ -233,17 +233,20 @@ void TSession::OnTick(int lag) {
         if (form.CloseRequested()) return;
     }
     Tick_ = tick;
+    Presenter_->Capture = Options_.Screenshots.count(tick) > 0;  // copy only the pictures asked for
     const uint64_t flips = form.MainScreen.FlipCount();
     form.EngineTimerTimer(lag);
-    if (FirstFlipMs_ < 0 && form.MainScreen.FlipCount() > flips) FirstFlipMs_ = MonotonicMs() - StartMs_;
-    AfterTick();
+    const bool flipped = form.MainScreen.FlipCount() > flips;
+    if (FirstFlipMs_ < 0 && flipped) FirstFlipMs_ = MonotonicMs() - StartMs_;
+    AfterTick(flipped);
 }
 
-void TSession::AfterTick() {
+void TSession::AfterTick(bool flipped) {
     TMainForm& form = *Form_;
     auto [shotsBegin, shotsEnd] = Options_.Screenshots.equal_range(Tick_);
     for (auto it = shotsBegin; it != shotsEnd; ++it) {
-        const TSurface* shown = Presenter_->Shown();
+        // The picture this tick showed; without a flip, the last one drawn.
+        const TSurface* shown = flipped ? Presenter_->Shown() : nullptr;
         SavePng((shown ? *shown : *form.MainScreen.Surface()).ToBitmap(), it->second);
     }
     auto [dumpsBegin, dumpsEnd] = Options_.Dumps.equal_range(Tick_);
