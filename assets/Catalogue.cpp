@@ -143,12 +143,13 @@ constexpr std::array<FontEntry, 3> FontList{{
     {"DIBNoMappa", 105, 160, 4, true},
 }};
 
-constexpr std::array<LooseEntry, 5> Loose{{
+constexpr std::array<LooseEntry, 6> Loose{{
     {"COPERTINA", LooseForm::Jpeg, 640, 480, 24},
     {"SFONDO", LooseForm::Jpeg, 640, 480, 24},
     {"SFONDO1", LooseForm::Jpeg, 640, 480, 24},
     {"PANNELLO", LooseForm::Bmp, 640, 480, 8},
     {"NOMAPPA", LooseForm::Bmp, 105, 160, 4},
+    {"Tibo", LooseForm::Bmp, 32, 32, 8},  // the program's window icon
 }};
 
 // In the order of the form's mini-map fields: wall, slope left, slope right,

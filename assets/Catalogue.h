@@ -50,7 +50,7 @@ struct FontEntry {
 
 enum class LooseForm { Jpeg, Bmp };
 struct LooseEntry {
-    std::string_view Name;      // "COPERTINA", "SFONDO", "SFONDO1", "PANNELLO", "NOMAPPA"
+    std::string_view Name;      // "COPERTINA", "SFONDO", "SFONDO1", "PANNELLO", "NOMAPPA", "Tibo" (the icon)
     LooseForm Form;
     int Width, Height;
     int Depth;                  // 24 for JPEG, 8 or 4 for BMP

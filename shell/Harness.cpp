@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <memory>
@@ -13,6 +14,7 @@
 
 #include "assets/AssetStore.h"
 #include "assets/Export.h"
+#include "assets/FormData.h"
 #include "framework/Files.h"
 #include "framework/platform/ImageCodec.h"
 #include "framework/platform/KeyMap.h"
@@ -162,6 +164,10 @@ int TSession::Run() {
     formOptions.Seed = Options_.Seed;
     formOptions.ConfigDir = Options_.ConfigDir ? *Options_.ConfigDir : UserConfigDir();
     if (formOptions.ConfigDir.empty()) formOptions.ConfigDir = ".";
+    // A folder named on the command line may not exist yet; a failure here shows
+    // when the hall of fame is written, with the reason.
+    std::error_code ignored;
+    std::filesystem::create_directories(formOptions.ConfigDir, ignored);
 
     const IClock* clock = &VirtualClock_;
     if (Options_.Headless) {
@@ -171,6 +177,7 @@ int TSession::Run() {
         TWindowOptions windowOptions;
         windowOptions.Title = GameTitle;
         windowOptions.Windowed = Options_.Windowed;
+        windowOptions.Icon = assets::LoadBitmap(Store_, "Tibo");
         Window_ = TPlatformWindow::Open(windowOptions);
         Audio_ = OpenAudioBackend();
         Host_ = std::make_unique<TWindowHost>(*Window_);

@@ -7,7 +7,7 @@
 // Sources, under the assets folder:
 //   art/<list>/<Name>.pix   the items of the picture lists (PixelArt.h)
 //   art/Fonts/<Name>.pix    the digit and text fonts
-//   art/Pictures/NOMAPPA.pix
+//   art/Pictures/<Name>.pix the loose pictures in pixel art: NOMAPPA and the icon Tibo
 //   sounds/<Name>.snd       sound recipes (SoundRecipe.h)
 // The panel and the three full-screen JPEGs are drawn by Scenes.cpp; the map
 // cells are the exact pixels of the catalogue.

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "framework/Bitmap.h"
 #include "framework/Display.h"
 #include "framework/Sound.h"
 
@@ -33,6 +34,9 @@ struct TWindowOptions {
     // The environment variable TIBO_PRESENT=renderer|framebuffer overrides Auto.
     enum class TPresentation { Auto, Renderer, Framebuffer };
     TPresentation Presentation = TPresentation::Auto;
+    // The window's icon, shown by the desktop in the title bar and the task
+    // list; empty: the desktop's own.
+    TBitmap Icon;
 };
 
 // Where the back surface lies in the window. The back surface of SurfaceW x

@@ -217,6 +217,28 @@ bool DrawsInSoftware(SDL_Renderer* renderer) {
     return false;
 }
 
+// Hands the desktop the window's icon; the colour of its top-left corner is
+// see-through, so the rounded shape stands on any desktop. A picture that cannot
+// be made into an SDL surface leaves the desktop's own icon: the game runs on.
+void SetWindowIcon(SDL_Window* window, const TBitmap& icon) {
+    if (icon.Empty()) return;
+    const auto w = static_cast<size_t>(icon.Width);
+    if (icon.Pixels.size() != w * static_cast<size_t>(icon.Height)) return;
+    SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormat(0, icon.Width, icon.Height, 32, SDL_PIXELFORMAT_ARGB8888);
+    if (surface == nullptr) return;
+    const TColor clear = icon.Pixels.front();
+    auto* pixels = static_cast<uint8_t*>(surface->pixels);
+    for (int y = 0; y < icon.Height; ++y) {
+        auto* row = reinterpret_cast<uint32_t*>(pixels + static_cast<size_t>(y) * static_cast<size_t>(surface->pitch));
+        for (size_t x = 0; x < w; ++x) {
+            const TColor c = icon.Pixels[static_cast<size_t>(y) * w + x];
+            row[x] = c == clear ? 0u : (0xFF000000u | c);
+        }
+    }
+    SDL_SetWindowIcon(window, surface);
+    SDL_FreeSurface(surface);
+}
+
 class TSdlWindow final : public TPlatformWindow {
 public:
     explicit TSdlWindow(const TWindowOptions& options);
@@ -317,6 +339,7 @@ TSdlWindow::TSdlWindow(const TWindowOptions& options) : Options_(options) {
         CleanUp();
         throw EDisplayError(Format("Window cannot be made: %s", why.c_str()));
     }
+    SetWindowIcon(Window_, Options_.Icon);
     SDL_SetWindowMinimumSize(Window_, std::max(Options_.Width / 4, 1), std::max(Options_.Height / 4, 1));
     ChoosePresentation();
     if (!Framebuffer_ && Renderer_ == nullptr) {

@@ -52,6 +52,15 @@ std::vector<uint8_t> Bmp4(int w, int h) {
     return EncodeIndexedBmp(w, h, 4, palette, indices);
 }
 
+// A 256-colour picture of w x h: a gradient of 64 greys.
+std::vector<uint8_t> Bmp8(int w, int h) {
+    std::vector<Rgb> palette;
+    for (Rgb i = 0; i < 64; ++i) palette.push_back(i * 4 * 0x010101);
+    std::vector<uint8_t> indices(static_cast<size_t>(w) * static_cast<size_t>(h));
+    for (size_t i = 0; i < indices.size(); ++i) indices[i] = static_cast<uint8_t>(i % palette.size());
+    return EncodeIndexedBmp(w, h, 8, palette, indices);
+}
+
 std::vector<uint8_t> Wav(int rate, int bits, int channels, int frames) {
     return EncodeWav({rate, bits, channels}, std::vector<uint8_t>(static_cast<size_t>(frames * channels * bits / 8), 128));
 }
@@ -95,6 +104,11 @@ TEST(AssetStore, CheckAssetComparesWithTheCatalogue) {
     EXPECT_EQ(CheckAsset("Croce.bmp", Bmp4(32, 32)), "the picture has 4 bits a pixel, it must have 8");
     EXPECT_EQ(CheckAsset("muromappa.bmp", Bmp4(8, 8)), "");
     EXPECT_EQ(CheckAsset("muromappa.bmp", Bmp4(16, 8)), "the picture is 16x8, it must be 8x8");
+    EXPECT_EQ(CheckAsset("Tibo.bmp", Bmp8(32, 32)), "");
+    EXPECT_EQ(CheckAsset("tibo.BMP", Bmp8(32, 32)), "");
+    EXPECT_EQ(CheckAsset("Tibo.bmp", Bmp4(32, 32)), "the picture has 4 bits a pixel, it must have 8");
+    EXPECT_EQ(CheckAsset("Tibo.bmp", Bmp8(16, 16)), "the picture is 16x16, it must be 32x32");
+    EXPECT_EQ(CheckAsset("Tibo.jpg", Bmp8(32, 32)), "not the name of any asset");
     EXPECT_EQ(CheckAsset("Ominodx0.bmp", {}), "the file is empty");
     EXPECT_EQ(CheckAsset("Ominodx0.png", Bmp4(32, 32)), "not the name of any asset");
     EXPECT_EQ(CheckAsset("Ominodx0.bmp", EncodePng(DecodePicture(Bmp4(32, 32)))), "not a BMP file");
@@ -133,6 +147,24 @@ TEST(AssetStore, OverrideReplacesGoodFilesWhateverTheirCase) {
     EXPECT_EQ(Bytes(store.Get("Ouch.wav")), ouch);
     EXPECT_EQ(Bytes(store.Get("Ominodx1.bmp")), before);
     EXPECT_EQ(store.Names().size(), AssetFiles().size());
+}
+
+TEST(AssetStore, OverrideReplacesTheIcon) {
+    TempDir dir;
+    const std::vector<uint8_t> icon = Bmp8(32, 32);
+    dir.Write("tibo.bmp", icon);
+    AssetStore store;
+    ASSERT_EQ(Refusal(store, dir), "");
+    EXPECT_EQ(Bytes(store.Get("Tibo.bmp")), icon);
+    const TBitmap loaded = LoadBitmap(store, "Tibo");
+    EXPECT_EQ(loaded.BitCount, 8);
+    EXPECT_EQ(loaded.At(5, 0), 0x141414u);  // grey 5 of the gradient
+
+    TempDir wrong;
+    wrong.Write("Tibo.bmp", Bmp4(32, 32));
+    AssetStore other;
+    EXPECT_EQ(Refusal(other, wrong),
+              "Asset file '" + wrong.File("Tibo.bmp") + "' refused: the picture has 4 bits a pixel, it must have 8");
 }
 
 TEST(AssetStore, OverrideKeepsTheTwoPyramidWallsApart) {
@@ -293,6 +325,12 @@ TEST(FormData, BitmapsByNameDecodeTheirFiles) {
     EXPECT_EQ(LoadBitmap(store, "PANNELLO").BitCount, 8);
     EXPECT_EQ(LoadBitmap(store, "MUROMAPPA").At(0, 0), Silver);
     EXPECT_EQ(LoadBitmap(store, "copertina").Width, 640);
+    // The window's icon, found by name like the other loose pictures.
+    const TBitmap icon = LoadBitmap(store, "Tibo");
+    EXPECT_EQ(icon.Width, 32);
+    EXPECT_EQ(icon.Height, 32);
+    EXPECT_EQ(icon.BitCount, 8);
+    EXPECT_EQ(LoadBitmap(store, "TIBO").Pixels, icon.Pixels);
     EXPECT_THROW(LoadBitmap(store, "Sparo"), EAssetError);  // a sound, not a picture
 }
 

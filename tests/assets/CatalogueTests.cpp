@@ -99,7 +99,40 @@ TEST(Catalogue, FileNamesAreFoundExactlyFirstThenWithoutCase) {
 TEST(Catalogue, EveryAssetFileHasOneName) {
     std::set<std::string> names;
     for (const AssetFile& f : AssetFiles()) EXPECT_TRUE(names.insert(f.FileName).second) << f.FileName;
-    EXPECT_EQ(AssetFiles().size(), 98u);  // 71 list pictures, 2 fonts, 5 loose pictures, 7 map cells, 13 sounds
+    EXPECT_EQ(AssetFiles().size(), 99u);  // 71 list pictures, 2 fonts, 6 loose pictures, 7 map cells, 13 sounds
+}
+
+TEST(Catalogue, LoosePicturesKeepTheirOrderWithTheIconLast) {
+    const auto loose = LoosePictures();
+    ASSERT_EQ(loose.size(), 6u);
+    const std::string_view names[] = {"COPERTINA", "SFONDO", "SFONDO1", "PANNELLO", "NOMAPPA", "Tibo"};
+    for (size_t i = 0; i < loose.size(); ++i) EXPECT_EQ(loose[i].Name, names[i]) << i;
+    // The program's icon: a 32 x 32 picture in 256 colours, stored as a BMP of
+    // its own and in no picture list.
+    const LooseEntry& icon = loose[5];
+    EXPECT_EQ(icon.Form, LooseForm::Bmp);
+    EXPECT_EQ(icon.Width, 32);
+    EXPECT_EQ(icon.Height, 32);
+    EXPECT_EQ(icon.Depth, 8);
+    for (const PictureList& list : PictureLists())
+        for (const PictureEntry& e : list.Entries) EXPECT_FALSE(SameTextIgnoringCase(e.Name, "Tibo")) << list.Name;
+    const AssetFile* file = FindAssetFile("Tibo.bmp");
+    ASSERT_NE(file, nullptr);
+    EXPECT_EQ(file->Name, "Tibo");
+    EXPECT_EQ(file->Group, "Pictures");
+    EXPECT_EQ(file->Kind, AssetKind::Bmp);
+    EXPECT_EQ(file->Depth, 8);
+    EXPECT_EQ(file->Picture, nullptr);
+    EXPECT_EQ(FindPictureFile("TIBO"), file);
+    // The loose pictures come after the fonts and before the map cells, the icon last of them.
+    const auto files = AssetFiles();
+    const auto at = [&](std::string_view fileName) {
+        return std::find_if(files.begin(), files.end(), [&](const AssetFile& f) { return f.FileName == fileName; }) -
+               files.begin();
+    };
+    EXPECT_EQ(at("COPERTINA.jpg"), at("DIBFontAntico.bmp") + 1);
+    EXPECT_EQ(at("Tibo.bmp"), at("NOMAPPA.bmp") + 1);
+    EXPECT_EQ(at("muromappa.bmp"), at("Tibo.bmp") + 1);
 }
 
 // ---- The embedded files ----
@@ -211,6 +244,36 @@ TEST(EmbeddedAssets, PanelIsSeeThroughOnlyInThePlayWindow) {
     // The gauges are shown full, the game blacks out what is spent.
     EXPECT_NE(panel.At(495, 86), Black);
     EXPECT_NE(panel.At(547, 245), Black);
+}
+
+// The icon is seen on desktops of any colour and shrunk to 16 x 16: a picture
+// in many colours, square corners of one plain colour around a shape that
+// differs from them, and drawn to its edges rather than a speck in the middle.
+TEST(EmbeddedAssets, IconIsAColourfulPictureInARoundedShape) {
+    const auto bytes = Embedded("Tibo.bmp");
+    BmpInfo info;
+    ASSERT_EQ(ReadBmpInfo(bytes, info), "");
+    EXPECT_EQ(info.Depth, 8);
+    const TBitmap icon = DecodePicture(bytes);
+    ASSERT_EQ(icon.Width, 32);
+    ASSERT_EQ(icon.Height, 32);
+    const std::set<TColor> colours(icon.Pixels.begin(), icon.Pixels.end());
+    EXPECT_GE(colours.size(), 12u);
+    const TColor corner = icon.At(0, 0);
+    EXPECT_EQ(icon.At(31, 0), corner);
+    EXPECT_EQ(icon.At(0, 31), corner);
+    EXPECT_EQ(icon.At(31, 31), corner);
+    int cornerColoured = 0;
+    for (int y = 0; y < 32; ++y)
+        for (int x = 0; x < 32; ++x) cornerColoured += icon.At(x, y) == corner;
+    EXPECT_LT(cornerColoured, 256);  // only what lies outside a round or rounded shape
+    for (int i = 12; i < 20; ++i) {
+        EXPECT_NE(icon.At(i, 0), corner) << "top edge " << i;
+        EXPECT_NE(icon.At(0, i), corner) << "left edge " << i;
+        EXPECT_NE(icon.At(i, 31), corner) << "bottom edge " << i;
+        EXPECT_NE(icon.At(31, i), corner) << "right edge " << i;
+    }
+    for (int i = 4; i < 28; ++i) EXPECT_NE(icon.At(i, 16), corner) << "middle row " << i;
 }
 
 // Ink of a font cell: pixels that are not black.

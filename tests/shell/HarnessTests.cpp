@@ -379,6 +379,12 @@ TEST_F(ProgramTest, FramesCloseTheGameAndWriteTheThirtyKeysInOrder) {
     EXPECT_EQ(ReadText(dir.File("Tibo.Ini")), expected);
 }
 
+TEST_F(ProgramTest, AConfigFolderThatDoesNotExistYetIsMade) {
+    const RunResult r = RunTibo("--headless --frames 1 --config-dir " + dir.File("new/folder"));
+    ASSERT_EQ(r.Status, 0) << r.Output;
+    EXPECT_TRUE(fs::exists(dir.File("new/folder/Tibo.Ini")));
+}
+
 TEST_F(ProgramTest, EscapeClosesAtOnceAndWritesTheHallOfFame) {
     Script("# leave at once\n\n2 press Escape\n");
     const RunResult r = RunTibo(Headless() + " --input " + dir.File("input.txt") + " --frames 100 --dump-state 1:" + dir.File("s1.json") +
