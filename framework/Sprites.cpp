@@ -248,6 +248,12 @@ void TImageSprite::Advance(int32_t moveCount) {
     }
 }
 
+void TImageSprite::ShowPicture(TPictureItem& picture) {
+    Image = &picture;
+    Width = picture.Width();
+    Height = picture.Height();
+}
+
 int32_t TImageSprite::PatternIndex() const {
     if (!std::isfinite(FramePos)) return -1;
     const double t = std::trunc(FramePos);

@@ -121,6 +121,9 @@ public:
     const char* ClassName() const override { return "TImageSprite"; }
     void Describe(TFieldWriter& w) const override;
 
+    // Shows `picture`, the sprite taking its size.
+    void ShowPicture(TPictureItem& picture);
+
     // The pattern shown now: Trunc(FramePos) + FrameBase (-1 when out of range).
     int32_t PatternIndex() const;
     // The screen rectangle moved so that the picture is centred in it.

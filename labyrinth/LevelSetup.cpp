@@ -33,12 +33,6 @@ std::vector<T*> AllOf(TSpriteEngine& engine) {
     return found;
 }
 
-void TakePictureSize(TImageSprite& sprite, TPictureItem& picture) {
-    sprite.Image = &picture;
-    sprite.Width = picture.Width();
-    sprite.Height = picture.Height();
-}
-
 }  // namespace
 
 void TMainForm::PlaceMummy(bool checkRows, TMummiaSprite& mummy) {
@@ -53,10 +47,10 @@ void TMainForm::PlaceMummy(bool checkRows, TMummiaSprite& mummy) {
     }
     if (Randomizer.Random(2) == 0) {
         mummy.Mode = -1;
-        TakePictureSize(mummy, Nemici.Items.Find("MummiaSx0"));
+        mummy.ShowPicture(Nemici.Items.Find("MummiaSx0"));
     } else {
         mummy.Mode = 1;
-        TakePictureSize(mummy, Nemici.Items.Find("MummiaDx0"));
+        mummy.ShowPicture(Nemici.Items.Find("MummiaDx0"));
     }
     mummy.ImageCheck = true;
     mummy.Column = x;
@@ -78,7 +72,7 @@ void TMainForm::StartLevel() {
     PanelSprite->SetZ(100);
 
     auto* hero = new TTiboSprite(&Engine());
-    TakePictureSize(*hero, SpriteTibo.Items.Find("OminoDx0"));
+    hero->ShowPicture(SpriteTibo.Items.Find("OminoDx0"));
     hero->HeroState = 0;
     hero->Hurt = false;
     hero->SetZ(2);
@@ -91,7 +85,7 @@ void TMainForm::StartLevel() {
         auto* drop = new TGocciaSprite(&Engine());
         drop->Column = x;
         drop->Row = y;
-        TakePictureSize(*drop, Nemici.Items.Find("Gocce"));
+        drop->ShowPicture(Nemici.Items.Find("Gocce"));
         drop->ImageCheck = false;
         drop->FrameCount = drop->Image->PatternTotal();
         drop->FrameLooped = true;
@@ -111,7 +105,7 @@ void TMainForm::StartLevel() {
         walker->Kind = static_cast<uint8_t>(Randomizer.Random(5));
         walker->Direction = -1;
         if (walker->Kind != 0) walker->Direction = Randomizer.Random(2) == 0 ? 1 : -1;
-        TakePictureSize(*walker, Nemici.Items.Find(WalkerPictures[walker->Kind][walker->Direction == 1 ? 0 : 1]));
+        walker->ShowPicture(Nemici.Items.Find(WalkerPictures[walker->Kind][walker->Direction == 1 ? 0 : 1]));
         walker->ImageCheck = true;
         if (walker->Kind != 1) {
             walker->FrameCount = walker->Image->PatternTotal();
@@ -135,7 +129,7 @@ void TMainForm::StartLevel() {
 
     for (int i = 0; i < v.GhostCount; ++i) {
         auto* ghost = new TFantasmaSprite(&Engine());
-        TakePictureSize(*ghost, Nemici.Items.Find("FantasmaDx"));
+        ghost->ShowPicture(Nemici.Items.Find("FantasmaDx"));
         ghost->ImageCheck = true;
         int x = 0, y = 0;
         for (;;) {

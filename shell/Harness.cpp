@@ -131,6 +131,8 @@ private:
     void AfterTick(bool flipped);
     void DeliverPlatformEvent(const TPlatformEvent& e);
     void WaitForNextTick();
+    // The window has the focus and is not minimised: ticks run and keys count.
+    bool WindowActive() const { return Window_->Focused() && !Window_->Minimized(); }
     void WriteTimingReport() const;
 
     const TProgramOptions& Options_;
@@ -186,14 +188,14 @@ int TSession::Run() {
     }
     Form_ = std::make_unique<TMainForm>(formOptions, Store_, *clock, Presenter_.get(), Audio_.get(), *Host_);
     TMainForm& form = *Form_;
-    if (Window_) form.Input.IsForeground = [this] { return Window_->Focused() && !Window_->Minimized(); };
+    if (Window_) form.Input.IsForeground = [this] { return WindowActive(); };
     else form.Input.IsForeground = [] { return true; };
     form.EngineTimer.OnTimer = [this](TFrameTimer&, int lag) { OnTick(lag); };
 
     form.FormCreate();
     // The window is shown: the drawing surface initialises.
     form.MainScreen.Initialize();
-    if (Window_) form.EngineTimer.SetApplicationActive(Window_->Focused() && !Window_->Minimized());
+    if (Window_) form.EngineTimer.SetApplicationActive(WindowActive());
 
     while (!form.CloseRequested()) {
         if (Window_) {

@@ -137,8 +137,11 @@ void TMainForm::MainScreenRestoreSurface() {
 void TMainForm::TimerScritteLampeggiantiTimer() { Vars.Blink = !Vars.Blink; }
 
 void TMainForm::LoadPicture(TSurface& surface, const std::string& name) {
-    // The JPEG is decoded straight from the embedded bytes; no temporary file.
-    surface.LoadFromGraphic(assets::LoadBitmap(Assets_, name));
+    // The JPEG is decoded straight from the embedded bytes, once per run; no
+    // temporary file, and no decoding again on every change of screen.
+    auto found = DecodedPictures_.find(name);
+    if (found == DecodedPictures_.end()) found = DecodedPictures_.emplace(name, assets::LoadBitmap(Assets_, name)).first;
+    surface.LoadFromGraphic(found->second);
 }
 
 void TMainForm::BeginIntro() {

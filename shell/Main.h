@@ -1,6 +1,7 @@
 #pragma once
 // The main form: owns every component of the game, the game's variables and
 // the hall of fame; runs the frame tick through the game states.
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -153,6 +154,7 @@ private:
     bool CloseRequested_ = false;
     bool Closed_ = false;
     bool MouseMoveHooked_ = true;
+    std::map<std::string, TBitmap> DecodedPictures_;  // the full-screen pictures, by name
 };
 
 // The interval of the frame timer for the first command-line argument.

@@ -124,9 +124,7 @@ void TMainForm::OpenLevelChoice() {
     SelectionSprite->X = 50;
     SelectionSprite->Y = 50;
     SelectionSprite->SetZ(0);
-    SelectionSprite->Image = &Sfondo.Items.Find("Selezione");
-    SelectionSprite->Width = SelectionSprite->Image->Width();
-    SelectionSprite->Height = SelectionSprite->Image->Height();
+    SelectionSprite->ShowPicture(Sfondo.Items.Find("Selezione"));
     SelectionSprite->FrameCount = SelectionSprite->Image->PatternTotal();
     SelectionSprite->FrameLooped = true;
     SelectionSprite->FrameSpeed = 0.01;
