@@ -9,7 +9,7 @@
 #include "assets/generator/Formats.h"
 #include "framework/Bitmap.h"
 #include "framework/Files.h"
-#include "framework/platform/ImageCodec.h"
+#include "framework/ImageCodec.h"
 
 namespace tibo::assets {
 namespace {

@@ -8,7 +8,7 @@
 #include "assets/Catalogue.h"
 #include "assets/MiniFont.h"
 #include "framework/Files.h"
-#include "framework/platform/ImageCodec.h"
+#include "framework/ImageCodec.h"
 
 namespace tibo::assets {
 namespace {

@@ -1,7 +1,7 @@
 #include "assets/FormData.h"
 
 #include "assets/Catalogue.h"
-#include "framework/platform/ImageCodec.h"
+#include "framework/ImageCodec.h"
 
 namespace tibo::assets {
 namespace {

@@ -3,7 +3,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bad=$(grep -rlE '#\s*include\s*[<"]SDL' --include='*.cpp' --include='*.h' \
-        shell labyrinth actors assets 2>/dev/null || true)
+        shell labyrinth actors assets app 2>/dev/null || true)
 bad+=$(grep -rlE '#\s*include\s*[<"]SDL' --include='*.cpp' --include='*.h' framework \
         | grep -v '^framework/platform/' || true)
 if [ -n "$bad" ]; then

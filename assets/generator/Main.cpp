@@ -28,7 +28,7 @@
 #include "assets/generator/Scenes.h"
 #include "assets/generator/SoundRecipe.h"
 #include "framework/Bitmap.h"
-#include "framework/platform/ImageCodec.h"
+#include "framework/ImageCodec.h"
 
 namespace fs = std::filesystem;
 using namespace tibo;

@@ -1,5 +1,5 @@
 // Pictures in memory through SDL2_image: BMP, PNG and JPEG.
-#include "framework/platform/ImageCodec.h"
+#include "framework/ImageCodec.h"
 
 #include <SDL.h>
 #include <SDL_image.h>

@@ -15,7 +15,7 @@
 #include "assets/generator/Formats.h"
 #include "framework/Display.h"
 #include "framework/Files.h"
-#include "framework/platform/ImageCodec.h"
+#include "framework/ImageCodec.h"
 
 namespace tibo::assets {
 namespace {

@@ -15,7 +15,7 @@
 #include "assets/generator/PixelArt.h"
 #include "assets/generator/SoundRecipe.h"
 #include "framework/Bitmap.h"
-#include "framework/platform/ImageCodec.h"
+#include "framework/ImageCodec.h"
 
 namespace tibo::assets {
 namespace {

@@ -1,4 +1,4 @@
 // Tibo: the program's entry point.
-#include "shell/Harness.h"
+#include "app/Harness.h"
 
 int main(int argc, char** argv) { return tibo::RunProgram(argc, argv); }

@@ -14,8 +14,8 @@
 
 #include "assets/AssetStore.h"
 #include "framework/Files.h"
-#include "framework/platform/ImageCodec.h"
-#include "shell/Harness.h"
+#include "framework/ImageCodec.h"
+#include "app/Harness.h"
 #include "shell/Main.h"
 #include "shell/Settings.h"
 #include "shell/StateDump.h"

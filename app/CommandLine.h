@@ -1,6 +1,5 @@
 #pragma once
-// The program around the main form: the command line, the message loop in a
-// real window or headless, scripted input, screenshots and state dumps.
+// The program's command line and its input scripts.
 #include <cstdint>
 #include <map>
 #include <optional>
@@ -11,7 +10,7 @@
 
 namespace tibo {
 
-class TMainForm;
+constexpr const char* GameTitle = "Tibo v4.0";
 
 // A bad command line or input script: exit status 2.
 class EUsageError : public EFrameworkError { public: using EFrameworkError::EFrameworkError; };
@@ -48,11 +47,5 @@ struct TProgramOptions {
 // Raises EUsageError naming the bad argument.
 TProgramOptions ParseCommandLine(const std::vector<std::string>& args);
 std::string UsageText();
-
-// Delivers one scripted event to the form as the window would.
-void DeliverScriptEvent(TMainForm& form, const TScriptEvent& e);
-
-// The whole program; returns the exit status (0 normal, 1 runtime error, 2 bad command line).
-int RunProgram(int argc, char** argv);
 
 }  // namespace tibo

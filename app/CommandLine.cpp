@@ -1,0 +1,152 @@
+#include "app/CommandLine.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <sstream>
+
+#include "framework/platform/KeyMap.h"
+
+namespace tibo {
+namespace {
+
+
+
+bool ParseInt64(const std::string& text, int64_t& value) {
+    if (text.empty()) return false;
+    char* end = nullptr;
+    errno = 0;
+    const long long v = std::strtoll(text.c_str(), &end, 10);
+    if (errno != 0 || end == text.c_str() || *end != '\0') return false;
+    value = v;
+    return true;
+}
+
+std::vector<std::string> SplitWords(const std::string& line) {
+    std::istringstream in(line);
+    std::vector<std::string> words;
+    std::string w;
+    while (in >> w) words.push_back(w);
+    return words;
+}
+
+// "T:FILE" of --screenshot and --dump-state.
+std::pair<int64_t, std::string> TickAndFile(const std::string& option, const std::string& value) {
+    const auto colon = value.find(':');
+    int64_t tick = 0;
+    if (colon == std::string::npos || !ParseInt64(value.substr(0, colon), tick) || tick < 1 || colon + 1 >= value.size())
+        throw EUsageError(option + ": expected TICK:FILE, got '" + value + "'");
+    return {tick, value.substr(colon + 1)};
+}
+
+}  // namespace
+
+std::vector<TScriptEvent> ParseInputScript(const std::string& text, const std::string& fileName) {
+    std::vector<TScriptEvent> events;
+    std::istringstream in(text);
+    std::string line;
+    int number = 0;
+    while (std::getline(in, line)) {
+        ++number;
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        const std::vector<std::string> w = SplitWords(line);
+        if (w.empty() || w[0][0] == '#') continue;
+        auto bad = [&](const std::string& why) {
+            return EUsageError(Format("%s:%d: %s: '%s'", fileName.c_str(), number, why.c_str(), line.c_str()));
+        };
+        TScriptEvent e;
+        if (!ParseInt64(w[0], e.Tick) || e.Tick < 1) throw bad("the tick must be a whole number from 1");
+        if (w.size() < 2) throw bad("missing action");
+        const std::string& action = w[1];
+        if (action == "down" || action == "up" || action == "press") {
+            if (w.size() != 3) throw bad("expected one key");
+            e.What = action == "down" ? TScriptEvent::Action::Down : action == "up" ? TScriptEvent::Action::Up : TScriptEvent::Action::Press;
+            e.Key = VirtualKeyFromName(w[2]);
+            if (e.Key == 0) throw bad("unknown key '" + w[2] + "'");
+        } else if (action == "click" || action == "move") {
+            int64_t x = 0, y = 0;
+            if (w.size() != 4 || !ParseInt64(w[2], x) || !ParseInt64(w[3], y) || x < -100000 || x > 100000 || y < -100000 || y > 100000)
+                throw bad("expected X Y");
+            e.What = action == "click" ? TScriptEvent::Action::Click : TScriptEvent::Action::Move;
+            e.X = static_cast<int>(x);
+            e.Y = static_cast<int>(y);
+        } else {
+            throw bad("unknown action '" + action + "'");
+        }
+        events.push_back(e);
+    }
+    std::stable_sort(events.begin(), events.end(), [](const TScriptEvent& a, const TScriptEvent& b) { return a.Tick < b.Tick; });
+    return events;
+}
+
+std::string UsageText() {
+    return R"(Usage: tibo [FRAMES-PER-SECOND] [OPTIONS]
+
+Tibo is trapped at the bottom of a labyrinth: help him climb out.
+
+Options:
+  --windowed             open in a window instead of full screen
+  --help                 print this help and exit
+  --version              print the game's name and version and exit
+  --config-dir DIR       folder of the hall of fame file Tibo.Ini
+                         (default: the per-user data folder of the game)
+  --assets DIR           use the pictures and sounds found in DIR instead of
+                         the built-in ones (files named as --export-assets names them)
+  --export-assets DIR    write every built-in picture and sound to DIR, plus
+                         contact-sheet.png, and exit
+  --headless             run without a window or sound, ticks back to back
+  --seed N               fixed seed for the labyrinths (repeatable games)
+  --input FILE           scripted input: lines "TICK down|up|press KEY" or
+                         "TICK click|move X Y"
+  --frames N             close the game after tick N
+  --screenshot T:FILE    save the picture shown by tick T as a PNG (repeatable)
+  --dump-state T:FILE    save the game's variables after tick T as JSON (repeatable)
+  --timing-report FILE   save tick timing figures of a real window as JSON
+
+Controls:
+  Arrow keys (or H J K L, keypad 8 4 6 2)   move and climb
+  Space (or Z)                               fire
+  Enter (or X)                               lay a bomb; start the game
+  P                                          pause and resume
+  Escape                                     quit (the hall of fame is saved)
+  Alt+Enter or F11                           full screen on or off
+  Up and Down, Enter, mouse                  choose the level
+)";
+}
+
+TProgramOptions ParseCommandLine(const std::vector<std::string>& args) {
+    TProgramOptions o;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        auto value = [&]() -> const std::string& {
+            if (i + 1 >= args.size()) throw EUsageError(a + " needs a value");
+            return args[++i];
+        };
+        if (a == "--headless") o.Headless = true;
+        else if (a == "--windowed") o.Windowed = true;
+        else if (a == "--help" || a == "-h") o.Help = true;
+        else if (a == "--version") o.Version = true;
+        else if (a == "--seed") {
+            const std::string& v = value();
+            int64_t seed = 0;
+            if (!ParseInt64(v, seed) || seed < 0) throw EUsageError("--seed: expected a whole number from 0, got '" + v + "'");
+            o.Seed = static_cast<uint64_t>(seed);
+        } else if (a == "--input") o.InputFile = value();
+        else if (a == "--frames") {
+            const std::string& v = value();
+            int64_t n = 0;
+            if (!ParseInt64(v, n) || n < 1) throw EUsageError("--frames: expected a whole number from 1, got '" + v + "'");
+            o.Frames = n;
+        } else if (a == "--screenshot") o.Screenshots.insert(TickAndFile(a, value()));
+        else if (a == "--dump-state") o.Dumps.insert(TickAndFile(a, value()));
+        else if (a == "--config-dir") o.ConfigDir = value();
+        else if (a == "--assets") o.AssetsDir = value();
+        else if (a == "--export-assets") o.ExportDir = value();
+        else if (a == "--timing-report") o.TimingReport = value();
+        else if (a.size() > 1 && a[0] == '-' && a[1] == '-') throw EUsageError("unknown option '" + a + "'");
+        else o.Arguments.push_back(a);
+    }
+    return o;
+}
+
+}  // namespace tibo

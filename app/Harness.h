@@ -1,0 +1,16 @@
+#pragma once
+// The program around the main form: the message loop in a real window or
+// headless, scripted input, screenshots and state dumps.
+#include "app/CommandLine.h"
+
+namespace tibo {
+
+class TMainForm;
+
+// Delivers one scripted event to the form as the window would.
+void DeliverScriptEvent(TMainForm& form, const TScriptEvent& e);
+
+// The whole program; returns the exit status (0 normal, 1 runtime error, 2 bad command line).
+int RunProgram(int argc, char** argv);
+
+}  // namespace tibo
