@@ -1,17 +1,15 @@
 #include "actors/Actors.h"
 
 #include "framework/FieldWriter.h"
-#include "shell/Main.h"
+#include "labyrinth/Play.h"
 
 namespace tibo {
 
-TMainForm& FormOf(const TSprite& sprite) { return static_cast<TMainForm&>(*sprite.Engine()->Owner()); }
-
-int32_t CellScreenX(const TGameVariables& v, int32_t column, int32_t offsetX) {
+int32_t CellScreenX(const TPlayVariables& v, int32_t column, int32_t offsetX) {
     return v.FieldOriginX + v.ShakeX + v.ViewOffsetX + 32 * (column - v.ViewColumn) + offsetX;
 }
 
-int32_t CellScreenY(const TGameVariables& v, int32_t row, int32_t offsetY) {
+int32_t CellScreenY(const TPlayVariables& v, int32_t row, int32_t offsetY) {
     return v.FieldOriginY + v.ShakeY + v.ViewOffsetY + 32 * (row - v.ViewRow) + offsetY;
 }
 
@@ -19,7 +17,7 @@ namespace {
 
 // Puts a sprite on the screen at its maze cell.
 void PlaceAtCell(TImageSprite& sprite, int32_t column, int32_t row, int32_t offsetX, int32_t offsetY) {
-    const TGameVariables& v = FormOf(sprite).Vars;
+    const TPlayVariables& v = PlayOf(sprite).Vars;
     sprite.X = CellScreenX(v, column, offsetX);
     sprite.Y = CellScreenY(v, row, offsetY);
 }
@@ -28,14 +26,14 @@ void PlaceAtCell(TImageSprite& sprite, int32_t column, int32_t row, int32_t offs
 
 void TTiboSprite::Advance(int32_t moveCount) {
     TImageSprite::Advance(moveCount);
-    TMainForm& form = FormOf(*this);
-    TGameVariables& v = form.Vars;
-    if (v.GameState == gsExitPreview) {
+    TPlay& play = PlayOf(*this);
+    TPlayVariables& v = play.Vars;
+    if (play.Host.GameState() == gsExitPreview) {
         // The view travels from the exit down to the hero; a fire button skips it.
         X = 32 * (v.HeroColumn - v.ViewColumn) + v.FieldOriginX + v.ViewOffsetX;
         Y = 32 * (v.HeroRow - v.ViewRow) + v.FieldOriginY + v.ViewOffsetY;
-        form.Input.Update();
-        if (form.Input.IsPressed(StateButton1) || form.Input.IsPressed(StateButton2)) form.PreviewSkip = true;
+        play.Input.Update();
+        if (play.Input.IsPressed(StateButton1) || play.Input.IsPressed(StateButton2)) v.PreviewSkip = true;
         return;
     }
     X = v.FieldOriginX + v.ShakeX + 32 * v.HeroScreenColumn + v.HeroOffsetX;

@@ -1,21 +1,17 @@
 #pragma once
 // The sprites of the play: the hero, the walkers, the mummies, the ghosts and
-// the drops. Each reaches the game through its engine.
+// the drops. Each reaches its play through its engine (PlayOf).
 #include <cstdint>
 
 #include "framework/Sprites.h"
 
 namespace tibo {
 
-class TMainForm;
-struct TGameVariables;
-
-// The form a game sprite belongs to.
-TMainForm& FormOf(const TSprite& sprite);
+struct TPlayVariables;
 
 // The screen position of a thing in maze cell (column, row) with pixel offsets.
-int32_t CellScreenX(const TGameVariables& v, int32_t column, int32_t offsetX);
-int32_t CellScreenY(const TGameVariables& v, int32_t row, int32_t offsetY);
+int32_t CellScreenX(const TPlayVariables& v, int32_t column, int32_t offsetX);
+int32_t CellScreenY(const TPlayVariables& v, int32_t row, int32_t offsetY);
 
 class TTiboSprite final : public TImageSprite {
 public:

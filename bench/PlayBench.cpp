@@ -43,8 +43,8 @@ BENCHMARK(BM_StartLevel5)->Arg(SettingMine)->Arg(SettingPyramid)->Unit(benchmark
 void BM_PlayFrameLevel5Scrolling(benchmark::State& state) {
     Game g(SettingMine);
     g.form.StartLevel();
-    TGameVariables& v = g.form.Vars;
-    v.GameState = gsPlaying;
+    g.form.Vars.GameState = gsPlaying;
+    TPlayVariables& v = g.form.Play()->Vars;
     int direction = -1;
     for (auto _ : state) {
         v.ViewOffsetX += 4 * direction;

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "actors/Actors.h"
-#include "shell/Main.h"
+#include "labyrinth/Play.h"
 
 namespace tibo {
 namespace {
@@ -35,7 +35,7 @@ std::vector<T*> AllOf(TSpriteEngine& engine) {
 
 }  // namespace
 
-void TMainForm::PlaceMummy(bool checkRows, TMummiaSprite& mummy) {
+void TPlay::PlaceMummy(bool checkRows, TMummiaSprite& mummy) {
     TMaze& m = Vars.Maze;
     int x = 0, y = 0;
     for (;;) {
@@ -57,12 +57,11 @@ void TMainForm::PlaceMummy(bool checkRows, TMummiaSprite& mummy) {
     mummy.Row = y;
 }
 
-void TMainForm::StartLevel() {
-    TGameVariables& v = Vars;
+void TPlay::StartLevel() {
+    TPlayVariables& v = Vars;
     TMaze& m = v.Maze;
-    const int level = v.ChosenLevel;
-    const bool pyramid = v.ChosenSetting == SettingPyramid;
-    EngineTimer.SetEnabled(false);
+    const int level = ChosenLevel;
+    const bool pyramid = ChosenSetting == SettingPyramid;
 
     PanelSprite = new TBackgroundSprite(&Engine());
     PanelSprite->Image = &Sfondo.Items.Find("Sfondo");
@@ -81,7 +80,7 @@ void TMainForm::StartLevel() {
     v.MummyCount = pyramid ? 10 : 0;
     v.GhostCount = 10;
     SetMazeSize(m, level);
-    BuildMaze(m, level, v.ChosenSetting, Randomizer, [this](int x, int y) {
+    BuildMaze(m, level, ChosenSetting, Randomizer, [this](int x, int y) {
         auto* drop = new TGocciaSprite(&Engine());
         drop->Column = x;
         drop->Row = y;
@@ -157,7 +156,6 @@ void TMainForm::StartLevel() {
     v.HeroRow = bottom;
 
     v.Score = 0;
-    v.BestScore = v.HallOfFame[0].Punti;
     v.Oxygen = v.Health = 20000;
     v.Shots = std::min(pyramid ? 2 * level : 4 * level, 7);
     v.Bombs = std::min(pyramid ? 2 * level : 3 * level, 7);
@@ -174,17 +172,11 @@ void TMainForm::StartLevel() {
     v.MoveState = 4;
     v.Facing = 1;
     v.StepToggle = true;
-    v.Blink = false;
     v.ViewDirty = true;
     v.DrawnViewColumn = v.DrawnViewRow = 0;
     v.CellDirty = false;
-    PreviewPhase = 0;
-    PreviewSkip = false;
-    v.AnyKey = false;
-    v.FrameCounter = 0;
-    v.GameState = gsExitPreview;
-    TimerScritteLampeggianti.SetEnabled(false);
-    EngineTimer.SetEnabled(true);
+    v.PreviewPhase = 0;
+    v.PreviewSkip = false;
 }
 
 }  // namespace tibo

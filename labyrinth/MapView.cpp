@@ -1,21 +1,20 @@
 // The mini-map and the exit preview.
-#include "shell/Main.h"
+#include "labyrinth/Play.h"
 
 namespace tibo {
 
-void TMainForm::BuildMiniMap() {
-    const TMiniTiles tiles{&MiniWall, &MiniSlopeLeft, &MiniSlopeRight, &MiniEmpty, &MiniBorder, &MiniStars, &MiniHero};
-    tibo::BuildMiniMap(Vars.Maze, tiles, MiniCanvas);
-    if (MapSurface) MapSurface->LoadFromGraphic(MiniCanvas);
+void TPlay::BuildMiniMap() {
+    tibo::BuildMiniMap(Vars.Maze, MiniTiles_, MiniCanvas);
+    MapSurface->LoadFromGraphic(MiniCanvas);
 }
 
-void TMainForm::ExitPreviewFrame() {
-    TGameVariables& v = Vars;
-    Host_.SetCursorVisible(true);
-    switch (PreviewPhase) {
+void TPlay::ExitPreviewFrame() {
+    TPlayVariables& v = Vars;
+    Host.SetCursorVisible(true);
+    switch (v.PreviewPhase) {
         case 0:
-            PreviewPhase = 1;
-            PreviewSkip = false;
+            v.PreviewPhase = 1;
+            v.PreviewSkip = false;
             v.SavedViewColumn = v.ViewColumn;
             v.SavedViewRow = v.ViewRow;
             v.ViewOffsetX = v.ViewOffsetY = 0;
@@ -32,10 +31,10 @@ void TMainForm::ExitPreviewFrame() {
                 ComposeView();
                 if (v.ViewRow == v.HeroRow - 4) {
                     v.ViewColumn = v.Maze.ExitColumn - 4;
-                    PreviewPhase = v.ViewColumn == v.HeroColumn - 4 ? 500 : 2;
+                    v.PreviewPhase = v.ViewColumn == v.HeroColumn - 4 ? 500 : 2;
                 }
             }
-            if (PreviewSkip) PreviewPhase = 500;
+            if (v.PreviewSkip) v.PreviewPhase = 500;
             break;
         case 2: {
             // Sideways to the hero's column.
@@ -45,16 +44,16 @@ void TMainForm::ExitPreviewFrame() {
                 v.ViewOffsetX = 0;
                 v.ViewColumn += right ? 1 : -1;
                 ComposeView();
-                if (v.ViewColumn == v.HeroColumn - 4) PreviewPhase = 500;
+                if (v.ViewColumn == v.HeroColumn - 4) v.PreviewPhase = 500;
             }
-            if (PreviewSkip) PreviewPhase = 500;
+            if (v.PreviewSkip) v.PreviewPhase = 500;
             break;
         }
         default:
             v.ViewColumn = v.SavedViewColumn;
             v.ViewRow = v.SavedViewRow;
             v.ViewOffsetX = v.ViewOffsetY = 0;
-            v.GameState = gsPlaying;
+            Host.PreviewEnded();
             break;
     }
     TSurface& screen = *MainScreen.Surface();
@@ -65,7 +64,7 @@ void TMainForm::ExitPreviewFrame() {
     SpriteEngine.Draw();
     DrawScores();
     DrawGauges();
-    screen.Draw(364, 92, TRect{0, 0, 105, 160}, NoMapSurface.get(), false);
+    screen.Draw(364, 92, TRect{0, 0, 105, 160}, &NoMapSurface_, false);
     DrawPercentages();
 }
 

@@ -1,6 +1,6 @@
 // One frame of play: the labyrinth through its window, the sprites, the panel.
 #include "assets/MiniFont.h"
-#include "shell/Main.h"
+#include "labyrinth/Play.h"
 
 namespace tibo {
 namespace {
@@ -45,7 +45,7 @@ int GaugeHeight(int32_t value) { return RoundEven(value / 20000.0 * 162); }
 
 }  // namespace
 
-void TMainForm::DrawCell(int c, int r) {
+void TPlay::DrawCell(int c, int r) {
     const TMaze& m = Vars.Maze;
     const int x = Vars.ViewColumn + c, y = Vars.ViewRow + r;
     const int px = (c + 1) * CellSize, py = (r + 1) * CellSize;
@@ -54,12 +54,12 @@ void TMainForm::DrawCell(int c, int r) {
     const uint8_t code = inside ? m.Cell(x, y) : outside;
     if (inside && !Unlit(code) && m.Path(x, y) == PathLit)
         ComponentiLabirinto.Items.Items(PictureIlluminato).Draw(MazeSurface.get(), px, py, 0);
-    const int picture = CellPicture(code, Vars.ChosenSetting == SettingPyramid);
+    const int picture = CellPicture(code, ChosenSetting == SettingPyramid);
     if (picture >= 0) ComponentiLabirinto.Items.Items(picture).Draw(MazeSurface.get(), px, py, 0);
 }
 
-void TMainForm::ComposeView() {
-    TGameVariables& v = Vars;
+void TPlay::ComposeView() {
+    TPlayVariables& v = Vars;
     if (v.ViewDirty || v.ViewColumn != v.DrawnViewColumn || v.ViewRow != v.DrawnViewRow) {
         v.ViewDirty = false;
         v.DrawnViewColumn = v.ViewColumn;
@@ -67,7 +67,7 @@ void TMainForm::ComposeView() {
         MazeSurface->Fill(0);
         TPictureItem& skyStrip = Sfondo.Items.Find("UscitaStelle");
         for (int c = -1; c <= 10; ++c) {
-            if (v.ChosenSetting == SettingMine && v.ViewRow < 5)
+            if (ChosenSetting == SettingMine && v.ViewRow < 5)
                 skyStrip.Draw(MazeSurface.get(), (c + 1) * CellSize + v.ViewOffsetX, -CellSize * v.ViewRow + v.ViewOffsetY, 0);
             for (int r = -1; r <= 10; ++r) DrawCell(c, r);
         }
@@ -82,20 +82,20 @@ void TMainForm::ComposeView() {
     }
 }
 
-void TMainForm::DrawScores() {
+void TPlay::DrawScores() {
     TTextWriter text = Text();
     text.PutNumber(52, 390, Vars.Score);
     text.PutNumber(142, 390, Vars.BestScore);
 }
 
-void TMainForm::DrawGauges() {
+void TPlay::DrawGauges() {
     // The panel shows full bars; the empty part of each is blacked out.
     TSurface& screen = *MainScreen.Surface();
     screen.FillRect(TRect{483, 85, 507, 247 - GaugeHeight(Vars.Oxygen)}, 0);
     screen.FillRect(TRect{535, 85, 559, 247 - GaugeHeight(Vars.Health)}, 0);
 }
 
-void TMainForm::DrawPercentages() {
+void TPlay::DrawPercentages() {
     // A small font carried in the game: no system font is needed.
     TSurface& screen = *MainScreen.Surface();
     const TDeviceColor white = screen.DeviceColor(0xFFFFFF);
@@ -103,8 +103,8 @@ void TMainForm::DrawPercentages() {
     assets::DrawMiniText(screen, 540, 180, std::to_string(RoundEven(Vars.Health / 20000.0 * 100)) + "%", white);
 }
 
-void TMainForm::DrawMapWindow() {
-    TGameVariables& v = Vars;
+void TPlay::DrawMapWindow() {
+    TPlayVariables& v = Vars;
     TSurface& screen = *MainScreen.Surface();
     if (v.MapSteps > 0) {
         const int mx = v.HeroColumn * 8 + v.HeroOffsetX / 4 - v.ViewOffsetX / 4;
@@ -117,15 +117,15 @@ void TMainForm::DrawMapWindow() {
             v.MapRow = v.HeroRow;
         }
     } else {
-        screen.Draw(364, 92, TRect{0, 0, 105, 160}, NoMapSurface.get(), false);
+        screen.Draw(364, 92, TRect{0, 0, 105, 160}, &NoMapSurface_, false);
     }
 }
 
-void TMainForm::PlayFrame() {
-    TGameVariables& v = Vars;
+bool TPlay::PlayFrame() {
+    TPlayVariables& v = Vars;
     // The pointer stays visible in play: the panel's Pause, Unpause and Exit
     // areas are worked with it.
-    Host_.SetCursorVisible(true);
+    Host.SetCursorVisible(true);
     ComposeView();
     TSurface& screen = *MainScreen.Surface();
     screen.Fill(0);
@@ -136,21 +136,18 @@ void TMainForm::PlayFrame() {
     }
     screen.Draw(v.FieldOriginX + v.ViewOffsetX + v.ShakeX - CellSize, v.FieldOriginY + v.ViewOffsetY + v.ShakeY - CellSize,
                 MazeSurface->ClientRect(), MazeSurface.get(), false);
-    if (v.GameState != gsPaused) {
+    if (Host.GameState() != gsPaused) {
         SpriteEngine.Move(10);
         SpriteEngine.FreeRetired();
     }
     SpriteEngine.Draw();
     DrawScores();
     TTextWriter text = Text();
-    if (v.GameState == gsGameOver) {
-        if (v.Blink) text.PutText(130, 220, 255, false, "GAME OVER");
-        if (++v.FrameCounter > 500) {
-            EndGame();
-            return;
-        }
+    if (Host.GameState() == gsGameOver) {
+        if (Host.Blink()) text.PutText(130, 220, 255, false, "GAME OVER");
+        if (Host.GameOverFrame()) return true;
     }
-    if (v.GameState == gsPaused && v.Blink) text.PutText(130, 220, 255, false, "PAUSED");
+    if (Host.GameState() == gsPaused && Host.Blink()) text.PutText(130, 220, 255, false, "PAUSED");
     DrawGauges();
     if (v.Shots < 7) screen.FillRect(TRect{364 + 32 * v.Shots, 266, 587, 297}, 0);
     if (v.Bombs < 7) screen.FillRect(TRect{364 + 32 * v.Bombs, 309, 587, 340}, 0);
@@ -164,21 +161,7 @@ void TMainForm::PlayFrame() {
         }
     }
     DrawPercentages();
-}
-
-void TMainForm::EndGame() {
-    TGameVariables& v = Vars;
-    StopPlay();
-    const int place = FindHallPlace(v.HallOfFame, v.Score);
-    v.NewEntryRank = static_cast<int8_t>(place);
-    if (place < 0) {
-        BeginIntro();
-        v.GameState = gsIntro;
-    } else {
-        v.NameDone = false;
-        InsertHallEntry(v.HallOfFame, place, v.Score, v.ChosenLevel);
-        v.GameState = gsNameEntry;
-    }
+    return false;
 }
 
 }  // namespace tibo

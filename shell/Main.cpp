@@ -38,7 +38,6 @@ TMainForm::TMainForm(const TFormOptions& options, const assets::AssetStore& asse
     EngineTimer.SetInterval(0);
     EngineTimer.OnTimer = [this](TFrameTimer&, int lag) { EngineTimerTimer(lag); };
     TimerScritteLampeggianti.OnTimer = [this] { TimerScritteLampeggiantiTimer(); };
-    Engine().SetOwner(this);
     LoadFormData();
 }
 
@@ -48,8 +47,9 @@ TMainForm::~TMainForm() {
     MainScreen.OnInitialize = nullptr;
     MainScreen.OnFinalize = nullptr;
     MainScreen.OnRestoreSurface = nullptr;
-    // Sprites go before the pictures they show.
+    // Sprites go before the pictures they show, and before the play they belong to.
     Engine().Clear();
+    Play_.reset();
 }
 
 void TMainForm::LoadFormData() {
@@ -79,7 +79,6 @@ void TMainForm::FormCreate() {
     MiniBorder = assets::LoadBitmap(Assets_, "bordomappa");
     MiniStars = assets::LoadBitmap(Assets_, "stellemappa");
     MiniHero = assets::LoadBitmap(Assets_, "ominomappa");
-    MiniCanvas = TBitmap{};
     BeginIntro();
     Vars.GameState = gsIntro;
     Vars.FrameCounter = 0;
@@ -96,7 +95,7 @@ void TMainForm::FormClose() {
     Closed_ = true;
     StopPlay();
     EngineTimer.SetEnabled(false);
-    for (TBitmap* b : {&MiniWall, &MiniSlopeLeft, &MiniSlopeRight, &MiniEmpty, &MiniBorder, &MiniStars, &MiniHero, &MiniCanvas})
+    for (TBitmap* b : {&MiniWall, &MiniSlopeLeft, &MiniSlopeRight, &MiniEmpty, &MiniBorder, &MiniStars, &MiniHero})
         *b = TBitmap{};
     WriteHallOfFame(SettingsPath_, Vars.HallOfFame);
 }
@@ -104,12 +103,8 @@ void TMainForm::FormClose() {
 void TMainForm::MainScreenInitialize() {
     MainScreenRestoreSurface();
     TDisplayDevice& device = MainScreen.Device();
-    MazeSurface = std::make_unique<TSurface>(&device);
-    MazeSurface->SetSize(384, 384);
     DigitSurface = std::make_unique<TSurface>(&device);
     DigitSurface->LoadFromGraphic(Cifre.DIB);
-    MapSurface = std::make_unique<TSurface>(&device);
-    MapSurface->SetSize(105, 160);
     NoMapSurface = std::make_unique<TSurface>(&device);
     NoMapSurface->LoadFromGraphic(DIBNoMappa.DIB);
     FontSurface = std::make_unique<TSurface>(&device);
@@ -120,18 +115,11 @@ void TMainForm::MainScreenInitialize() {
 
 void TMainForm::MainScreenFinalize() {
     EngineTimer.SetEnabled(false);
-    for (auto* s : {&MazeSurface, &DigitSurface, &MapSurface, &NoMapSurface, &FontSurface, &PictureSurface}) s->reset();
+    for (auto* s : {&DigitSurface, &NoMapSurface, &FontSurface, &PictureSurface}) s->reset();
 }
 
 void TMainForm::MainScreenRestoreSurface() {
-    if (PanelSprite) {
-        PanelSprite->X = 0;
-        PanelSprite->Y = 0;
-    }
-    Vars.FieldOriginX = 44;
-    Vars.FieldOriginY = 82;
-    Vars.ShakeX = 0;
-    Vars.ShakeY = 0;
+    if (Play_) Play_->RestoreSurface();
 }
 
 void TMainForm::TimerScritteLampeggiantiTimer() { Vars.Blink = !Vars.Blink; }
@@ -161,10 +149,10 @@ void TMainForm::StopPlay() {
     const int32_t count = engine.Count();
     for (int32_t i = 0; i < count; ++i) engine.Items(i)->Retire();
     engine.FreeRetired();
-    // Every sprite is gone: forget the ones the form points to.
-    PanelSprite = nullptr;
+    // Every sprite is gone: forget the ones the form points to, and the play.
     LogoSprite = nullptr;
     SelectionSprite = nullptr;
+    Play_.reset();
 }
 
 void TMainForm::PauseGame() {
@@ -175,6 +163,52 @@ void TMainForm::PauseGame() {
 void TMainForm::ResumeGame() {
     TimerScritteLampeggianti.SetEnabled(false);
     Vars.GameState = gsPlaying;
+}
+
+void TMainForm::StartLevel() {
+    EngineTimer.SetEnabled(false);
+    const TPlayComponents components{MainScreen, SpriteTibo, ComponentiLabirinto, Nemici, Sfondo, Suoni, Input, SpriteEngine,
+                                     Randomizer, *DigitSurface, *FontSurface, *NoMapSurface,
+                                     TMiniTiles{&MiniWall, &MiniSlopeLeft, &MiniSlopeRight, &MiniEmpty, &MiniBorder, &MiniStars, &MiniHero}};
+    Play_ = std::make_unique<TPlay>(components, *this, Vars.ChosenLevel, Vars.ChosenSetting, Vars.HallOfFame[0].Punti);
+    Play_->StartLevel();
+    Vars.Blink = false;
+    Vars.AnyKey = false;
+    Vars.FrameCounter = 0;
+    Vars.GameState = gsExitPreview;
+    TimerScritteLampeggianti.SetEnabled(false);
+    EngineTimer.SetEnabled(true);
+}
+
+void TMainForm::PlayFrame() {
+    if (Play_->PlayFrame()) EndGame();
+}
+
+void TMainForm::PreviewEnded() { Vars.GameState = gsPlaying; }
+
+void TMainForm::LevelWon() { Vars.GameState = gsLevelWon; }
+
+void TMainForm::GameOver() {
+    Vars.GameState = gsGameOver;
+    Vars.FrameCounter = 0;
+    TimerScritteLampeggianti.SetEnabled(true);
+}
+
+bool TMainForm::GameOverFrame() { return ++Vars.FrameCounter > 500; }
+
+void TMainForm::EndGame() {
+    const int32_t score = Play_->Vars.Score;
+    StopPlay();
+    const int place = FindHallPlace(Vars.HallOfFame, score);
+    Vars.NewEntryRank = static_cast<int8_t>(place);
+    if (place < 0) {
+        BeginIntro();
+        Vars.GameState = gsIntro;
+    } else {
+        Vars.NameDone = false;
+        InsertHallEntry(Vars.HallOfFame, place, score, Vars.ChosenLevel);
+        Vars.GameState = gsNameEntry;
+    }
 }
 
 TTextWriter TMainForm::Text() { return TTextWriter(MainScreen.Surface(), FontSurface.get(), DigitSurface.get()); }
@@ -189,7 +223,7 @@ void TMainForm::EngineTimerTimer(int /*lagCount*/) {
         case gsHallOfFame: HallOfFameFrame(); break;
         case gsNameEntry: NameEntryFrame(); break;
         case gsLevelChoice: LevelChoiceFrame(); break;
-        case gsExitPreview: ExitPreviewFrame(); break;
+        case gsExitPreview: Play_->ExitPreviewFrame(); break;
         default: PlayFrame(); break;
     }
     MainScreen.Flip();

@@ -14,13 +14,12 @@
 #include "framework/Input.h"
 #include "framework/Sound.h"
 #include "framework/Sprites.h"
+#include "framework/Text.h"
 #include "framework/WindowTimer.h"
+#include "labyrinth/Play.h"
 #include "shell/GameState.h"
-#include "shell/Text.h"
 
 namespace tibo {
-
-class TMummiaSprite;
 
 // What the form needs from the window around it.
 class IFormHost {
@@ -44,7 +43,7 @@ struct TFormOptions {
     std::optional<uint64_t> Seed;           // fixed seed for scripted runs
 };
 
-class TMainForm : public TSpriteOwner {
+class TMainForm final : public IPlayHost {
 public:
     TMainForm(const TFormOptions& options, const assets::AssetStore& assets, const IClock& clock,
               IPresenter* presenter, ISoundBackend* audio, IFormHost& host);
@@ -69,19 +68,13 @@ public:
     TTimer TimerScritteLampeggianti;
 
     // Fields.
-    TBackgroundSprite* PanelSprite = nullptr;
     TBackgroundSprite* LogoSprite = nullptr;
-    std::unique_ptr<TSurface> MazeSurface;
     std::unique_ptr<TSurface> DigitSurface;
-    std::unique_ptr<TSurface> MapSurface;
     std::unique_ptr<TSurface> NoMapSurface;
     std::unique_ptr<TSurface> FontSurface;
     std::unique_ptr<TSurface> PictureSurface;
     TBitmap MiniWall, MiniSlopeLeft, MiniSlopeRight, MiniEmpty, MiniBorder, MiniStars, MiniHero;
-    TBitmap MiniCanvas;
     TImageSprite* SelectionSprite = nullptr;
-    int32_t PreviewPhase = 0;
-    bool PreviewSkip = false;
     bool TickBusy = false;
 
     TGameVariables Vars;
@@ -106,12 +99,19 @@ public:
     void ResumeGame();
     void LoadPicture(TSurface& surface, const std::string& name);
 
-    // The play.
+    // The play: made by the level set-up, owned while the game lasts.
     void StartLevel();
-    void PlaceMummy(bool checkRows, TMummiaSprite& mummy);
-    void BuildMiniMap();
-    void ComposeView();
-    void DrawCell(int c, int r);
+    TPlay* Play() { return Play_.get(); }
+    const TPlay* Play() const { return Play_.get(); }
+
+    // What the play tells the form.
+    uint8_t GameState() const override { return Vars.GameState; }
+    void PreviewEnded() override;
+    void LevelWon() override;
+    void GameOver() override;
+    bool GameOverFrame() override;
+    bool Blink() const override { return Vars.Blink; }
+    void SetCursorVisible(bool visible) override { Host_.SetCursorVisible(visible); }
 
     // Closing the window: FormClose runs once, from the message loop.
     void Close() { CloseRequested_ = true; }
@@ -136,13 +136,8 @@ private:
     void HallOfFameFrame();
     void NameEntryFrame();
     void LevelChoiceFrame();
-    void ExitPreviewFrame();
     void PlayFrame();
     void EndGame();  // the hand-over after the game-over pause
-    void DrawScores();
-    void DrawGauges();
-    void DrawPercentages();
-    void DrawMapWindow();
     void OpenLevelChoice();
     void StartChosenLevel();   // START: the pointer goes, the level starts next frame
     std::string HallLine(const HallEntry& entry, bool cursor) const;
@@ -155,6 +150,7 @@ private:
     bool Closed_ = false;
     bool MouseMoveHooked_ = true;
     std::map<std::string, TBitmap> DecodedPictures_;  // the full-screen pictures, by name
+    std::unique_ptr<TPlay> Play_;
 };
 
 // The interval of the frame timer for the first command-line argument.

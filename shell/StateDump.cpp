@@ -38,28 +38,31 @@ nlohmann::json DumpSprite(const TSprite& sprite) {
 }
 
 nlohmann::json DumpState(TMainForm& form) {
-    const TGameVariables& v = form.Vars;
+    const TGameVariables& g = form.Vars;
+    // Between games there is no play: its variables show their starting values.
+    static const TPlayVariables NoPlay{};
+    const TPlayVariables& v = form.Play() ? form.Play()->Vars : NoPlay;
     nlohmann::json out = nlohmann::json::object();
-    out["GameState"] = v.GameState;
-    out["GameStateName"] = std::string(GameStateName(v.GameState));
-    out["FrameCounter"] = v.FrameCounter;
-    out["AnyKey"] = v.AnyKey;
-    out["NameDone"] = v.NameDone;
-    out["StartRequested"] = v.StartRequested;
-    out["NewEntryRank"] = v.NewEntryRank;
-    out["ChosenLevel"] = v.ChosenLevel;
-    out["ChosenSetting"] = v.ChosenSetting;
-    out["Blink"] = v.Blink;
+    out["GameState"] = g.GameState;
+    out["GameStateName"] = std::string(GameStateName(g.GameState));
+    out["FrameCounter"] = g.FrameCounter;
+    out["AnyKey"] = g.AnyKey;
+    out["NameDone"] = g.NameDone;
+    out["StartRequested"] = g.StartRequested;
+    out["NewEntryRank"] = g.NewEntryRank;
+    out["ChosenLevel"] = g.ChosenLevel;
+    out["ChosenSetting"] = g.ChosenSetting;
+    out["Blink"] = g.Blink;
     out["Score"] = v.Score;
     out["BestScore"] = v.BestScore;
-    out["ScrollFirstLine"] = v.ScrollFirstLine;
-    out["ScrollOffset"] = v.ScrollOffset;
+    out["ScrollFirstLine"] = g.ScrollFirstLine;
+    out["ScrollOffset"] = g.ScrollOffset;
     out["FieldOriginX"] = v.FieldOriginX;
     out["FieldOriginY"] = v.FieldOriginY;
     out["ShakeX"] = v.ShakeX;
     out["ShakeY"] = v.ShakeY;
-    out["PreviewPhase"] = form.PreviewPhase;
-    out["PreviewSkip"] = form.PreviewSkip;
+    out["PreviewPhase"] = v.PreviewPhase;
+    out["PreviewSkip"] = v.PreviewSkip;
     out["TickBusy"] = form.TickBusy;
     out["Interval"] = form.EngineTimer.Interval();
     out["TimerEnabled"] = form.EngineTimer.Enabled();
@@ -124,7 +127,7 @@ nlohmann::json DumpState(TMainForm& form) {
     out["MazeGrid"] = grid;
     out["PathMap"] = path;
     nlohmann::json hall = nlohmann::json::array();
-    for (const HallEntry& e : v.HallOfFame) hall.push_back({{"Nome", e.Nome}, {"Punti", e.Punti}, {"Livello", e.Livello}});
+    for (const HallEntry& e : g.HallOfFame) hall.push_back({{"Nome", e.Nome}, {"Punti", e.Punti}, {"Livello", e.Livello}});
     out["HallOfFame"] = hall;
     nlohmann::json sprites = nlohmann::json::array();
     DumpTree(form.Engine(), sprites);

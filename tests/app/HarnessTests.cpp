@@ -201,8 +201,9 @@ TEST_F(FormTest, LevelChoiceKeys) {
     game.Tick();
     EXPECT_EQ(game.form.Vars.GameState, gsExitPreview);
     EXPECT_FALSE(game.form.MouseMoveHooked());
-    EXPECT_EQ(game.form.Vars.BestScore, 10000);
-    EXPECT_EQ(game.form.Vars.Score, 0);
+    ASSERT_NE(game.form.Play(), nullptr) << "the level set-up makes the play";
+    EXPECT_EQ(game.form.Play()->Vars.BestScore, 10000);
+    EXPECT_EQ(game.form.Play()->Vars.Score, 0);
 }
 
 TEST_F(FormTest, LevelChoiceClicks) {
@@ -266,7 +267,7 @@ TEST_F(FormTest, GameOverWithAPlaceGoesToTheNameEntry) {
     game.Key(13);
     game.Tick(2);
     game.SkipPreview();
-    game.form.Vars.Score = 9500;  // between places 1 and 2
+    game.form.Play()->Vars.Score = 9500;  // between places 1 and 2
     game.form.Vars.GameState = gsGameOver;
     game.form.Vars.FrameCounter = 0;
     game.Tick(500);
@@ -275,6 +276,7 @@ TEST_F(FormTest, GameOverWithAPlaceGoesToTheNameEntry) {
     ASSERT_EQ(game.form.Vars.GameState, gsNameEntry);
     EXPECT_EQ(game.form.Vars.NewEntryRank, 2);
     EXPECT_EQ(game.form.Engine().SpriteCount(), 0) << "every sprite retired";
+    EXPECT_EQ(game.form.Play(), nullptr) << "the play is over";
     EXPECT_EQ(game.form.Vars.HallOfFame[1].Punti, 9500);
     EXPECT_EQ(game.form.Vars.HallOfFame[1].Livello, 2);
     EXPECT_EQ(game.form.Vars.HallOfFame[2].Punti, 9000);
@@ -298,7 +300,7 @@ TEST_F(FormTest, GameOverWithoutAPlaceGoesBackToTheIntro) {
     game.Key(13);
     game.Tick(2);
     game.SkipPreview();
-    game.form.Vars.Score = 1000;  // equal to place 10 is not enough
+    game.form.Play()->Vars.Score = 1000;  // equal to place 10 is not enough
     game.form.Vars.GameState = gsGameOver;
     game.form.Vars.FrameCounter = 0;
     game.Tick(501);

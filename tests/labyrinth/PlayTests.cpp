@@ -1,5 +1,5 @@
-// A game's set-up, the exit preview and the play screen's panel, driven
-// in-process through the main form.
+// A game's set-up, the exit preview and the play screen's panel, on a play
+// made without a form or a window.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -9,70 +9,14 @@
 
 #include "actors/Actors.h"
 #include "assets/AssetStore.h"
-#include "shell/Main.h"
+#include "tests/support/PlayRig.h"
 
 namespace tibo {
 namespace {
 
-namespace fs = std::filesystem;
-
-const assets::AssetStore& Store() {
-    static const assets::AssetStore store;
-    return store;
-}
-
-std::string ConfigDir() {
-    static const std::string dir = [] {
-        std::string tmpl = (fs::temp_directory_path() / "tibo-play-XXXXXX").string();
-        return std::string(::mkdtemp(tmpl.data()));
-    }();
-    return dir;
-}
-
-// A game started at a level and setting, stopped on the exit preview's first frame.
-struct Game {
-    Game(int level, uint8_t setting, uint64_t seed)
-        : form(Options(seed), Store(), clock, nullptr, nullptr, host) {
-        form.FormCreate();
-        form.MainScreen.Initialize();
-        form.Vars.ChosenLevel = static_cast<uint8_t>(level);
-        form.Vars.ChosenSetting = setting;
-        form.StartLevel();
-    }
-    static TFormOptions Options(uint64_t seed) {
-        TFormOptions o;
-        o.ConfigDir = ConfigDir();
-        o.Seed = seed;
-        return o;
-    }
-    void Tick(int n = 1) {
-        for (int i = 0; i < n; ++i) {
-            clock.Now += 20;
-            form.TimerScritteLampeggianti.Poll();
-            form.EngineTimerTimer(1);
-        }
-    }
-    template <typename T>
-    std::vector<T*> All() {
-        std::vector<T*> found;
-        for (int32_t i = 0; i < form.Engine().Count(); ++i)
-            if (auto* s = dynamic_cast<T*>(form.Engine().Items(i))) found.push_back(s);
-        return found;
-    }
-    TDeviceColor Pixel(int x, int y) { return form.MainScreen.Surface()->Pixel(x, y); }
-    // Holds a fire button through the exit preview, which skips it.
-    void SkipPreview() {
-        Tick();
-        form.KeyDownEvent(' ');
-        Tick(2);
-        form.KeyUpEvent(' ');
-        Tick();
-        ASSERT_EQ(form.Vars.GameState, gsPlaying);
-    }
-    TManualClock clock;
-    TNullFormHost host;
-    TMainForm form;
-};
+// A game started at a level and setting, stopped on the exit preview's first
+// frame: a play of its own, with no form and no window.
+using Game = testing_support::TPlayRig;
 
 bool Solid(uint8_t c) { return c == CellWall || c == CellBrokenWall; }
 
@@ -82,10 +26,10 @@ TEST(LevelSetupTest, EveryPairSetsUpItsMonstersAndTheHero) {
             for (uint64_t seed : {1u, 2u, 3u}) {
                 SCOPED_TRACE(testing::Message() << "level " << level << " setting " << int(setting) << " seed " << seed);
                 Game g(level, setting, seed);
-                const TGameVariables& v = g.form.Vars;
+                const TPlayVariables& v = g.Play->Vars;
                 const TMaze& m = v.Maze;
                 const bool pyramid = setting == SettingPyramid;
-                EXPECT_EQ(v.GameState, gsExitPreview);
+                EXPECT_EQ(g.Host.State, gsExitPreview);
                 EXPECT_EQ(g.All<TTiboSprite>().size(), 1u);
                 EXPECT_EQ(g.All<TMummiaSprite>().size(), pyramid ? 10u : 0u);
                 EXPECT_EQ(g.All<TFantasmaSprite>().size(), 10u);
@@ -133,14 +77,14 @@ TEST(LevelSetupTest, EveryPairSetsUpItsMonstersAndTheHero) {
 
 TEST(LevelSetupTest, TheSameSeedBuildsTheSameGame) {
     Game a(3, SettingPyramid, 42), b(3, SettingPyramid, 42), c(3, SettingPyramid, 43);
-    EXPECT_EQ(a.form.Vars.Maze.MazeGrid, b.form.Vars.Maze.MazeGrid);
-    EXPECT_EQ(a.form.Vars.HeroColumn, b.form.Vars.HeroColumn);
-    EXPECT_NE(a.form.Vars.Maze.MazeGrid, c.form.Vars.Maze.MazeGrid);
+    EXPECT_EQ(a.Play->Vars.Maze.MazeGrid, b.Play->Vars.Maze.MazeGrid);
+    EXPECT_EQ(a.Play->Vars.HeroColumn, b.Play->Vars.HeroColumn);
+    EXPECT_NE(a.Play->Vars.Maze.MazeGrid, c.Play->Vars.Maze.MazeGrid);
 }
 
 TEST(ExitPreviewTest, TravelsFromTheExitDownToTheHeroThenPlays) {
     Game g(1, SettingMine, 5);
-    TGameVariables& v = g.form.Vars;
+    TPlayVariables& v = g.Play->Vars;
     const int heroColumn = v.HeroColumn, heroRow = v.HeroRow;
     const int columns = std::abs((heroColumn - 4) - (v.Maze.ExitColumn - 4));
     // Phase 0 takes a frame; then 8 frames a row from row -5 down to the hero's
@@ -148,9 +92,9 @@ TEST(ExitPreviewTest, TravelsFromTheExitDownToTheHeroThenPlays) {
     const int rows = (heroRow - 4) - (v.Maze.ExitRow - 9);
     const int frames = 1 + 8 * rows + 8 * columns + 1;
     g.Tick(frames - 1);
-    EXPECT_EQ(v.GameState, gsExitPreview);
+    EXPECT_EQ(g.Host.State, gsExitPreview);
     g.Tick();
-    EXPECT_EQ(v.GameState, gsPlaying);
+    EXPECT_EQ(g.Host.State, gsPlaying);
     EXPECT_EQ(v.ViewColumn, heroColumn - 4);
     EXPECT_EQ(v.ViewRow, heroRow - 4);
     EXPECT_EQ(v.ViewOffsetX, 0);
@@ -159,22 +103,22 @@ TEST(ExitPreviewTest, TravelsFromTheExitDownToTheHeroThenPlays) {
 
 TEST(ExitPreviewTest, AFireButtonSkipsIt) {
     Game g(5, SettingPyramid, 9);
-    TGameVariables& v = g.form.Vars;
+    TPlayVariables& v = g.Play->Vars;
     g.Tick(3);
-    g.form.KeyDownEvent(' ');
+    g.KeyDown(' ');
     g.Tick();
-    EXPECT_TRUE(g.form.PreviewSkip);
+    EXPECT_TRUE(v.PreviewSkip);
     g.Tick();
-    EXPECT_EQ(g.form.PreviewPhase, 500);
-    g.form.KeyUpEvent(' ');
+    EXPECT_EQ(v.PreviewPhase, 500);
+    g.KeyUp(' ');
     g.Tick();
-    EXPECT_EQ(v.GameState, gsPlaying);
+    EXPECT_EQ(g.Host.State, gsPlaying);
     EXPECT_EQ(v.ViewRow, v.HeroRow - 4) << "play starts with the hero's own view";
 }
 
 TEST(PanelTest, GaugesShotsAndBombs) {
     Game g(4, SettingMine, 3);
-    TGameVariables& v = g.form.Vars;
+    TPlayVariables& v = g.Play->Vars;
     g.SkipPreview();
     const TDeviceColor barFull = g.Pixel(490, 90);
     EXPECT_NE(barFull, 0u) << "a full oxygen bar shows the panel's bar";
@@ -203,7 +147,7 @@ TEST(PanelTest, GaugesShotsAndBombs) {
 
 TEST(PanelTest, TheMapWindowShowsTheNoMapPictureUntilAMapIsTaken) {
     Game g(2, SettingMine, 4);
-    TGameVariables& v = g.form.Vars;
+    TPlayVariables& v = g.Play->Vars;
     g.SkipPreview();
     const TDeviceColor noMap = g.Pixel(364 + 50, 92 + 80);
     v.MapSteps = 1;
@@ -212,7 +156,7 @@ TEST(PanelTest, TheMapWindowShowsTheNoMapPictureUntilAMapIsTaken) {
     g.Tick();
     EXPECT_EQ(v.MapSteps, 1) << "standing still uses no map steps";
     for (int i = 0; i < 8; ++i)
-        EXPECT_EQ(g.Pixel(412 + i, 172 + i), g.form.MapSurface->Pixel(i, i)) << "the hero marker sits at the window's centre";
+        EXPECT_EQ(g.Pixel(412 + i, 172 + i), g.Play->MapSurface->Pixel(i, i)) << "the hero marker sits at the window's centre";
     EXPECT_NE(g.Pixel(364 + 50, 92 + 80), noMap) << "the map replaces the no-map picture";
     v.HeroColumn += 1;  // the hero changes cell
     g.Tick();
@@ -223,31 +167,31 @@ TEST(PanelTest, TheMapWindowShowsTheNoMapPictureUntilAMapIsTaken) {
 
 TEST(ComposeViewTest, RecomposesOnlyWhenTheViewMovesOrIsDirty) {
     Game g(2, SettingMine, 8);
-    TGameVariables& v = g.form.Vars;
+    TPlayVariables& v = g.Play->Vars;
     g.SkipPreview();
     g.Tick();
     // A cell of the window changes behind the view's back: not shown until dirty.
     const int x = v.ViewColumn + 2, y = v.ViewRow + 2;
     const uint8_t before = v.Maze.Cell(x, y);
     v.Maze.Cell(x, y) = before == CellWall ? CellPassage : CellWall;
-    const std::vector<uint16_t> composed(g.form.MazeSurface->Bits(), g.form.MazeSurface->Bits() + 384 * 384);
+    const std::vector<uint16_t> composed(g.Play->MazeSurface->Bits(), g.Play->MazeSurface->Bits() + 384 * 384);
     g.Tick();
-    EXPECT_TRUE(std::equal(composed.begin(), composed.end(), g.form.MazeSurface->Bits())) << "same origin, nothing dirty";
+    EXPECT_TRUE(std::equal(composed.begin(), composed.end(), g.Play->MazeSurface->Bits())) << "same origin, nothing dirty";
     v.ViewDirty = true;
     g.Tick();
-    EXPECT_FALSE(std::equal(composed.begin(), composed.end(), g.form.MazeSurface->Bits())) << "a dirty view is recomposed";
+    EXPECT_FALSE(std::equal(composed.begin(), composed.end(), g.Play->MazeSurface->Bits())) << "a dirty view is recomposed";
     EXPECT_FALSE(v.ViewDirty);
 }
 
 TEST(ComposeViewTest, ATakenPickUpRefreshesItsCellOnly) {
     Game g(3, SettingPyramid, 12);
-    TGameVariables& v = g.form.Vars;
+    TPlayVariables& v = g.Play->Vars;
     g.SkipPreview();
     const int x = v.ViewColumn + 3, y = v.ViewRow + 3;
     v.Maze.Cell(x, y) = CellTreasure;
     v.ViewDirty = true;
     g.Tick();
-    const TSurface& maze = *g.form.MazeSurface;
+    const TSurface& maze = *g.Play->MazeSurface;
     const int px = (x - v.ViewColumn + 1) * 32, py = (y - v.ViewRow + 1) * 32;
     bool drawn = false;
     for (int i = 0; i < 32; ++i) drawn |= maze.Pixel(px + i, py + 16) != 0;
@@ -265,7 +209,7 @@ TEST(ComposeViewTest, ATakenPickUpRefreshesItsCellOnly) {
 
 TEST(TorchTest, StepsCountCellChangesAndTheLightGoesOut) {
     Game g(1, SettingMine, 21);
-    TGameVariables& v = g.form.Vars;
+    TPlayVariables& v = g.Play->Vars;
     g.SkipPreview();
     TraceTorchPath(v.Maze, v.HeroColumn, v.HeroRow);
     v.TorchSteps = 2;

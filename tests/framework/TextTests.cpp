@@ -3,7 +3,7 @@
 
 #include <vector>
 
-#include "shell/Text.h"
+#include "framework/Text.h"
 
 namespace tibo {
 namespace {

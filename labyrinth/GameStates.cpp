@@ -1,4 +1,4 @@
-#include "shell/GameState.h"
+#include "labyrinth/GameStates.h"
 
 namespace tibo {
 

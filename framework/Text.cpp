@@ -1,4 +1,4 @@
-#include "shell/Text.h"
+#include "framework/Text.h"
 
 #include <cmath>
 #include <cstdio>

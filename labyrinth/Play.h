@@ -1,0 +1,188 @@
+#pragma once
+// The game being played: the labyrinth, the hero and the view, the player's
+// counters and the play's own surfaces. It runs the play frame with its
+// panel, the mini-map, the torch and the exit preview; the sprites of the
+// play reach it through their engine. The form that owns it keeps the game
+// states and hears from it how the game goes.
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "framework/Display.h"
+#include "framework/ImageList.h"
+#include "framework/Input.h"
+#include "framework/Sound.h"
+#include "framework/Sprites.h"
+#include "framework/Text.h"
+#include "labyrinth/GameStates.h"
+#include "labyrinth/Maze.h"
+#include "labyrinth/Random.h"
+
+namespace tibo {
+
+class TMummiaSprite;
+
+// The play's program-wide variables: one set per game.
+struct TPlayVariables {
+    int32_t Score = 0;
+    int32_t BestScore = 0;
+
+    // The play field's origin on the screen and its shake.
+    int32_t FieldOriginX = 44;
+    int32_t FieldOriginY = 82;
+    int32_t ShakeX = 0;
+    int32_t ShakeY = 0;
+
+    // The labyrinth of the running game.
+    TMaze Maze;
+    int8_t MummyCount = 0;
+    int8_t GhostCount = 0;
+
+    // The view: the maze cell at the window's top-left, its scrolling offsets,
+    // and what the maze surface was last composed for.
+    int32_t ViewColumn = 0;
+    int32_t ViewRow = 0;
+    int32_t ViewOffsetX = 0;
+    int32_t ViewOffsetY = 0;
+    int8_t ExplosionCount = 0;
+    bool ViewDirty = false;
+    bool CellDirty = false;
+    int32_t DirtyColumn = 0;
+    int32_t DirtyRow = 0;
+    int32_t DrawnViewColumn = 0;
+    int32_t DrawnViewRow = 0;
+    int32_t SavedViewColumn = 0;
+    int32_t SavedViewRow = 0;
+
+    // The exit preview: its phase, and a fire button's request to cut it short.
+    int32_t PreviewPhase = 0;
+    bool PreviewSkip = false;
+
+    // The map and the torch: steps left and the hero cell last counted.
+    int32_t MapSteps = 0;
+    int32_t MapColumn = 0;
+    int32_t MapRow = 0;
+    int32_t TorchSteps = 0;
+    int32_t TorchColumn = 0;
+    int32_t TorchRow = 0;
+
+    // The player's resources.
+    int32_t Health = 0;
+    int32_t Oxygen = 0;
+    int32_t Shots = 0;
+    int32_t Bombs = 0;
+    int32_t ShotsInFlight = 0;
+    int32_t BombsLive = 0;
+
+    // The hero's cell, his place in the window and his movement.
+    int32_t HeroColumn = 0;
+    int32_t HeroRow = 0;
+    int32_t HeroScreenColumn = 4;
+    int32_t HeroScreenRow = 4;
+    int32_t HeroOffsetX = 0;
+    int32_t HeroOffsetY = 0;
+    int32_t StepX = 4;
+    int32_t StepY = 4;
+    int8_t StepLimit = 28;
+    uint8_t MoveState = 4;
+    int8_t Facing = 1;
+    bool StepToggle = true;
+};
+
+// The form's components the play works with; they outlive it.
+struct TPlayComponents {
+    TDisplay& MainScreen;
+    TImageList& SpriteTibo;
+    TImageList& ComponentiLabirinto;
+    TImageList& Nemici;
+    TImageList& Sfondo;
+    TWaveList& Suoni;
+    TInput& Input;
+    TSpriteEngineComponent& SpriteEngine;
+    TRandomizer& Randomizer;
+    const TSurface& DigitSurface;
+    const TSurface& FontSurface;
+    const TSurface& NoMapSurface;
+    TMiniTiles MiniTiles;
+};
+
+// What the play tells the game around it, and the little it asks of it.
+class IPlayHost {
+public:
+    virtual ~IPlayHost() = default;
+    virtual uint8_t GameState() const = 0;
+    // The preview has reached the hero: play begins.
+    virtual void PreviewEnded() = 0;
+    // The hero has climbed into the exit.
+    virtual void LevelWon() = 0;
+    // The hero died, or his victory count-down ended: the game-over pause begins.
+    virtual void GameOver() = 0;
+    // One frame of the game-over pause; true once it is over.
+    virtual bool GameOverFrame() = 0;
+    // The flashing captions' phase.
+    virtual bool Blink() const = 0;
+    virtual void SetCursorVisible(bool visible) = 0;
+};
+
+class TPlay final : public TSpriteOwner {
+public:
+    // A game at a level (1 to 5) and setting, to be set up by StartLevel.
+    TPlay(const TPlayComponents& components, IPlayHost& host, uint8_t level, uint8_t setting, int32_t bestScore);
+    ~TPlay() override;
+    TPlay(const TPlay&) = delete;
+    TPlay& operator=(const TPlay&) = delete;
+
+    // The components, by the form's names.
+    TDisplay& MainScreen;
+    TImageList& SpriteTibo;
+    TImageList& ComponentiLabirinto;
+    TImageList& Nemici;
+    TImageList& Sfondo;
+    TWaveList& Suoni;
+    TInput& Input;
+    TSpriteEngineComponent& SpriteEngine;
+    TRandomizer& Randomizer;
+    IPlayHost& Host;
+
+    const uint8_t ChosenLevel;
+    const uint8_t ChosenSetting;
+    TPlayVariables Vars;
+    TBackgroundSprite* PanelSprite = nullptr;
+    std::unique_ptr<TSurface> MazeSurface;
+    std::unique_ptr<TSurface> MapSurface;
+    TBitmap MiniCanvas;
+
+    // The level set-up: the panel, the hero, the labyrinth with its drops, the
+    // mini-map, the walkers, mummies and ghosts, and every counter.
+    void StartLevel();
+    void PlaceMummy(bool checkRows, TMummiaSprite& mummy);
+    void BuildMiniMap();
+    void ComposeView();
+    void DrawCell(int c, int r);
+    // A frame of play; true when the game-over pause has ended and the game
+    // is to be handed over (nothing more is drawn then).
+    bool PlayFrame();
+    void ExitPreviewFrame();
+    // The drawing surface was restored: the panel and the field at their places.
+    void RestoreSurface();
+
+    TSpriteEngine& Engine() { return *SpriteEngine.Engine(); }
+    void PlaySound(const std::string& name) { Suoni.Items.Find(name).Play(false); }
+    TTextWriter Text();
+
+private:
+    void DrawScores();
+    void DrawGauges();
+    void DrawPercentages();
+    void DrawMapWindow();
+
+    const TSurface& DigitSurface_;
+    const TSurface& FontSurface_;
+    const TSurface& NoMapSurface_;
+    const TMiniTiles MiniTiles_;
+};
+
+// The play a sprite of the game belongs to.
+TPlay& PlayOf(const TSprite& sprite);
+
+}  // namespace tibo

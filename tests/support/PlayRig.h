@@ -1,0 +1,132 @@
+#pragma once
+// A play with no form and no window: the components a game works with, made
+// and loaded from the built-in assets as the main form makes them, a host
+// that keeps the game state, and ticks that run the play's frames.
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "actors/Actors.h"
+#include "assets/AssetStore.h"
+#include "assets/FormData.h"
+#include "labyrinth/Play.h"
+
+namespace tibo::testing_support {
+
+class TTestPlayHost final : public IPlayHost {
+public:
+    uint8_t State = gsExitPreview;
+    int32_t FrameCounter = 0;
+    bool BlinkOn = false;
+    int GameOvers = 0;
+    uint8_t GameState() const override { return State; }
+    void PreviewEnded() override { State = gsPlaying; }
+    void LevelWon() override { State = gsLevelWon; }
+    void GameOver() override {
+        State = gsGameOver;
+        FrameCounter = 0;
+        ++GameOvers;
+    }
+    bool GameOverFrame() override { return ++FrameCounter > 500; }
+    bool Blink() const override { return BlinkOn; }
+    void SetCursorVisible(bool) override {}
+};
+
+inline const assets::AssetStore& BuiltInAssets() {
+    static const assets::AssetStore store;
+    return store;
+}
+
+class TPlayRig {
+public:
+    // A game set up at a level and setting from a fixed seed, on the exit preview's first frame.
+    TPlayRig(int level, uint8_t setting, uint64_t seed) : Randomizer(seed) {
+        const assets::AssetStore& store = BuiltInAssets();
+        assets::LoadPictureList(SpriteTibo, "SpriteTibo", store);
+        assets::LoadPictureList(ComponentiLabirinto, "ComponentiLabirinto", store);
+        assets::LoadPictureList(Nemici, "Nemici", store);
+        assets::LoadPictureList(Sfondo, "Sfondo", store);
+        assets::LoadWaveList(Suoni, store);
+        Sfondo.Items.Items(0).Picture = assets::LoadBitmap(store, "PANNELLO");
+        for (auto [bitmap, name] : {std::pair{&Tiles[0], "muromappa"}, {&Tiles[1], "muroraccsxmappa"}, {&Tiles[2], "muroraccdxmappa"},
+                                    {&Tiles[3], "vuotomappa"}, {&Tiles[4], "bordomappa"}, {&Tiles[5], "stellemappa"},
+                                    {&Tiles[6], "ominomappa"}})
+            *bitmap = assets::LoadBitmap(store, name);
+        SoundDevice.AutoInitialize();
+        MainScreen.Initialize();
+        TDisplayDevice& device = MainScreen.Device();
+        DigitSurface = std::make_unique<TSurface>(&device);
+        DigitSurface->LoadFromGraphic(assets::LoadBitmap(store, "Cifre"));
+        FontSurface = std::make_unique<TSurface>(&device);
+        FontSurface->LoadFromGraphic(assets::LoadBitmap(store, "DIBFontAntico"));
+        NoMapSurface = std::make_unique<TSurface>(&device);
+        NoMapSurface->LoadFromGraphic(assets::LoadBitmap(store, "NOMAPPA"));
+        const TPlayComponents components{MainScreen, SpriteTibo, ComponentiLabirinto, Nemici, Sfondo, Suoni, Input,
+                                         SpriteEngine, Randomizer, *DigitSurface, *FontSurface, *NoMapSurface,
+                                         TMiniTiles{&Tiles[0], &Tiles[1], &Tiles[2], &Tiles[3], &Tiles[4], &Tiles[5], &Tiles[6]}};
+        Play = std::make_unique<TPlay>(components, Host, static_cast<uint8_t>(level), setting, 10000);
+        Play->StartLevel();
+    }
+    ~TPlayRig() {
+        Engine().Clear();
+        Play.reset();
+    }
+    TPlayRig(const TPlayRig&) = delete;
+    TPlayRig& operator=(const TPlayRig&) = delete;
+
+    // One frame, as the form's tick runs it; false once the game-over pause has ended.
+    bool Tick(int n = 1) {
+        for (int i = 0; i < n; ++i) {
+            if (Host.State == gsExitPreview) {
+                Play->ExitPreviewFrame();
+            } else if (Play->PlayFrame()) {
+                return false;
+            }
+        }
+        return true;
+    }
+    void KeyDown(int vk) { Input.Keyboard.KeyDown(vk); }
+    void KeyUp(int vk) { Input.Keyboard.KeyUp(vk); }
+    // Holds a fire button through the exit preview, which skips it.
+    void SkipPreview() {
+        Tick();
+        KeyDown(' ');
+        Tick(2);
+        KeyUp(' ');
+        Tick();
+    }
+    template <typename T>
+    std::vector<T*> All() {
+        std::vector<T*> found;
+        for (int32_t i = 0; i < Engine().Count(); ++i)
+            if (auto* s = dynamic_cast<T*>(Engine().Items(i))) found.push_back(s);
+        return found;
+    }
+    TTiboSprite& Hero() { return *All<TTiboSprite>().at(0); }
+    TDeviceColor Pixel(int x, int y) { return MainScreen.Surface()->Pixel(x, y); }
+    TSpriteEngine& Engine() { return *SpriteEngine.Engine(); }
+    // The sounds asked for since the last call, in order.
+    std::vector<std::string> TakeSounds() {
+        std::vector<std::string> sounds;
+        sounds.swap(Suoni.Items.PlayRequests);
+        return sounds;
+    }
+
+    const int Owner = 0;  // the components' owner: any address stands for the form
+    TDisplay MainScreen{&Owner};
+    TImageList SpriteTibo{&MainScreen};
+    TInput Input{&Owner};
+    TSpriteEngineComponent SpriteEngine{&MainScreen};
+    TImageList ComponentiLabirinto{&MainScreen};
+    TImageList Nemici{&MainScreen};
+    TImageList Sfondo{&MainScreen};
+    TSoundDevice SoundDevice{&Owner, nullptr};
+    TWaveList Suoni{&SoundDevice};
+    TRandomizer Randomizer;
+    TBitmap Tiles[7];
+    std::unique_ptr<TSurface> DigitSurface, FontSurface, NoMapSurface;
+    TTestPlayHost Host;
+    std::unique_ptr<TPlay> Play;
+};
+
+}  // namespace tibo::testing_support
