@@ -13,6 +13,10 @@ struct TPlayVariables;
 int32_t CellScreenX(const TPlayVariables& v, int32_t column, int32_t offsetX);
 int32_t CellScreenY(const TPlayVariables& v, int32_t row, int32_t offsetY);
 
+class TPlay;
+
+// Tibo: walks and climbs a cell at a time, sliding across the window or
+// scrolling the view under him near its edges.
 class TTiboSprite final : public TImageSprite {
 public:
     explicit TTiboSprite(TSprite* parent) : TImageSprite(parent) {}
@@ -23,6 +27,20 @@ public:
     int32_t Counter = 0;
     bool Hurt = false;
     uint8_t HeroState = 0;  // 0 playing, 1 escaping, 2 victory, 3 dying
+
+    // The climbing picture for the way he faces (image only).
+    void SetClimbPicture(bool firstHalf);
+    void PlayStep();
+    void PlayJump();
+
+private:
+    void Playing(TPlay& play);
+    void Escaping(TPlay& play);
+    // One frame of the step in progress; true on the frame it completes.
+    bool AdvanceStep(TPlay& play);
+    void ChooseMove(TPlay& play);
+    void PlaceOnScreen(TPlay& play);
+    void ShowImage(const char* name);
 };
 
 class TVermeSprite final : public TImageSprite {

@@ -59,7 +59,15 @@ struct TMaze {
     uint8_t& Path(int x, int y) { return PathMap[static_cast<size_t>(x)][static_cast<size_t>(y)]; }
     uint8_t Path(int x, int y) const { return PathMap[static_cast<size_t>(x)][static_cast<size_t>(y)]; }
     bool Inside(int x, int y) const { return x >= 1 && x <= MazeWidth && y >= 1 && y <= MazeHeight; }
+    // What an actor finds in a cell it looks at: outside the labyrinth there
+    // is only border, which never breaks and never opens.
+    uint8_t At(int x, int y) const { return Inside(x, y) ? Cell(x, y) : uint8_t{CellBorder}; }
 };
+
+// Walls stop the hero, the walkers, the mummies, the ghosts and the shots.
+constexpr bool IsWallCell(uint8_t code) { return code == CellWall || code == CellBrokenWall; }
+// Rope cells that change the hero's picture and turn worms and monsters back.
+constexpr bool IsRopeCell(uint8_t code) { return code == CellRopeTop || code == CellRope; }
 
 // MazeWidth = 22 L + 10 and MazeHeight = 22 L + 20, each raised by one when even;
 // throws std::invalid_argument for a level outside 1..5.

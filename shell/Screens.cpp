@@ -22,7 +22,7 @@ constexpr std::array<std::string_view, 20> ScrollText = {
     "KEYBOARD: CURSORS TO MOVE",
     "SPACEBAR TO FIRE, ENTER FOR BOMBS",
     "",
-    "JOYSTICK: 4 DIRECTONS, BUTTON 1 TO",
+    "JOYSTICK: 4 DIRECTIONS, BUTTON 1 TO",
     "FIRE, BUTTON 2 FOR BOMBS",
     "",
 };
