@@ -1,6 +1,7 @@
 #include "app/CommandLine.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstdlib>
 #include <sstream>
@@ -10,7 +11,21 @@
 namespace tibo {
 namespace {
 
-
+// A line of a script as a message shows it: bytes that are no printable ASCII
+// as \xNN, at most about 60 characters.
+std::string Shown(const std::string& line) {
+    constexpr size_t Longest = 60;
+    std::string out;
+    for (unsigned char c : line) {
+        if (out.size() >= Longest) {
+            out += "...";
+            break;
+        }
+        if (c >= 0x20 && c < 0x7F && c != '\\') out += static_cast<char>(c);
+        else out += Format("\\x%02X", c);
+    }
+    return out;
+}
 
 bool ParseInt64(const std::string& text, int64_t& value) {
     if (text.empty()) return false;
@@ -43,7 +58,9 @@ std::pair<int64_t, std::string> TickAndFile(const std::string& option, const std
 
 std::vector<TScriptEvent> ParseInputScript(const std::string& text, const std::string& fileName) {
     std::vector<TScriptEvent> events;
-    std::istringstream in(text);
+    // A byte-order mark some editors put first is no part of the first line.
+    constexpr std::string_view Bom = "\xEF\xBB\xBF";
+    std::istringstream in(std::string_view(text).starts_with(Bom) ? text.substr(Bom.size()) : text);
     std::string line;
     int number = 0;
     while (std::getline(in, line)) {
@@ -52,7 +69,7 @@ std::vector<TScriptEvent> ParseInputScript(const std::string& text, const std::s
         const std::vector<std::string> w = SplitWords(line);
         if (w.empty() || w[0][0] == '#') continue;
         auto bad = [&](const std::string& why) {
-            return EUsageError(Format("%s:%d: %s: '%s'", fileName.c_str(), number, why.c_str(), line.c_str()));
+            return EUsageError(Format("%s:%d: %s: '%s'", fileName.c_str(), number, why.c_str(), Shown(line).c_str()));
         };
         TScriptEvent e;
         if (!ParseInt64(w[0], e.Tick) || e.Tick < 1) throw bad("the tick must be a whole number from 1");
@@ -62,7 +79,7 @@ std::vector<TScriptEvent> ParseInputScript(const std::string& text, const std::s
             if (w.size() != 3) throw bad("expected one key");
             e.What = action == "down" ? TScriptEvent::Action::Down : action == "up" ? TScriptEvent::Action::Up : TScriptEvent::Action::Press;
             e.Key = VirtualKeyFromName(w[2]);
-            if (e.Key == 0) throw bad("unknown key '" + w[2] + "'");
+            if (e.Key == 0) throw bad("unknown key (the keys are " + KeyNames() + ")");
         } else if (action == "click" || action == "move") {
             int64_t x = 0, y = 0;
             if (w.size() != 4 || !ParseInt64(w[2], x) || !ParseInt64(w[3], y) || x < -100000 || x > 100000 || y < -100000 || y > 100000)
@@ -80,7 +97,7 @@ std::vector<TScriptEvent> ParseInputScript(const std::string& text, const std::s
 }
 
 std::string UsageText() {
-    return R"(Usage: tibo [FRAMES-PER-SECOND] [OPTIONS]
+    return std::string(R"(Usage: tibo [FRAMES-PER-SECOND] [OPTIONS]
 
 Tibo is trapped at the bottom of a labyrinth: help him climb out.
 
@@ -101,7 +118,10 @@ Options:
   --frames N             close the game after tick N
   --screenshot T:FILE    save the picture shown by tick T as a PNG (repeatable)
   --dump-state T:FILE    save the game's variables after tick T as JSON (repeatable)
-  --timing-report FILE   save tick timing figures of a real window as JSON
+  --timing-report FILE   save tick timing, CPU and memory figures as JSON,
+                         counted from the first tick
+
+Keys in input scripts: )") + KeyNames() + R"(.
 
 Controls:
   Arrow keys (or H J K L, keypad 8 4 6 2)   move and climb
@@ -143,8 +163,23 @@ TProgramOptions ParseCommandLine(const std::vector<std::string>& args) {
         else if (a == "--assets") o.AssetsDir = value();
         else if (a == "--export-assets") o.ExportDir = value();
         else if (a == "--timing-report") o.TimingReport = value();
-        else if (a.size() > 1 && a[0] == '-' && a[1] == '-') throw EUsageError("unknown option '" + a + "'");
-        else o.Arguments.push_back(a);
+        else if (a.size() > 1 && a[0] == '-' && (a[1] == '-' || std::isalpha(static_cast<unsigned char>(a[1]))))
+            throw EUsageError("unknown option '" + a + "'");
+        else {
+            // A negative number is a frame rate as any other.
+            if (!o.Arguments.empty())
+                o.Warnings.push_back("the argument '" + a + "' is ignored: only the first plain argument counts (the frame rate)");
+            o.Arguments.push_back(a);
+        }
+    }
+    // A picture or a dump after the last tick would silently never be made.
+    if (o.Frames) {
+        for (const auto* list : {&o.Screenshots, &o.Dumps}) {
+            if (!list->empty() && list->rbegin()->first > *o.Frames)
+                throw EUsageError(Format("%s at tick %lld comes after --frames %lld: it would never be made",
+                                         list == &o.Screenshots ? "--screenshot" : "--dump-state",
+                                         static_cast<long long>(list->rbegin()->first), static_cast<long long>(*o.Frames)));
+        }
     }
     return o;
 }

@@ -40,6 +40,7 @@ struct TProgramOptions {
     std::optional<std::string> ExportDir;
     std::string TimingReport;
     std::vector<std::string> Arguments;  // positional: the first is the frame rate
+    std::vector<std::string> Warnings;   // for standard error: arguments that are ignored
     bool Help = false;
     bool Version = false;
 };

@@ -2,6 +2,8 @@
 
 #include <sys/resource.h>
 
+#include <csignal>
+
 #include <algorithm>
 #include <chrono>
 #include <cmath>
@@ -20,6 +22,19 @@
 
 namespace tibo {
 namespace {
+
+// A hang-up (the terminal closed), an interrupt or a termination closes the
+// game as the player would, so that the hall of fame is saved.
+volatile std::sig_atomic_t CloseSignal = 0;
+
+void OnCloseSignal(int signal) { CloseSignal = signal; }
+
+void CatchCloseSignals() {
+    struct sigaction action {};
+    action.sa_handler = OnCloseSignal;
+    sigemptyset(&action.sa_mask);
+    for (int signal : {SIGHUP, SIGINT, SIGTERM}) sigaction(signal, &action, nullptr);
+}
 
 // Passes the picture on to the window, if any, and keeps a copy of it while
 // asked to (for screenshots).
@@ -73,7 +88,9 @@ std::string DumpText(const nlohmann::json& state) {
     for (auto it = state.begin(); it != state.end(); ++it) {
         if (!first) text += ",\n";
         first = false;
-        text += " " + nlohmann::json(it.key()).dump() + ": " + it.value().dump();
+        // A name need not be valid UTF-8: bytes that are not are shown as U+FFFD.
+        const auto replace = nlohmann::json::error_handler_t::replace;
+        text += " " + nlohmann::json(it.key()).dump(-1, ' ', false, replace) + ": " + it.value().dump(-1, ' ', false, replace);
     }
     return text + "\n}\n";
 }
@@ -94,6 +111,7 @@ public:
     int Run();
 
 private:
+    void Loop();
     void OnTick(int lag);
     void AfterTick(bool flipped);
     void DeliverPlatformEvent(const TPlatformEvent& e);
@@ -125,14 +143,21 @@ private:
 
 int TSession::Run() {
     if (!Options_.InputFile.empty()) {
-        const std::vector<uint8_t> bytes = ReadFileBytes(Options_.InputFile);
+        std::vector<uint8_t> bytes;
+        try {
+            bytes = ReadFileBytes(Options_.InputFile);
+        } catch (const EFileError& e) {
+            throw EUsageError(std::string("--input: ") + e.what());
+        }
         Script_ = ParseInputScript(std::string(bytes.begin(), bytes.end()), Options_.InputFile);
     }
     TFormOptions formOptions;
     formOptions.Arguments = Options_.Arguments;
     formOptions.Seed = Options_.Seed;
     formOptions.ConfigDir = Options_.ConfigDir ? *Options_.ConfigDir : UserConfigDir();
-    if (formOptions.ConfigDir.empty()) formOptions.ConfigDir = ".";
+    if (formOptions.ConfigDir.empty())
+        throw EFrameworkError("No folder can hold the hall of fame: $XDG_DATA_HOME/tibo and $HOME/.local/share/tibo "
+                              "cannot be made; name one with --config-dir");
     // A folder named on the command line may not exist yet; a failure here shows
     // when the hall of fame is written, with the reason.
     std::error_code ignored;
@@ -164,7 +189,30 @@ int TSession::Run() {
     form.MainScreen.Initialize();
     if (Window_) form.EngineTimer.SetApplicationActive(WindowActive());
 
+    try {
+        Loop();
+    } catch (...) {
+        // The game still closes, so that the hall of fame is saved; the first
+        // error is the one reported.
+        try {
+            form.FormClose();
+        } catch (const std::exception& e) {
+            std::fprintf(stderr, "tibo: %s\n", e.what());
+        }
+        throw;
+    }
+    form.FormClose();
+    if (!Options_.TimingReport.empty()) WriteTimingReport();
+    return 0;
+}
+
+void TSession::Loop() {
+    TMainForm& form = *Form_;
     while (!form.CloseRequested()) {
+        if (CloseSignal != 0) {
+            form.Close();
+            break;
+        }
         if (Window_) {
             while (auto e = Window_->PollEvent()) {
                 DeliverPlatformEvent(*e);
@@ -182,22 +230,18 @@ int TSession::Run() {
             form.EngineTimer.Idle();
         }
     }
-    form.FormClose();
-    if (!Options_.TimingReport.empty()) WriteTimingReport();
-    return 0;
 }
 
 void TSession::OnTick(int lag) {
     TMainForm& form = *Form_;
     const int64_t tick = Tick_ + 1;
-    if (Window_) {
-        const double now = MonotonicMs();
-        if (tick == 1) {
-            CpuAtFirstTick_ = CpuSeconds();
-            WallAtFirstTick_ = now;
-        } else if (ScheduledDue_ > 0) {
-            Jitter_.push_back(std::fabs(now - static_cast<double>(ScheduledDue_)));
-        }
+    // The timing report counts from the first tick, with or without a window.
+    const double now = MonotonicMs();
+    if (tick == 1) {
+        CpuAtFirstTick_ = CpuSeconds();
+        WallAtFirstTick_ = now;
+    } else if (Window_ && ScheduledDue_ > 0) {
+        Jitter_.push_back(std::fabs(now - static_cast<double>(ScheduledDue_)));
     }
     // Scripted events of this tick, just before it runs.
     for (int key : PendingReleases_) form.KeyUpEvent(key);
@@ -320,6 +364,7 @@ void DeliverScriptEvent(TMainForm& form, const TScriptEvent& e) {
 
 int RunProgram(int argc, char** argv) {
     const double startMs = MonotonicMs();
+    CatchCloseSignals();
     TProgramOptions options;
     try {
         options = ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
@@ -327,6 +372,7 @@ int RunProgram(int argc, char** argv) {
         std::fprintf(stderr, "tibo: %s\nTry 'tibo --help'.\n", e.what());
         return 2;
     }
+    for (const std::string& warning : options.Warnings) std::fprintf(stderr, "tibo: warning: %s\n", warning.c_str());
     if (options.Help) {
         std::fputs(UsageText().c_str(), stdout);
         return 0;

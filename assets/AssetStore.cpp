@@ -15,6 +15,8 @@ namespace tibo::assets {
 namespace {
 
 constexpr std::string_view ContactSheetName = "contact-sheet.png";
+// Far more than any asset of the game takes (the largest is some 300 KB).
+constexpr size_t MaxAssetFileBytes = size_t{16} << 20;
 
 std::string Size(int w, int h) { return std::to_string(w) + "x" + std::to_string(h); }
 
@@ -25,6 +27,12 @@ std::string Channels(int n) {
 std::string CheckPicture(const AssetFile& f, std::span<const uint8_t> data) {
     if (f.Kind == AssetKind::Jpeg) {
         if (!LooksLikeJpeg(data)) return "not a JPEG file";
+        // The size from the header, before anything is decoded.
+        TPictureHeader header;
+        if (std::string problem = ReadPictureHeader(data, header); !problem.empty()) return problem;
+        if (header.Width != f.Width || header.Height != f.Height)
+            return "the picture is " + Size(header.Width, header.Height) + ", it must be " + Size(f.Width, f.Height);
+        if (!header.Complete) return "the picture is incomplete: the file ends before the end of its image";
     } else {
         BmpInfo info;
         if (std::string problem = ReadBmpInfo(data, info); !problem.empty()) return problem;
@@ -79,6 +87,7 @@ AssetStore::AssetStore() {
 void AssetStore::OverrideFrom(const std::string& dir) {
     namespace fs = std::filesystem;
     std::error_code ec;
+    if (!fs::exists(dir, ec)) throw EAssetError("Asset folder '" + dir + "' cannot be read: it does not exist");
     if (!fs::is_directory(dir, ec)) throw EAssetError("Asset folder '" + dir + "' cannot be read: it is not a folder");
     std::vector<fs::path> paths;
     for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) paths.push_back(it->path());
@@ -102,7 +111,7 @@ void AssetStore::OverrideFrom(const std::string& dir) {
             throw refused("'" + twin->second.first + "' already replaces " + item->Name);
         std::vector<uint8_t> bytes;
         try {
-            bytes = ReadFileBytes(shown);
+            bytes = ReadFileBytes(shown, MaxAssetFileBytes);
         } catch (const EFileError& e) {
             throw refused(std::string("it cannot be read: ") + e.what());
         }

@@ -1,6 +1,9 @@
 #include "framework/Files.h"
 
+#include <algorithm>
+#include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
@@ -39,16 +42,52 @@ std::string DirOf(const std::string& path) {
 
 }  // namespace
 
-std::vector<uint8_t> ReadFileBytes(const std::string& path) {
-    FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) Fail("Cannot read", path, Reason());
-    std::vector<uint8_t> data;
-    uint8_t buf[65536];
-    size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) data.insert(data.end(), buf, buf + n);
-    const bool bad = std::ferror(f) != 0;
-    std::fclose(f);
-    if (bad) Fail("Cannot read", path, "read error");
+std::vector<uint8_t> ReadFileBytes(const std::string& path, size_t maxBytes) {
+    using P = EFileError::TProblem;
+    // Without O_NONBLOCK, opening a FIFO would wait for a writer forever.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
+        const int e = errno;
+        throw EFileError(Format("Cannot read %s: %s", path.c_str(), std::strerror(e)), e == ENOENT ? P::Missing : P::Other);
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) {
+        const std::string why = Reason();
+        ::close(fd);
+        Fail("Cannot read", path, why);
+    }
+    if (!S_ISREG(st.st_mode)) {
+        ::close(fd);
+        if (S_ISDIR(st.st_mode)) throw EFileError(Format("Cannot read %s: it is a folder", path.c_str()), P::Folder);
+        throw EFileError(Format("Cannot read %s: it is not a regular file (a FIFO, a device or a socket)", path.c_str()),
+                         P::NotRegular);
+    }
+    auto tooLarge = [&] {
+        ::close(fd);
+        return EFileError(Format("Cannot read %s: it is larger than %zu bytes", path.c_str(), maxBytes), P::TooLarge);
+    };
+    if (static_cast<uintmax_t>(st.st_size) > maxBytes) throw tooLarge();
+    std::vector<uint8_t> data(static_cast<size_t>(st.st_size));
+    size_t have = 0;
+    for (;;) {
+        // One byte of room beyond the limit tells a file that grew too large.
+        if (have == data.size()) {
+            if (have > maxBytes) throw tooLarge();
+            data.resize(std::min(maxBytes + 1, std::max<size_t>(have * 2, 4096)));
+        }
+        const ssize_t n = ::read(fd, data.data() + have, data.size() - have);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            const std::string why = Reason();
+            ::close(fd);
+            Fail("Cannot read", path, why);
+        }
+        if (n == 0) break;
+        have += static_cast<size_t>(n);
+    }
+    ::close(fd);
+    if (have > maxBytes) throw EFileError(Format("Cannot read %s: it is larger than %zu bytes", path.c_str(), maxBytes), P::TooLarge);
+    data.resize(have);
     return data;
 }
 
@@ -65,21 +104,35 @@ void WriteFileBytes(const std::string& path, std::span<const uint8_t> data) {
 }
 
 void WriteFileAtomic(const std::string& path, std::string_view content) {
-    const std::string temp = path + ".new";
-    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0) Fail("Cannot write", path, Reason());
+    struct stat old {};
+    const bool replacing = ::stat(path.c_str(), &old) == 0 && S_ISREG(old.st_mode);
+
+    // A name of its own, made here and now: O_EXCL never opens what is there
+    // already, a link included, so nothing else can be written through it.
+    static std::atomic<uint64_t> counter{0};
+    std::string temp;
+    int fd = -1;
+    for (int attempt = 0; fd < 0; ++attempt) {
+        const uint64_t stamp = static_cast<uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
+        temp = Format("%s.new-%ld-%llx", path.c_str(), static_cast<long>(::getpid()),
+                      static_cast<unsigned long long>(stamp ^ (counter.fetch_add(1) << 40)));
+        fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+        if (fd < 0 && (errno != EEXIST || attempt >= 100))
+            Fail("Cannot write", path, "a new file cannot be made in " + DirOf(path) + ": " + Reason());
+    }
+    auto failAfter = [&](const std::string& why) {
+        ::close(fd);
+        ::unlink(temp.c_str());  // no half-written file left beside the old one
+        Fail("Cannot write", path, why);
+    };
+    if (replacing && ::fchmod(fd, old.st_mode & 07777) != 0) failAfter(Reason());
     try {
         WriteAll(fd, content.data(), content.size(), path);
     } catch (...) {
-        ::unlink(temp.c_str());  // no half-written file left beside the old one
+        ::unlink(temp.c_str());
         throw;
     }
-    if (::fsync(fd) != 0) {
-        const std::string why = Reason();
-        ::close(fd);
-        ::unlink(temp.c_str());
-        Fail("Cannot write", path, why);
-    }
+    if (::fsync(fd) != 0) failAfter(Reason());
     if (::close(fd) != 0) {
         const std::string why = Reason();
         ::unlink(temp.c_str());

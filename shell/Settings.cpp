@@ -1,7 +1,10 @@
 #include "shell/Settings.h"
 
+#include <cerrno>
+#include <cstring>
 #include <limits>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "framework/Files.h"
 
@@ -261,7 +264,18 @@ std::string TIniFile::Text() const {
 }
 
 THallOfFame ReadHallOfFame(const std::string& path) {
-    const TIniFile ini = TIniFile::Load(path);
+    TIniFile ini;
+    try {
+        const std::vector<uint8_t> bytes = ReadFileBytes(path, MaxSettingsFileBytes);
+        ini = TIniFile::Parse(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+    } catch (const EFileError& e) {
+        // A missing file gives the defaults; so do a folder or a file that may
+        // not be read, which the writing then reports. Something that is no
+        // file at all, or far too large for a hall of fame, is refused at once.
+        using P = EFileError::TProblem;
+        if (e.Problem == P::NotRegular || e.Problem == P::TooLarge)
+            throw ESettingsError(std::string(e.what()) + "; the hall of fame is left as it is");
+    }
     THallOfFame hall = DefaultHallOfFame();
     for (int n = 1; n <= 10; ++n) {
         HallEntry& entry = hall[static_cast<size_t>(n - 1)];
@@ -279,11 +293,16 @@ THallOfFame ReadHallOfFame(const std::string& path) {
 void WriteHallOfFame(const std::string& path, const THallOfFame& hall) {
     TIniFile ini;
     struct stat st {};
-    if (::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
+    if (::stat(path.c_str(), &st) == 0) {
+        if (S_ISDIR(st.st_mode)) FailWrite(path, "it is a folder");
+        if (!S_ISREG(st.st_mode)) FailWrite(path, "it is not a regular file");
+        // A file nobody may write to was made so on purpose: it stays as it is.
+        if ((st.st_mode & 0222) == 0) FailWrite(path, "the file is read-only; it is left as it is");
+        if (::access(path.c_str(), W_OK) != 0) FailWrite(path, std::strerror(errno));
         // The file's other content is kept, so a file that exists but cannot be
         // read is not overwritten: that would throw the rest of it away.
         try {
-            const std::vector<uint8_t> bytes = ReadFileBytes(path);
+            const std::vector<uint8_t> bytes = ReadFileBytes(path, MaxSettingsFileBytes);
             ini = TIniFile::Parse(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
         } catch (const EFileError& e) {
             FailWrite(path, e.what());
@@ -296,8 +315,12 @@ void WriteHallOfFame(const std::string& path, const THallOfFame& hall) {
         ini.WriteInteger(RecordSection, "Punti" + suffix, entry.Punti);
         ini.WriteInteger(RecordSection, "Livello" + suffix, entry.Livello);
     }
+    const std::string text = ini.Text();
+    // What could not be read back next time is not written.
+    if (text.size() > MaxSettingsFileBytes)
+        FailWrite(path, Format("the file would grow beyond %zu bytes", MaxSettingsFileBytes));
     try {
-        WriteFileAtomic(path, ini.Text());
+        WriteFileAtomic(path, text);
     } catch (const EFileError& e) {
         FailWrite(path, e.what());
     }

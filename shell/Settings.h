@@ -14,6 +14,9 @@ namespace tibo {
 class ESettingsError : public EFrameworkError { public: using EFrameworkError::EFrameworkError; };
 
 inline constexpr const char* SettingsFileName = "Tibo.Ini";
+// A hall of fame takes a few hundred bytes; a larger settings file than this
+// is refused rather than read, and never rewritten.
+inline constexpr size_t MaxSettingsFileBytes = size_t{1} << 20;
 
 // An INI document kept line by line, so that writing a key changes only that
 // key's line and keeps everything else of the file as it was.
@@ -42,11 +45,14 @@ private:
     bool Bom_ = false;  // the file began with a UTF-8 byte-order mark; kept on writing
 };
 
-// Reads the table; a missing file or missing keys give the defaults.
+// Reads the table; a missing file or missing keys give the defaults. Raises
+// ESettingsError naming the file when it is no regular file (a FIFO, a device)
+// or larger than MaxSettingsFileBytes.
 THallOfFame ReadHallOfFame(const std::string& path);
 // Writes the 30 keys (Nome1, Punti1, Livello1, ... Livello10) into the file,
 // keeping the rest of it; the old file stays intact until the new one is safely
-// on disk. Raises ESettingsError "Unable to write to <file>: <reason>" on failure.
+// on disk, and the new one keeps its permission bits. A read-only file is not
+// replaced. Raises ESettingsError "Unable to write to <file>: <reason>" on failure.
 void WriteHallOfFame(const std::string& path, const THallOfFame& hall);
 
 // Parses an integer the way the settings file does; false when it does not convert.

@@ -4,6 +4,7 @@
 #include <SDL.h>
 #include <SDL_image.h>
 
+#include <cstdint>
 #include <cstring>
 
 #include "framework/Errors.h"
@@ -16,6 +17,90 @@ struct SurfaceDeleter { void operator()(SDL_Surface* s) const { SDL_FreeSurface(
 using SurfacePtr = std::unique_ptr<SDL_Surface, SurfaceDeleter>;
 
 uint16_t Le16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
+uint32_t Le32(const uint8_t* p) { return Le16(p) | (static_cast<uint32_t>(Le16(p + 2)) << 16); }
+uint16_t Be16(const uint8_t* p) { return static_cast<uint16_t>((p[0] << 8) | p[1]); }
+uint32_t Be32(const uint8_t* p) { return (static_cast<uint32_t>(Be16(p)) << 16) | Be16(p + 2); }
+
+std::string ReadJpegHeader(std::span<const uint8_t> f, TPictureHeader& h) {
+    bool frame = false, scan = false;
+    size_t at = 2;
+    while (at < f.size()) {
+        if (f[at] != 0xFF) return "the JPEG file is damaged: no marker where one belongs";
+        while (at < f.size() && f[at] == 0xFF) ++at;  // fill bytes
+        if (at >= f.size()) break;
+        const uint8_t marker = f[at++];
+        if (marker == 0xD9) {
+            h.Complete = frame && scan;
+            break;
+        }
+        if (marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7)) continue;  // no length
+        if (at + 2 > f.size()) break;
+        const size_t length = Be16(&f[at]);
+        if (length < 2 || at + length > f.size()) break;  // cut short
+        const bool startOfFrame = marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
+        if (startOfFrame && !frame) {
+            if (length < 7) return "the JPEG frame header is damaged";
+            h.Height = Be16(&f[at + 3]);
+            h.Width = Be16(&f[at + 5]);
+            frame = true;
+        }
+        at += length;
+        if (marker == 0xDA) {
+            scan = true;
+            // The coded data runs to the next marker that is neither a stuffed
+            // byte nor a restart marker.
+            while (at + 1 < f.size()) {
+                if (f[at] == 0xFF && f[at + 1] != 0x00 && f[at + 1] != 0xFF && (f[at + 1] < 0xD0 || f[at + 1] > 0xD7)) break;
+                ++at;
+            }
+            if (at + 1 >= f.size()) break;
+        }
+    }
+    if (!frame) return "the JPEG file has no frame header";
+    return "";
+}
+
+std::string ReadPngHeader(std::span<const uint8_t> f, TPictureHeader& h) {
+    if (f.size() < 24 || std::memcmp(&f[12], "IHDR", 4) != 0) return "the PNG header is damaged";
+    const uint32_t w = Be32(&f[16]), h32 = Be32(&f[20]);
+    h.Width = w > 0x7FFFFFFF ? -1 : static_cast<int>(w);
+    h.Height = h32 > 0x7FFFFFFF ? -1 : static_cast<int>(h32);
+    for (size_t at = 8; at + 12 <= f.size();) {
+        const uint64_t length = Be32(&f[at]);
+        if (std::memcmp(&f[at + 4], "IEND", 4) == 0) {
+            h.Complete = true;
+            break;
+        }
+        if (at + 12 + length > f.size()) break;
+        at += 12 + static_cast<size_t>(length);
+    }
+    return "";
+}
+
+}  // namespace
+
+std::string ReadPictureHeader(std::span<const uint8_t> f, TPictureHeader& h) {
+    h = TPictureHeader{};
+    if (f.size() >= 3 && f[0] == 0xFF && f[1] == 0xD8 && f[2] == 0xFF) return ReadJpegHeader(f, h);
+    if (f.size() >= 8 && std::memcmp(f.data(), "\x89PNG\r\n\x1A\n", 8) == 0) return ReadPngHeader(f, h);
+    if (f.size() >= 2 && f[0] == 'B' && f[1] == 'M') {
+        if (f.size() < 26) return "the BMP header is damaged";
+        const uint32_t headerSize = Le32(&f[14]);
+        if (headerSize == 12) {
+            h.Width = Le16(&f[18]);
+            h.Height = static_cast<int16_t>(Le16(&f[20]));
+        } else {
+            h.Width = static_cast<int32_t>(Le32(&f[18]));
+            h.Height = static_cast<int32_t>(Le32(&f[22]));
+        }
+        if (h.Height < 0 && h.Height != INT32_MIN) h.Height = -h.Height;
+        h.Complete = true;
+        return "";
+    }
+    return "not a BMP, PNG or JPEG file";
+}
+
+namespace {
 
 // The depth stored in a file's header: BMP's bits per pixel, 24 for JPEG, PNG by its colour type.
 int StoredDepth(std::span<const uint8_t> f) {
@@ -83,6 +168,14 @@ std::vector<uint8_t> Encode(const TBitmap& picture, SaveFn save) {
 
 TBitmap DecodePicture(std::span<const uint8_t> file) {
     if (file.empty()) throw EPictureError("Picture is invalid: the data is empty");
+    // The header first: a forged size would cost gigabytes before any check.
+    TPictureHeader header;
+    if (const std::string problem = ReadPictureHeader(file, header); !problem.empty())
+        throw EPictureError("Picture is invalid: " + problem);
+    if (header.Width <= 0 || header.Height <= 0 || header.Width > MaxPictureSide || header.Height > MaxPictureSide)
+        throw EPictureError(Format("Picture is invalid: its header claims %dx%d pixels (at most %dx%d)", header.Width,
+                                   header.Height, MaxPictureSide, MaxPictureSide));
+    if (!header.Complete) throw EPictureError("Picture is invalid: the file is incomplete (cut short)");
     SDL_RWops* rw = SDL_RWFromConstMem(file.data(), static_cast<int>(file.size()));
     if (!rw) throw EPictureError(Format("Picture is invalid: %s", SDL_GetError()));
     SurfacePtr loaded(IMG_Load_RW(rw, 1));

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <charconv>
+#include <string>
 
 namespace tibo {
 
@@ -104,13 +105,24 @@ int VirtualKeyFromScancode(int sdlScancode) {
 }
 
 int VirtualKeyFromName(std::string_view name) {
+    // Any letter case: "enter", "ENTER" and "Enter" are one key.
+    std::string upper(name);
+    for (char& c : upper)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    name = upper;
     if (name.size() == 1) {
         const char c = name[0];
         if ((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')) return c;
         return 0;
     }
     for (const TNamedKey& k : NamedKeys) {
-        if (k.Name == name) return k.Key;
+        if (k.Name.size() != name.size()) continue;
+        bool same = true;
+        for (size_t i = 0; i < name.size() && same; ++i) {
+            const char c = k.Name[i];
+            same = (c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c) == name[i];
+        }
+        if (same) return k.Key;
     }
     const auto number = [](std::string_view digits, int& value) {
         if (digits.empty() || digits[0] == '0' || digits[0] == '+' || digits[0] == '-') return false;
@@ -122,6 +134,12 @@ int VirtualKeyFromName(std::string_view name) {
     if (name.size() == 3 && name.substr(0, 2) == "KP" && name[2] >= '0' && name[2] <= '9') return 96 + (name[2] - '0');
     if (number(name, n) && n >= 1 && n <= 255) return n;
     return 0;
+}
+
+std::string KeyNames() {
+    std::string names = "A to Z, 0 to 9";
+    for (const TNamedKey& k : NamedKeys) names += ", " + std::string(k.Name);
+    return names + ", F1 to F12, KP0 to KP9 (keypad), or a code from 1 to 255; in any letter case";
 }
 
 }  // namespace tibo

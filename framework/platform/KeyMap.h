@@ -3,6 +3,7 @@
 // (letters and digits their characters' codes, Enter 13, Escape 27, arrows 37 to
 // 40, Delete 46, keypad digits 96 to 105, F1 to F12 112 to 123, punctuation on
 // 186 to 192 and 219 to 222, where it meets nothing the game reads).
+#include <string>
 #include <string_view>
 
 namespace tibo {
@@ -14,8 +15,10 @@ int VirtualKeyFromScancode(int sdlScancode);
 // The code of a key by name, for scripted input: "A".."Z", "0".."9", "Space",
 // "Enter", "Escape", "Delete", "Backspace", "Tab", "Up", "Down", "Left", "Right",
 // "Shift", "Ctrl", "Alt", "Home", "End", "PageUp", "PageDown", "Insert",
-// "F1".."F12", "KP0".."KP9", or a decimal code "10".."255". Case-sensitive;
-// 0 when unknown.
+// "F1".."F12", "KP0".."KP9", or a decimal code "10".."255", in any letter
+// case; 0 when unknown.
 int VirtualKeyFromName(std::string_view name);
+// The names above, in a line for messages and the help.
+std::string KeyNames();
 
 }  // namespace tibo

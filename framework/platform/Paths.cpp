@@ -1,4 +1,5 @@
-#include <SDL.h>
+#include <pwd.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -7,28 +8,38 @@
 #include "framework/platform/Platform.h"
 
 namespace tibo {
+namespace {
+
+// "<base>/tibo/", made if missing; "" when it cannot be made or is no folder.
+std::string GameFolderIn(const std::string& base) {
+    if (base.empty() || base[0] != '/') return {};
+    std::string dir = base;
+    if (dir.back() != '/') dir += '/';
+    dir += "tibo/";
+    std::error_code failed;
+    std::filesystem::create_directories(dir, failed);
+    if (!std::filesystem::is_directory(dir, failed)) return {};
+    return dir;
+}
+
+}  // namespace
 
 std::string UserConfigDir() {
-    // An empty or relative XDG_DATA_HOME counts as unset; SDL would take it as
-    // it stands and make a folder at the top of the file system or in the
-    // current one.
-    const char* data = std::getenv("XDG_DATA_HOME");
-    if (data != nullptr && data[0] != '/') {
-        const char* home = std::getenv("HOME");
-        if (home == nullptr || home[0] != '/') return {};
-        std::string dir = std::string(home) + "/.local/share/tibo/";
-        std::error_code failed;
-        std::filesystem::create_directories(dir, failed);
-        if (failed) return {};
-        return dir;
+    // $XDG_DATA_HOME/tibo/ when that variable names a folder by an absolute
+    // path; an empty or relative one counts as unset. When it cannot be used
+    // (it names a file, say), the home folder's default is taken, never the
+    // current folder.
+    if (const char* data = std::getenv("XDG_DATA_HOME"); data != nullptr) {
+        if (std::string dir = GameFolderIn(data); !dir.empty()) return dir;
     }
-    // Otherwise SDL gives $XDG_DATA_HOME/tibo/ or ~/.local/share/tibo/, made
-    // if missing, with the trailing slash.
-    char* path = SDL_GetPrefPath("", "tibo");
-    if (path == nullptr) return {};
-    std::string dir(path);
-    SDL_free(path);
-    return dir;
+    std::string home;
+    if (const char* h = std::getenv("HOME"); h != nullptr && h[0] == '/') {
+        home = h;
+    } else if (const passwd* user = ::getpwuid(::getuid()); user != nullptr && user->pw_dir != nullptr) {
+        home = user->pw_dir;
+    }
+    if (home.empty()) return {};
+    return GameFolderIn(home + "/.local/share");
 }
 
 }  // namespace tibo

@@ -2,7 +2,13 @@
 // program's headless harness.
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
+
+#include <chrono>
+#include <thread>
 
 #include <cstdio>
 #include <cstdlib>
@@ -344,11 +350,12 @@ struct RunResult {
     std::string Output;
 };
 
-RunResult RunTibo(const std::string& args) {
+// `prefix` goes before the command in the shell: "cd DIR &&", "VAR=value".
+RunResult RunTibo(const std::string& args, const std::string& prefix = "") {
     const char* binary = std::getenv("TIBO_BINARY");
     RunResult r;
     if (!binary) return r;
-    const std::string command = std::string(binary) + " " + args + " 2>&1";
+    const std::string command = prefix + " " + std::string(binary) + " " + args + " 2>&1";
     FILE* pipe = ::popen(command.c_str(), "r");
     if (!pipe) return r;
     char buf[4096];
@@ -488,6 +495,130 @@ TEST(InputScriptTest, ParsesEventsInTickOrder) {
     EXPECT_THROW(ParseInputScript("0 press A\n", "s"), EUsageError);
     EXPECT_THROW(ParseInputScript("1 click 4\n", "s"), EUsageError);
     EXPECT_THROW(ParseInputScript("x press A\n", "s"), EUsageError);
+}
+
+TEST_F(ProgramTest, TyposAndBadFilesOnTheCommandLineExitWithTwo) {
+    const std::string quick = Headless() + " --frames 1";
+    RunResult r = RunTibo("--headless --frames 2 -frames 100");
+    EXPECT_EQ(r.Status, 2);
+    EXPECT_NE(r.Output.find("'-frames'"), std::string::npos) << r.Output;
+    EXPECT_EQ(RunTibo("-x").Status, 2);
+    // A negative number is still the frame rate; a second plain argument is
+    // ignored with a warning.
+    r = RunTibo(quick + " -5");
+    EXPECT_EQ(r.Status, 0) << r.Output;
+    EXPECT_EQ(r.Output.find("warning"), std::string::npos) << r.Output;
+    r = RunTibo(quick + " 30 100");
+    EXPECT_EQ(r.Status, 0) << r.Output;
+    EXPECT_NE(r.Output.find("warning: the argument '100' is ignored"), std::string::npos) << r.Output;
+    // Pictures and dumps after the last tick would never be made.
+    fs::remove(dir.File("Tibo.Ini"));
+    r = RunTibo(Headless() + " --frames 3 --screenshot 5:" + dir.File("late.png"));
+    EXPECT_EQ(r.Status, 2);
+    EXPECT_NE(r.Output.find("--frames 3"), std::string::npos) << r.Output;
+    EXPECT_EQ(RunTibo(Headless() + " --frames 3 --dump-state 4:" + dir.File("late.json")).Status, 2);
+    EXPECT_FALSE(fs::exists(dir.File("Tibo.Ini"))) << "refused before the game started";
+    // --input: missing, a folder, a FIFO.
+    r = RunTibo(quick + " --input " + dir.File("missing.txt"));
+    EXPECT_EQ(r.Status, 2);
+    EXPECT_NE(r.Output.find("missing.txt"), std::string::npos) << r.Output;
+    r = RunTibo(quick + " --input " + dir.Path());
+    EXPECT_EQ(r.Status, 2);
+    EXPECT_NE(r.Output.find("it is a folder"), std::string::npos) << r.Output;
+    ASSERT_EQ(::mkfifo(dir.File("fifo").c_str(), 0600), 0);
+    r = RunTibo(quick + " --input " + dir.File("fifo"));
+    EXPECT_EQ(r.Status, 2);
+    EXPECT_NE(r.Output.find("not a regular file"), std::string::npos) << r.Output;
+    // A FIFO in place of the hall of fame stops the start, naming it.
+    fs::rename(dir.File("fifo"), dir.File("Tibo.Ini"));
+    r = RunTibo(quick);
+    EXPECT_EQ(r.Status, 1);
+    EXPECT_NE(r.Output.find(dir.File("Tibo.Ini")), std::string::npos) << r.Output;
+    EXPECT_TRUE(fs::is_fifo(dir.File("Tibo.Ini")));
+}
+
+TEST_F(ProgramTest, TheHallOfFameIsSavedOnEveryWayOut) {
+    // A harness error ends the run with 1, but the game is closed first.
+    RunResult r = RunTibo(Headless() + " --frames 5 --screenshot 2:/nonexistent/x.png");
+    EXPECT_EQ(r.Status, 1);
+    EXPECT_NE(r.Output.find("/nonexistent/x.png"), std::string::npos) << r.Output;
+    EXPECT_TRUE(fs::exists(dir.File("Tibo.Ini"))) << r.Output;
+
+    // A closed terminal (SIGHUP), an interrupt and a termination close it too.
+    for (int signal : {SIGHUP, SIGINT, SIGTERM}) {
+        const std::string config = dir.File("signal" + std::to_string(signal));
+        const std::string started = config + "/started.json";
+        const std::string binary = std::getenv("TIBO_BINARY");
+        std::vector<std::string> args = {binary, "--headless", "--config-dir", config, "--dump-state", "1:" + started};
+        std::vector<char*> argv;
+        for (std::string& a : args) argv.push_back(a.data());
+        argv.push_back(nullptr);
+        pid_t pid = 0;
+        ASSERT_EQ(::posix_spawn(&pid, binary.c_str(), nullptr, nullptr, argv.data(), environ), 0);
+        // Runs without end until the signal; the dump says it is under way.
+        for (int i = 0; i < 600 && !fs::exists(started); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        EXPECT_TRUE(fs::exists(started));
+        ::kill(pid, signal);
+        int status = 0;
+        ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "signal " << signal << ", status " << status;
+        EXPECT_TRUE(fs::exists(config + "/Tibo.Ini")) << "signal " << signal;
+    }
+}
+
+TEST_F(ProgramTest, DumpsAndReportsTellTheTruth) {
+    // A name that is not valid UTF-8 is dumped with U+FFFD in place of its bad
+    // bytes, and kept as it is in the file.
+    std::ofstream(dir.File("Tibo.Ini")) << "[Record]\nNome1=\xFF\xFE" "Ada\n";
+    const auto before = std::chrono::steady_clock::now();
+    RunResult r = RunTibo(Headless() + " --frames 3 --dump-state 1:" + dir.File("a.json") + " --timing-report " + dir.File("t.json"));
+    const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - before).count();
+    ASSERT_EQ(r.Status, 0) << r.Output;
+    EXPECT_EQ(State("a.json")["HallOfFame"][0]["Nome"], "\xEF\xBF\xBD\xEF\xBF\xBD" "Ada");
+    EXPECT_NE(ReadText(dir.File("Tibo.Ini")).find("Nome1=\xFF\xFE" "Ada\n"), std::string::npos);
+    // The headless report counts from the first tick, within the run.
+    const nlohmann::json report = State("t.json");
+    EXPECT_EQ(report["ticks"], 3);
+    EXPECT_GE(report["wall_seconds"].get<double>(), 0.0);
+    EXPECT_LE(report["wall_seconds"].get<double>(), elapsed);
+    EXPECT_GE(report["cpu_seconds"].get<double>(), 0.0);
+}
+
+TEST_F(ProgramTest, AnUnusableDataFolderFallsBackToTheHomeFolderNeverTheCurrentOne) {
+    std::ofstream(dir.File("not-a-folder")) << "x";
+    fs::create_directory(dir.File("cwd"));
+    const RunResult r = RunTibo("--headless --frames 1",
+                                "cd " + dir.File("cwd") + " && XDG_DATA_HOME=" + dir.File("not-a-folder") + " HOME=" + dir.File("home"));
+    ASSERT_EQ(r.Status, 0) << r.Output;
+    EXPECT_FALSE(fs::exists(dir.File("cwd/Tibo.Ini")));
+    EXPECT_TRUE(fs::exists(dir.File("home/.local/share/tibo/Tibo.Ini")));
+}
+
+TEST(InputScriptTest, AnyKeyCaseAByteOrderMarkAndBadLinesShownSafely) {
+    const auto events = ParseInputScript("\xEF\xBB\xBF" "1 press enter\n2 down kp4\n3 up PAGEUP\n", "s");
+    ASSERT_EQ(events.size(), 3u);
+    EXPECT_EQ(events[0].Key, 13);
+    EXPECT_EQ(events[1].Key, 100);
+    EXPECT_EQ(events[2].Key, 33);
+    auto message = [](const std::string& text) {
+        try {
+            ParseInputScript(text, "s");
+        } catch (const EUsageError& e) {
+            return std::string(e.what());
+        }
+        return std::string("accepted");
+    };
+    // An unknown key lists the names there are.
+    const std::string unknown = message("1 press Entr\n");
+    for (const char* name : {"Entr", "Enter", "Space", "Escape", "F1", "KP0"})
+        EXPECT_NE(unknown.find(name), std::string::npos) << name << " in " << unknown;
+    // Binary is shown as \xNN and a long line is cut.
+    const std::string binary = message("1 jump \x01\xFF" + std::string(500, 'z') + "\n");
+    EXPECT_NE(binary.find("\\x01\\xFF"), std::string::npos) << binary;
+    EXPECT_EQ(binary.find('\x01'), std::string::npos);
+    EXPECT_EQ(binary.find('\xFF'), std::string::npos);
+    EXPECT_LT(binary.size(), 200u) << binary;
+    EXPECT_NE(binary.find("..."), std::string::npos) << binary;
 }
 
 }  // namespace

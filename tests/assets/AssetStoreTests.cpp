@@ -2,6 +2,8 @@
 // the export, and the form's components filled from the assets.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <unistd.h>
 
 #include <filesystem>
@@ -243,6 +245,65 @@ TEST(AssetStore, OverrideFromAMissingFolderIsRefused) {
         FAIL() << "a missing folder was accepted";
     } catch (const EAssetError& e) {
         EXPECT_NE(std::string(e.what()).find("/nonexistent/tibo-assets"), std::string::npos);
+    }
+}
+
+TEST(AssetStore, HeadersAreCheckedBeforeDecodingAndCutOrSpecialFilesRefused) {
+    TBitmap noise;
+    noise.Resize(640, 480);
+    uint32_t seed = 1;
+    for (TColor& c : noise.Pixels) c = (seed = seed * 1664525u + 1013904223u) >> 8;
+    const std::vector<uint8_t> jpeg = EncodeJpeg(noise, 90);
+    TPictureHeader header;
+    ASSERT_EQ(ReadPictureHeader(jpeg, header), "");
+    EXPECT_EQ(header.Width, 640);
+    EXPECT_EQ(header.Height, 480);
+    EXPECT_TRUE(header.Complete);
+
+    // A header that claims 30000x30000 is refused by its size, before any
+    // decoding: the frame header alone, with no picture behind it.
+    std::vector<uint8_t> forged = jpeg;
+    size_t sof = 2;
+    while (sof + 9 < forged.size() && !(forged[sof] == 0xFF && forged[sof + 1] == 0xC0)) ++sof;
+    ASSERT_LT(sof + 9, forged.size());
+    forged[sof + 5] = forged[sof + 7] = 0x75;
+    forged[sof + 6] = forged[sof + 8] = 0x30;
+    forged.resize(sof + 2 + ((forged[sof + 2] << 8) | forged[sof + 3]));
+    std::vector<uint8_t> cut = jpeg;
+    cut.resize(2048);
+    const std::vector<std::pair<std::vector<uint8_t>, std::string>> cases{
+        {forged, "the picture is 30000x30000, it must be 640x480"},
+        {cut, "the picture is incomplete: the file ends before the end of its image"},
+    };
+    for (const auto& [bytes, reason] : cases) {
+        SCOPED_TRACE(reason);
+        TempDir dir;
+        dir.Write("COPERTINA.jpg", bytes);
+        AssetStore store;
+        EXPECT_EQ(Refusal(store, dir), "Asset file '" + dir.File("COPERTINA.jpg") + "' refused: " + reason);
+    }
+    EXPECT_THROW(DecodePicture(forged), EPictureError);
+    EXPECT_THROW(DecodePicture(cut), EPictureError);
+    const std::vector<uint8_t> png = EncodePng(noise);
+    std::vector<uint8_t> cutPng(png.begin(), png.begin() + static_cast<std::ptrdiff_t>(png.size() / 2));
+    ASSERT_EQ(ReadPictureHeader(cutPng, header), "");
+    EXPECT_EQ(header.Width, 640);
+    EXPECT_FALSE(header.Complete);
+    EXPECT_THROW(DecodePicture(cutPng), EPictureError);
+    EXPECT_EQ(DecodePicture(png).Pixels, DecodePicture(png).Pixels);
+
+    // A FIFO named like an asset is refused at once, never waited on.
+    TempDir dir;
+    ASSERT_EQ(::mkfifo(dir.File("Sparo.wav").c_str(), 0600), 0);
+    AssetStore store;
+    const std::string message = Refusal(store, dir);
+    EXPECT_NE(message.find("not a regular file"), std::string::npos) << message;
+    // A missing folder is said to be missing.
+    try {
+        store.OverrideFrom(dir.File("missing"));
+        ADD_FAILURE() << "a missing folder was accepted";
+    } catch (const EAssetError& e) {
+        EXPECT_NE(std::string(e.what()).find("it does not exist"), std::string::npos) << e.what();
     }
 }
 

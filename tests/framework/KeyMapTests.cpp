@@ -97,11 +97,23 @@ TEST(KeyMapTest, KeysByName) {
     EXPECT_EQ(VirtualKeyFromName("KP8"), 104);
     EXPECT_EQ(VirtualKeyFromName("13"), 13);
     EXPECT_EQ(VirtualKeyFromName("255"), 255);
+    // Any letter case.
+    EXPECT_EQ(VirtualKeyFromName("a"), 65);
+    EXPECT_EQ(VirtualKeyFromName("space"), 32);
+    EXPECT_EQ(VirtualKeyFromName("ENTER"), 13);
+    EXPECT_EQ(VirtualKeyFromName("enter"), 13);
+    EXPECT_EQ(VirtualKeyFromName("pageDOWN"), 34);
+    EXPECT_EQ(VirtualKeyFromName("f12"), 123);
+    EXPECT_EQ(VirtualKeyFromName("kp8"), 104);
+    // Every name the list offers is a key.
+    const std::string names = KeyNames();
+    for (const char* name : {"Space", "Enter", "Escape", "Delete", "Backspace", "Up", "PageUp", "Insert", "F1", "KP0"})
+        EXPECT_NE(names.find(name), std::string::npos) << name;
 }
 
 TEST(KeyMapTest, UnknownNamesGiveZero) {
-    for (const char* name : {"", "a", "space", "ENTER", "F0", "F13", "F01", "KP", "KP10", "256", "0x20",
-                             "-5", "+5", "012", "Enterx", "?"}) {
+    for (const char* name : {"", "F0", "F13", "F01", "KP", "KP10", "256", "0x20",
+                             "-5", "+5", "012", "Enterx", "?", "kp", "f0", "\xc3\xa9"}) {
         EXPECT_EQ(VirtualKeyFromName(name), 0) << name;
     }
 }

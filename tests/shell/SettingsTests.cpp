@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <csignal>
+#include <thread>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -423,6 +425,129 @@ TEST_F(SettingsFileTest, UnreadableFileIsNotOverwritten) {
     ExpectWriteError(Path_, DefaultHallOfFame());
     ::chmod(Path_.c_str(), 0600);
     EXPECT_EQ(Get(), old);
+}
+
+// --- hostile files ---------------------------------------------------------
+
+TEST_F(SettingsFileTest, TheNewFileIsMadeOfItsOwnNeverThroughALinkOrOverAFolder) {
+    const std::string victim = (Dir_ / "victim.txt").string();
+    {
+        std::ofstream(victim) << "precious\n";
+    }
+    fs::create_symlink(victim, Path_ + ".new");
+    Put("[Record]\nNome1=Old\n");
+    THallOfFame hall = DefaultHallOfFame();
+    hall[0].Nome = "Linked";
+    WriteHallOfFame(Path_, hall);
+    std::ifstream in(victim);
+    std::string line;
+    std::getline(in, line);
+    EXPECT_EQ(line, "precious") << "the file behind the link was overwritten";
+    EXPECT_FALSE(fs::is_symlink(Path_));
+    EXPECT_TRUE(fs::is_symlink(Path_ + ".new"));
+    EXPECT_EQ(ReadHallOfFame(Path_)[0].Nome, "Linked");
+
+    // A folder of that name is in no one's way either.
+    fs::remove(Path_ + ".new");
+    fs::create_directory(Path_ + ".new");
+    hall[0].Nome = "Beside";
+    WriteHallOfFame(Path_, hall);
+    EXPECT_EQ(ReadHallOfFame(Path_)[0].Nome, "Beside");
+    // Nothing but the file, the victim and that folder is left.
+    int entries = 0;
+    for ([[maybe_unused]] const auto& e : fs::directory_iterator(Dir_)) ++entries;
+    EXPECT_EQ(entries, 3);
+}
+
+TEST_F(SettingsFileTest, PermissionsAreKeptAndAReadOnlyFileIsLeftAlone) {
+    Put("[Record]\nNome1=Old\n");
+    for (mode_t mode : {0600, 0640, 0664}) {
+        ::chmod(Path_.c_str(), mode);
+        WriteHallOfFame(Path_, DefaultHallOfFame());
+        struct stat st {};
+        ASSERT_EQ(::stat(Path_.c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & 07777, mode);
+    }
+    const std::string old = "[Record]\nNome1=Frozen\n";
+    Put(old);
+    ::chmod(Path_.c_str(), 0444);
+    ExpectWriteError(Path_, DefaultHallOfFame());
+    try {
+        WriteHallOfFame(Path_, DefaultHallOfFame());
+    } catch (const ESettingsError& e) {
+        EXPECT_NE(std::string(e.what()).find("read-only"), std::string::npos) << e.what();
+    }
+    EXPECT_EQ(Get(), old);
+    EXPECT_EQ(ReadHallOfFame(Path_)[0].Nome, "Frozen") << "a read-only file is still read";
+}
+
+TEST_F(SettingsFileTest, TwoGamesClosingAtOnceEachLeaveAWholeTable) {
+    THallOfFame a = DefaultHallOfFame(), b = DefaultHallOfFame();
+    a[0].Nome = "Anna";
+    b[0].Nome = "Bruno";
+    b[9].Punti = 12;
+    std::atomic<int> failures{0}, torn{0};
+    std::atomic<bool> writing{true};
+    auto writer = [&](const THallOfFame& hall) {
+        for (int i = 0; i < 60; ++i) {
+            try {
+                WriteHallOfFame(Path_, hall);
+            } catch (const std::exception&) {
+                ++failures;
+            }
+        }
+    };
+    std::thread reader([&] {
+        while (writing) {
+            const std::string text = Get();
+            if (!text.empty() && !text.ends_with("Livello10=1\n")) ++torn;
+        }
+    });
+    std::thread first(writer, std::cref(a)), second(writer, std::cref(b));
+    first.join();
+    second.join();
+    writing = false;
+    reader.join();
+    EXPECT_EQ(failures, 0);
+    EXPECT_EQ(torn, 0);
+    const std::string name = ReadHallOfFame(Path_)[0].Nome;
+    EXPECT_TRUE(name == "Anna" || name == "Bruno") << name;
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(Dir_)) names.push_back(entry.path().filename().string());
+    EXPECT_EQ(names, std::vector<std::string>{SettingsFileName}) << "a temporary file was left behind";
+}
+
+TEST_F(SettingsFileTest, SpecialAndHugeFilesAreRefusedNamingThemAndLeftAlone) {
+    auto expectRefused = [&](const char* what) {
+        try {
+            ReadHallOfFame(Path_);
+            ADD_FAILURE() << what << " was read";
+        } catch (const ESettingsError& e) {
+            EXPECT_NE(std::string(e.what()).find(Path_), std::string::npos) << e.what();
+        }
+        ExpectWriteError(Path_, DefaultHallOfFame());
+    };
+    ASSERT_EQ(::mkfifo(Path_.c_str(), 0600), 0);
+    expectRefused("a FIFO");
+    EXPECT_TRUE(fs::is_fifo(Path_));
+    fs::remove(Path_);
+    fs::create_symlink("/dev/zero", Path_);
+    expectRefused("/dev/zero");
+    EXPECT_TRUE(fs::is_symlink(Path_));
+    fs::remove(Path_);
+
+    // Blank lines by the million: refused, unread, and never rewritten.
+    Put(std::string(MaxSettingsFileBytes + 1, '\n'));
+    expectRefused("a huge file");
+    EXPECT_EQ(fs::file_size(Path_), MaxSettingsFileBytes + 1);
+    // Up to the limit, read as usual.
+    Put(std::string(MaxSettingsFileBytes - 40, '\n') + "[Record]\nNome1=Far\n");
+    EXPECT_EQ(ReadHallOfFame(Path_)[0].Nome, "Far");
+    // ... but never written beyond it, so that the file can always be read back.
+    ExpectWriteError(Path_, DefaultHallOfFame());
+    Put(std::string(MaxSettingsFileBytes - 4096, '\n') + "[Record]\nNome1=Far\n");
+    WriteHallOfFame(Path_, DefaultHallOfFame());
+    EXPECT_EQ(ReadHallOfFame(Path_)[0].Nome, "Tibo");
 }
 
 }  // namespace
