@@ -1,6 +1,7 @@
 #pragma once
 // The sprites of the play: the hero, the walkers, the mummies, the ghosts and
-// the drops. Each reaches its play through its engine (PlayOf).
+// the drops; shots, bombs with their blasts, and the floating score labels.
+// Each reaches its play through its engine (PlayOf).
 #include <cstdint>
 
 #include "framework/Sprites.h"
@@ -12,6 +13,8 @@ struct TPlayVariables;
 // The screen position of a thing in maze cell (column, row) with pixel offsets.
 int32_t CellScreenX(const TPlayVariables& v, int32_t column, int32_t offsetX);
 int32_t CellScreenY(const TPlayVariables& v, int32_t row, int32_t offsetY);
+// Puts a sprite of the play on the screen at its cell.
+void PlaceAtCell(TImageSprite& sprite, int32_t column, int32_t row, int32_t offsetX, int32_t offsetY);
 
 class TPlay;
 
@@ -28,14 +31,22 @@ public:
     bool Hurt = false;
     uint8_t HeroState = 0;  // 0 playing, 1 escaping, 2 victory, 3 dying
 
+    void Collided(TSprite& other, bool& done) override;
     // The climbing picture for the way he faces (image only).
     void SetClimbPicture(bool firstHalf);
     void PlayStep();
     void PlayJump();
+    // Health gone, oxygen gone or caught in a blast: he explodes.
+    void HeroDies();
 
 private:
     void Playing(TPlay& play);
     void Escaping(TPlay& play);
+    void Victory(TPlay& play);
+    void Dying(TPlay& play);
+    // The fire and bomb buttons, read while he stands.
+    void FireAndBombs(TPlay& play);
+    void PickUp(TPlay& play);
     // One frame of the step in progress; true on the frame it completes.
     bool AdvanceStep(TPlay& play);
     void ChooseMove(TPlay& play);
@@ -99,6 +110,57 @@ public:
 
     int32_t Column = 0;
     int32_t Row = 0;
+};
+
+// A shot: flies along its row, 4 pixels a frame, until a wall or a monster.
+class TProiettileSprite final : public TImageSprite {
+public:
+    explicit TProiettileSprite(TSprite* parent) : TImageSprite(parent) {}
+    void Collided(TSprite& other, bool& done) override;
+    void Advance(int32_t moveCount) override;
+    const char* ClassName() const override { return "TProiettileSprite"; }
+    void Describe(TFieldWriter& w) const override;
+
+    int8_t Direction = 1;  // 1 right, -1 left
+    int8_t OffsetX = 0;
+    int32_t Column = 0;
+    int32_t Row = 0;
+};
+
+// A laid bomb (burning, sliding down ropes, then exploding) or one fragment
+// of a blast line.
+class TBombaSprite final : public TImageSprite {
+public:
+    explicit TBombaSprite(TSprite* parent) : TImageSprite(parent) {}
+    void Collided(TSprite& other, bool& done) override;
+    void Advance(int32_t moveCount) override;
+    const char* ClassName() const override { return "TBombaSprite"; }
+    void Describe(TFieldWriter& w) const override;
+
+    int8_t DropOffset = 0;   // pixels slid down a rope from the cell
+    int32_t Column = 0;
+    int32_t Row = 0;
+    bool Lit = false;        // a laid bomb's fuse is burning
+    bool Spreading = false;  // fragment: the next one is still to come
+    bool Stopped = false;    // fragment: sits in a breakable wall, ends its line
+    bool Fragment = false;
+    int8_t DeltaX = 0;       // fragment: the way its blast line runs
+    int8_t DeltaY = 0;
+};
+
+// A score label rising from where points were won.
+class TBonusSprite final : public TImageSprite {
+public:
+    explicit TBonusSprite(TSprite* parent) : TImageSprite(parent) {}
+    void Advance(int32_t moveCount) override;
+    const char* ClassName() const override { return "TBonusSprite"; }
+    void Describe(TFieldWriter& w) const override;
+
+    int32_t Counter = 0;
+    int32_t Column = 0;
+    int32_t Row = 0;
+    int8_t OffsetX = 0;
+    int8_t OffsetY = 0;
 };
 
 }  // namespace tibo

@@ -12,6 +12,7 @@ TPlay::TPlay(const TPlayComponents& components, IPlayHost& host, uint8_t level, 
       Input(components.Input),
       SpriteEngine(components.SpriteEngine),
       Randomizer(components.Randomizer),
+      Latches(components.Latches),
       Host(host),
       ChosenLevel(level),
       ChosenSetting(setting),
@@ -41,6 +42,10 @@ void TPlay::RestoreSurface() {
     Vars.FieldOriginY = 82;
     Vars.ShakeX = 0;
     Vars.ShakeY = 0;
+}
+
+void TPlay::BlastEnded() {
+    if (--Vars.ExplosionCount == 0) Vars.ShakeX = Vars.ShakeY = 0;
 }
 
 TTextWriter TPlay::Text() { return TTextWriter(MainScreen.Surface(), &FontSurface_, &DigitSurface_); }

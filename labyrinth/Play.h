@@ -21,6 +21,15 @@
 namespace tibo {
 
 class TMummiaSprite;
+class TVermeSprite;
+class TFantasmaSprite;
+
+// The fire and bomb buttons must be let go between two shots or two bombs;
+// what they last saw carries over from one game to the next.
+struct TButtonLatches {
+    bool FireLatch = false;
+    bool BombLatch = false;
+};
 
 // The play's program-wide variables: one set per game.
 struct TPlayVariables {
@@ -73,6 +82,9 @@ struct TPlayVariables {
     int32_t Bombs = 0;
     int32_t ShotsInFlight = 0;
     int32_t BombsLive = 0;
+    // The cell of the bomb laid last: blasts break walls within 5 cells of it.
+    int32_t LastBombColumn = 0;
+    int32_t LastBombRow = 0;
 
     // The hero's cell, his place in the window and his movement.
     int32_t HeroColumn = 0;
@@ -104,6 +116,7 @@ struct TPlayComponents {
     const TSurface& FontSurface;
     const TSurface& NoMapSurface;
     TMiniTiles MiniTiles;
+    TButtonLatches& Latches;
 };
 
 // What the play tells the game around it, and the little it asks of it.
@@ -142,6 +155,7 @@ public:
     TInput& Input;
     TSpriteEngineComponent& SpriteEngine;
     TRandomizer& Randomizer;
+    TButtonLatches& Latches;
     IPlayHost& Host;
 
     const uint8_t ChosenLevel;
@@ -165,6 +179,18 @@ public:
     void ExitPreviewFrame();
     // The drawing surface was restored: the panel and the field at their places.
     void RestoreSurface();
+
+    // Blasts, kills and score labels.
+    // One fragment of a blast line at (column, row), running toward (dx, dy),
+    // if the cell lets the blast in.
+    void SpawnBlast(int32_t column, int32_t row, int32_t dx, int32_t dy);
+    void KillWalker(TVermeSprite& walker);
+    void KillMummy(TMummiaSprite& mummy);
+    void KillGhost(TFantasmaSprite& ghost);
+    // A rising label "Bonus<value>" at the cell, and the points at once.
+    void SpawnBonus(int32_t column, int32_t row, int32_t offsetX, int32_t value, int32_t offsetY);
+    // A blast sprite has burnt out: the shake stops with the last one.
+    void BlastEnded();
 
     TSpriteEngine& Engine() { return *SpriteEngine.Engine(); }
     void PlaySound(const std::string& name) { Suoni.Items.Find(name).Play(false); }

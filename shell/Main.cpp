@@ -169,7 +169,8 @@ void TMainForm::StartLevel() {
     EngineTimer.SetEnabled(false);
     const TPlayComponents components{MainScreen, SpriteTibo, ComponentiLabirinto, Nemici, Sfondo, Suoni, Input, SpriteEngine,
                                      Randomizer, *DigitSurface, *FontSurface, *NoMapSurface,
-                                     TMiniTiles{&MiniWall, &MiniSlopeLeft, &MiniSlopeRight, &MiniEmpty, &MiniBorder, &MiniStars, &MiniHero}};
+                                     TMiniTiles{&MiniWall, &MiniSlopeLeft, &MiniSlopeRight, &MiniEmpty, &MiniBorder, &MiniStars, &MiniHero},
+                                     Latches};
     Play_ = std::make_unique<TPlay>(components, *this, Vars.ChosenLevel, Vars.ChosenSetting, Vars.HallOfFame[0].Punti);
     Play_->StartLevel();
     Vars.Blink = false;

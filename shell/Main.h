@@ -76,6 +76,7 @@ public:
     TBitmap MiniWall, MiniSlopeLeft, MiniSlopeRight, MiniEmpty, MiniBorder, MiniStars, MiniHero;
     TImageSprite* SelectionSprite = nullptr;
     bool TickBusy = false;
+    TButtonLatches Latches;  // kept from one game to the next
 
     TGameVariables Vars;
     TRandomizer Randomizer;

@@ -102,6 +102,10 @@ nlohmann::json DumpState(TMainForm& form) {
     out["Bombs"] = v.Bombs;
     out["ShotsInFlight"] = v.ShotsInFlight;
     out["BombsLive"] = v.BombsLive;
+    out["LastBombColumn"] = v.LastBombColumn;
+    out["LastBombRow"] = v.LastBombRow;
+    out["FireLatch"] = form.Latches.FireLatch;
+    out["BombLatch"] = form.Latches.BombLatch;
     out["HeroColumn"] = v.HeroColumn;
     out["HeroRow"] = v.HeroRow;
     out["HeroScreenColumn"] = v.HeroScreenColumn;

@@ -63,7 +63,8 @@ public:
         NoMapSurface->LoadFromGraphic(assets::LoadBitmap(store, "NOMAPPA"));
         const TPlayComponents components{MainScreen, SpriteTibo, ComponentiLabirinto, Nemici, Sfondo, Suoni, Input,
                                          SpriteEngine, Randomizer, *DigitSurface, *FontSurface, *NoMapSurface,
-                                         TMiniTiles{&Tiles[0], &Tiles[1], &Tiles[2], &Tiles[3], &Tiles[4], &Tiles[5], &Tiles[6]}};
+                                         TMiniTiles{&Tiles[0], &Tiles[1], &Tiles[2], &Tiles[3], &Tiles[4], &Tiles[5], &Tiles[6]},
+                                         Latches};
         Play = std::make_unique<TPlay>(components, Host, static_cast<uint8_t>(level), setting, 10000);
         Play->StartLevel();
     }
@@ -125,6 +126,7 @@ public:
     TRandomizer Randomizer;
     TBitmap Tiles[7];
     std::unique_ptr<TSurface> DigitSurface, FontSurface, NoMapSurface;
+    TButtonLatches Latches;
     TTestPlayHost Host;
     std::unique_ptr<TPlay> Play;
 };
