@@ -27,32 +27,10 @@ struct Patch {
     static constexpr int X0 = 40, Y0 = 40;
     explicit Patch(const std::vector<std::string>& rows, uint64_t seed = 3) : rig(5, SettingMine, seed) {
         rig.SkipPreview();
-        for (TSprite* s : rig.All<TVermeSprite>()) s->Retire();
-        for (TSprite* s : rig.All<TMummiaSprite>()) s->Retire();
-        for (TSprite* s : rig.All<TFantasmaSprite>()) s->Retire();
-        for (TSprite* s : rig.All<TGocciaSprite>()) s->Retire();
-        rig.Engine().FreeRetired();
-        TPlayVariables& v = rig.Play->Vars;
-        for (size_t r = 0; r < rows.size(); ++r)
-            for (size_t c = 0; c < rows[r].size(); ++c) {
-                const int x = X0 + static_cast<int>(c), y = Y0 + static_cast<int>(r);
-                const char k = rows[r][c];
-                v.Maze.Cell(x, y) = k == '#' ? CellWall : k == 'b' ? CellBrokenWall : k == 'T' ? CellRopeTop
-                                  : k == 'R' ? CellRope : k == 'E' ? CellRopeEnd : CellPassage;
-                if (k == 'H') PutHero(x, y);
-            }
-        v.ViewDirty = true;
+        rig.ClearEnemies();
+        rig.LayPatch(X0, Y0, rows);
         rig.Tick();
         rig.TakeSounds();
-    }
-    void PutHero(int x, int y) {
-        TPlayVariables& v = rig.Play->Vars;
-        v.HeroColumn = x;
-        v.HeroRow = y;
-        v.HeroScreenColumn = v.HeroScreenRow = 4;
-        v.ViewColumn = x - 4;
-        v.ViewRow = y - 4;
-        v.HeroOffsetX = v.HeroOffsetY = v.ViewOffsetX = v.ViewOffsetY = 0;
     }
     TPlayVariables& V() { return rig.Play->Vars; }
     // The hero's picture, by its name in lower case (names are found regardless of case).
@@ -239,12 +217,7 @@ TEST(HeroExitTest, ClimbingIntoTheExitEndsTheLevelAndHeEscapesUpwards) {
     TPlayVariables& v = rig.Play->Vars;
     const TMaze& m = v.Maze;
     ASSERT_EQ(m.ExitRow, 4);
-    // Put him under the exit.
-    v.HeroColumn = m.ExitColumn;
-    v.HeroRow = 5;
-    v.HeroScreenColumn = v.HeroScreenRow = 4;
-    v.ViewColumn = v.HeroColumn - 4;
-    v.ViewRow = v.HeroRow - 4;
+    rig.PutHero(m.ExitColumn, 5);  // under the exit
     rig.Tick();
     rig.TakeSounds();
     rig.KeyDown(VkUp);

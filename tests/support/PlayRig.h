@@ -2,6 +2,7 @@
 // A play with no form and no window: the components a game works with, made
 // and loaded from the built-in assets as the main form makes them, a host
 // that keeps the game state, and ticks that run the play's frames.
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -95,6 +96,46 @@ public:
         Tick(2);
         KeyUp(' ');
         Tick();
+    }
+    // Retires every walker, mummy, ghost and drop (their cells stay as they are).
+    void ClearEnemies() {
+        for (TSprite* s : All<TVermeSprite>()) s->Retire();
+        for (TSprite* s : All<TMummiaSprite>()) s->Retire();
+        for (TSprite* s : All<TFantasmaSprite>()) s->Retire();
+        for (TSprite* s : All<TGocciaSprite>()) s->Retire();
+        Engine().FreeRetired();
+    }
+    // Draws a patch of labyrinth with its top-left cell at (x0, y0), one string
+    // a row: '#' wall, 'b' broken wall, '.' passage, 'T' rope top, 'R' rope,
+    // 'E' rope end, 'X' exit, '$' treasure, 'H' the hero (on a passage); the
+    // view is recomposed. Returns the cells of the letters not listed above,
+    // by letter ('a'..'z' except 'b', placed on passages), for the caller's own use.
+    std::map<char, std::pair<int, int>> LayPatch(int x0, int y0, const std::vector<std::string>& rows) {
+        std::map<char, std::pair<int, int>> marks;
+        TPlayVariables& v = Play->Vars;
+        for (size_t r = 0; r < rows.size(); ++r)
+            for (size_t c = 0; c < rows[r].size(); ++c) {
+                const int x = x0 + static_cast<int>(c), y = y0 + static_cast<int>(r);
+                const char k = rows[r][c];
+                v.Maze.Cell(x, y) = k == '#' ? CellWall : k == 'b' ? CellBrokenWall : k == 'T' ? CellRopeTop
+                                  : k == 'R' ? CellRope : k == 'E' ? CellRopeEnd : k == 'X' ? CellExit
+                                  : k == '$' ? CellTreasure : CellPassage;
+                if (k == 'H') PutHero(x, y);
+                else if (k >= 'a' && k <= 'z') marks[k] = {x, y};
+            }
+        v.ViewDirty = true;
+        return marks;
+    }
+    // Puts the hero, standing, in a cell with the view four cells up and left of him.
+    void PutHero(int x, int y) {
+        TPlayVariables& v = Play->Vars;
+        v.HeroColumn = x;
+        v.HeroRow = y;
+        v.HeroScreenColumn = v.HeroScreenRow = 4;
+        v.ViewColumn = x - 4;
+        v.ViewRow = y - 4;
+        v.HeroOffsetX = v.HeroOffsetY = v.ViewOffsetX = v.ViewOffsetY = 0;
+        v.MoveState = 4;
     }
     template <typename T>
     std::vector<T*> All() {
