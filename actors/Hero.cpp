@@ -1,5 +1,7 @@
 // Tibo: walking, climbing and ropes; his shots and bombs, pick-ups, damage,
 // death and victory.
+#include <algorithm>
+
 #include "actors/Actors.h"
 #include "framework/FieldWriter.h"
 #include "labyrinth/Play.h"
@@ -22,7 +24,8 @@ void TTiboSprite::Advance(int32_t moveCount) {
     switch (HeroState) {
         case 0: Playing(play); break;
         case 1: Escaping(play); break;
-        default: break;  // the victory and the dying hero stand where they are
+        case 2: Victory(play); break;
+        default: Dying(play); break;
     }
 }
 
@@ -39,9 +42,23 @@ void TTiboSprite::Playing(TPlay& play) {
         return;
     }
     // Standing, or on the frame a step completes: the next move, so that a held
-    // direction walks on without a pause.
-    if (v.MoveState == 4) ChooseMove(play);
+    // direction walks on without a pause; then the fire and bomb buttons.
+    if (v.MoveState == 4) {
+        ChooseMove(play);
+        FireAndBombs(play);
+    }
     PlaceOnScreen(play);
+    PickUp(play);
+    if (v.Health <= 0 || v.Oxygen <= 0) {
+        HeroDies();
+        return;
+    }
+    if (!Hurt) {
+        ImageCheck = true;
+        CheckCollisions();
+    } else if (++Counter > 60) {
+        Hurt = false;  // 61 frames in which nothing touches him
+    }
 }
 
 void TTiboSprite::Escaping(TPlay& play) {
@@ -58,6 +75,181 @@ void TTiboSprite::Escaping(TPlay& play) {
         Counter = 0;
     }
     PlaceOnScreen(play);
+    // Oxygen still runs out on the way up.
+    if (HeroState == 1 && (v.Health <= 0 || v.Oxygen <= 0)) HeroDies();
+}
+
+void TTiboSprite::Victory(TPlay& play) {
+    TPlayVariables& v = play.Vars;
+    Collides = true;
+    if (Counter > 300) {
+        // What is left of health and oxygen turns into points.
+        if (v.Health > 0) {
+            v.Health -= 100;
+            v.Score += 4;
+        }
+        if (v.Oxygen > 0) {
+            v.Oxygen -= 100;
+            v.Score += 2;
+        }
+    }
+    if (Counter < 450) {
+        ++Counter;
+        return;
+    }
+    if (FrameLooped) {
+        FrameLooped = false;
+        play.PlaySound("GameOver");
+        play.Host.GameOver();
+    }
+}
+
+void TTiboSprite::Dying(TPlay& play) {
+    const TPlayVariables& v = play.Vars;
+    Collides = true;
+    if (++Counter > 80) {
+        FrameCount = 0;
+        ShowPicture(play.SpriteTibo.Items.Find("Croce"));
+        X = v.FieldOriginX + 32 * v.HeroScreenColumn + v.HeroOffsetX;
+        Y = v.FieldOriginY + 32 * v.HeroScreenRow + v.HeroOffsetY;
+    }
+}
+
+void TTiboSprite::HeroDies() {
+    TPlay& play = PlayOf(*this);
+    play.Vars.Health = 0;
+    ShowPicture(play.Sfondo.Items.Find("Esplosione"));
+    FrameCount = Image->PatternTotal();
+    FrameLooped = false;
+    FrameSpeed = 0.015;
+    FramePos = 0;
+    HeroState = 3;
+    play.PlaySound("GameOver");
+    play.Host.GameOver();
+}
+
+void TTiboSprite::Collided(TSprite& other, bool& /*done*/) {
+    if (HeroState != 0) return;
+    TPlay& play = PlayOf(*this);
+    TPlayVariables& v = play.Vars;
+    // Monsters and drops hurt and give a moment's protection; a blast only hurts,
+    // every frame it touches him. An exploding enemy still hurts.
+    auto hurt = [&](int32_t damage, const char* sound) {
+        if (sound) play.PlaySound(sound);
+        Hurt = true;
+        Counter = 0;
+        v.Health -= damage;
+    };
+    if (dynamic_cast<TFantasmaSprite*>(&other)) {
+        hurt(1500, "Fantasma");
+    } else if (dynamic_cast<TVermeSprite*>(&other) || dynamic_cast<TMummiaSprite*>(&other)) {
+        hurt(1500, "Ouch");
+    } else if (dynamic_cast<TGocciaSprite*>(&other)) {
+        hurt(300, nullptr);
+    } else if (auto* bomb = dynamic_cast<TBombaSprite*>(&other); bomb && !bomb->Lit) {
+        v.Health -= 1000;
+        if (v.Health <= 0) HeroDies();
+    }
+}
+
+void TTiboSprite::FireAndBombs(TPlay& play) {
+    TPlayVariables& v = play.Vars;
+    TButtonLatches& latches = play.Latches;
+    // One press, one shot or one bomb: the button must be let go in between.
+    if (!play.Input.IsPressed(StateButton1)) {
+        latches.FireLatch = true;
+    } else if (v.ShotsInFlight < 3 && latches.FireLatch && v.Shots > 0) {
+        --v.Shots;
+        ++v.ShotsInFlight;
+        play.PlaySound("Sparo");
+        auto* shot = new TProiettileSprite(&play.Engine());
+        shot->ShowPicture(play.Sfondo.Items.Find(v.Facing == 1 ? "ProiettileDx" : "ProiettileSx"));
+        shot->ImageCheck = true;
+        shot->Column = v.HeroColumn;
+        shot->Row = v.HeroRow;
+        shot->OffsetX = 0;
+        shot->Direction = v.Facing;
+        latches.FireLatch = false;
+    }
+    if (!play.Input.IsPressed(StateButton2)) {
+        latches.BombLatch = true;
+    } else if (v.BombsLive < 5 && latches.BombLatch && v.Bombs > 0) {
+        --v.Bombs;
+        ++v.BombsLive;
+        v.LastBombColumn = v.HeroColumn;
+        v.LastBombRow = v.HeroRow;
+        auto* bomb = new TBombaSprite(&play.Engine());
+        bomb->Column = v.HeroColumn;
+        bomb->Row = v.HeroRow;
+        bomb->SetZ(1);
+        bomb->DropOffset = 0;
+        bomb->Lit = true;
+        bomb->Fragment = false;
+        bomb->Stopped = false;
+        bomb->ShowPicture(play.Sfondo.Items.Find("EsplosioneBomba"));
+        bomb->FrameCount = bomb->Image->PatternTotal();
+        bomb->FrameLooped = false;
+        bomb->FrameSpeed = 0.005;
+        bomb->FramePos = 0;
+        latches.BombLatch = false;
+    }
+}
+
+void TTiboSprite::PickUp(TPlay& play) {
+    TPlayVariables& v = play.Vars;
+    const int x = v.HeroColumn, y = v.HeroRow;
+    uint8_t& cell = v.Maze.Cell(x, y);
+    auto taken = [&] {
+        cell = CellPassage;
+        v.CellDirty = true;
+        v.DirtyColumn = x;
+        v.DirtyRow = y;
+    };
+    switch (cell) {
+        case CellTreasure:
+            play.SpawnBonus(x, y, 0, 400, 0);
+            play.PlaySound("Tesoro");
+            taken();
+            break;
+        case CellPrize1:
+        case CellPrize2:
+        case CellPrize3:
+            play.SpawnBonus(x, y, 0, 300, 0);
+            play.PlaySound("Tesoro");
+            taken();
+            break;
+        case CellMap:
+            play.SpawnBonus(x, y, 0, 500, 0);
+            play.PlaySound("Mappa");
+            taken();
+            v.MapSteps = 20 * play.ChosenLevel + 20;
+            v.MapColumn = x;
+            v.MapRow = y;
+            break;
+        case CellTorch:
+            TraceTorchPath(v.Maze, x, y);
+            play.SpawnBonus(x, y, 0, 500, 0);
+            play.PlaySound("Mappa");
+            cell = CellPassage;
+            v.ViewDirty = true;
+            v.TorchSteps = 40 * play.ChosenLevel + 40;
+            v.TorchColumn = x;
+            v.TorchRow = y;
+            break;
+        case CellEnergy:
+            taken();
+            v.Health = std::min(v.Health + 2000, 20000);
+            v.Oxygen = std::min(v.Oxygen + 2500, 20000);
+            break;
+        case CellBombs:
+            taken();
+            if (v.Shots < 7) v.Shots += 2;  // six become eight
+            if (v.Bombs < 7) v.Bombs += 1;
+            play.PlaySound("BonusColpiBombe");
+            break;
+        default:
+            break;
+    }
 }
 
 bool TTiboSprite::AdvanceStep(TPlay& play) {
@@ -148,10 +340,6 @@ void TTiboSprite::PlayStep() {
 }
 
 void TTiboSprite::PlayJump() { PlayOf(*this).PlaySound("Salto"); }
-
-void TTiboSprite::Collided(TSprite&, bool&) {}
-
-void TTiboSprite::HeroDies() {}
 
 void TTiboSprite::Describe(TFieldWriter& w) const {
     TImageSprite::Describe(w);

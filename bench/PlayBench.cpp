@@ -1,4 +1,4 @@
-// A game's set-up and one frame of play at the largest level, headless.
+// A game's set-up and frames of play at the largest level, headless.
 #include <benchmark/benchmark.h>
 
 #include <filesystem>
@@ -58,6 +58,42 @@ void BM_PlayFrameLevel5Scrolling(benchmark::State& state) {
     state.counters["sprites"] = g.form.Engine().SpriteCount();
 }
 BENCHMARK(BM_PlayFrameLevel5Scrolling)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly(true);
+
+// Tibo walking along the level's bottom corridor at level 5 "MINE", opened up
+// from wall to wall, with the view scrolling under him on every frame (and
+// recomposed each time its cell origin moves) and every sprite of the level.
+void BM_PlayFrameLevel5HeroWalking(benchmark::State& state) {
+    Game g(SettingMine);
+    g.form.StartLevel();
+    g.form.Vars.GameState = gsPlaying;
+    TPlay& play = *g.form.Play();
+    TPlayVariables& v = play.Vars;
+    for (int x = 2; x < v.Maze.MazeWidth; ++x) v.Maze.Cell(x, v.HeroRow) = CellPassage;
+    v.HeroColumn = 2;
+    v.HeroScreenColumn = 2;
+    v.ViewColumn = 0;
+    constexpr int Right = 39, Left = 37;
+    int key = Right;
+    g.form.KeyDownEvent(key);
+    int64_t frames = 0, recomposed = 0;
+    for (auto _ : state) {
+        const int32_t origin = v.ViewColumn;
+        g.form.EngineTimerTimer(1);
+        recomposed += v.ViewColumn != origin;
+        ++frames;
+        // At either end he turns round, walking to the other side of the window first.
+        if ((key == Right && v.HeroColumn >= v.Maze.MazeWidth - 2) || (key == Left && v.HeroColumn <= 2)) {
+            g.form.KeyUpEvent(key);
+            key = key == Right ? Left : Right;
+            g.form.KeyDownEvent(key);
+        }
+        v.Oxygen = 20000;
+        v.Health = 20000;
+    }
+    state.counters["sprites"] = g.form.Engine().SpriteCount();
+    state.counters["recomposed_share"] = static_cast<double>(recomposed) / static_cast<double>(frames);
+}
+BENCHMARK(BM_PlayFrameLevel5HeroWalking)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly(true);
 
 }  // namespace
 }  // namespace tibo

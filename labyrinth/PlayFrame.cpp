@@ -1,4 +1,6 @@
 // One frame of play: the labyrinth through its window, the sprites, the panel.
+#include <algorithm>
+
 #include "assets/MiniFont.h"
 #include "labyrinth/Play.h"
 
@@ -41,7 +43,11 @@ bool Unlit(uint8_t code) {
            code == CellSlopeLeft || code == CellSlopeRight;
 }
 
-int GaugeHeight(int32_t value) { return RoundEven(value / 20000.0 * 162); }
+// Health and oxygen may end below zero (a last hit, the victory's count-down):
+// the gauges and percentages show an empty bar and 0 then.
+int32_t Gauge(int32_t value) { return std::max(value, 0); }
+int GaugeHeight(int32_t value) { return RoundEven(Gauge(value) / 20000.0 * 162); }
+int Percent(int32_t value) { return RoundEven(Gauge(value) / 20000.0 * 100); }
 
 }  // namespace
 
@@ -99,8 +105,8 @@ void TPlay::DrawPercentages() {
     // A small font carried in the game: no system font is needed.
     TSurface& screen = *MainScreen.Surface();
     const TDeviceColor white = screen.DeviceColor(0xFFFFFF);
-    assets::DrawMiniText(screen, 485, 180, std::to_string(RoundEven(Vars.Oxygen / 20000.0 * 100)) + "%", white);
-    assets::DrawMiniText(screen, 540, 180, std::to_string(RoundEven(Vars.Health / 20000.0 * 100)) + "%", white);
+    assets::DrawMiniText(screen, 485, 180, std::to_string(Percent(Vars.Oxygen)) + "%", white);
+    assets::DrawMiniText(screen, 540, 180, std::to_string(Percent(Vars.Health)) + "%", white);
 }
 
 void TPlay::DrawMapWindow() {

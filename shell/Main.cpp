@@ -122,6 +122,14 @@ void TMainForm::MainScreenRestoreSurface() {
     if (Play_) Play_->RestoreSurface();
 }
 
+void TMainForm::SaveHallOfFame() {
+    try {
+        WriteHallOfFame(SettingsPath_, Vars.HallOfFame);
+    } catch (const std::exception&) {
+        // The table stays in memory; FormClose writes it again and says why it cannot.
+    }
+}
+
 void TMainForm::TimerScritteLampeggiantiTimer() { Vars.Blink = !Vars.Blink; }
 
 void TMainForm::LoadPicture(TSurface& surface, const std::string& name) {

@@ -99,6 +99,9 @@ public:
     void PauseGame();
     void ResumeGame();
     void LoadPicture(TSurface& surface, const std::string& name);
+    // A new name in the table is kept on disk at once; should that fail, the
+    // close tries again and reports why.
+    void SaveHallOfFame();
 
     // The play: made by the level set-up, owned while the game lasts.
     void StartLevel();

@@ -100,6 +100,7 @@ void TMainForm::HallOfFameFrame() {
 void TMainForm::NameEntryFrame() {
     int32_t k = Vars.FrameCounter;
     if (Vars.NameDone) {
+        SaveHallOfFame();
         BeginIntro();
         Vars.GameState = gsIntro;
         k = Vars.FrameCounter;  // the intro's counter: its first frame sees 1

@@ -38,6 +38,17 @@ inline const assets::AssetStore& BuiltInAssets() {
     return store;
 }
 
+// Retires every walker, mummy, ghost and drop (their cells stay as they are).
+inline void RetireEnemies(TSpriteEngine& engine) {
+    for (int32_t i = 0; i < engine.Count(); ++i) {
+        TSprite* s = engine.Items(i);
+        if (dynamic_cast<TVermeSprite*>(s) || dynamic_cast<TMummiaSprite*>(s) || dynamic_cast<TFantasmaSprite*>(s) ||
+            dynamic_cast<TGocciaSprite*>(s))
+            s->Retire();
+    }
+    engine.FreeRetired();
+}
+
 class TPlayRig {
 public:
     // A game set up at a level and setting from a fixed seed, on the exit preview's first frame.
@@ -97,14 +108,7 @@ public:
         KeyUp(' ');
         Tick();
     }
-    // Retires every walker, mummy, ghost and drop (their cells stay as they are).
-    void ClearEnemies() {
-        for (TSprite* s : All<TVermeSprite>()) s->Retire();
-        for (TSprite* s : All<TMummiaSprite>()) s->Retire();
-        for (TSprite* s : All<TFantasmaSprite>()) s->Retire();
-        for (TSprite* s : All<TGocciaSprite>()) s->Retire();
-        Engine().FreeRetired();
-    }
+    void ClearEnemies() { RetireEnemies(Engine()); }
     // Draws a patch of labyrinth with its top-left cell at (x0, y0), one string
     // a row: '#' wall, 'b' broken wall, '.' passage, 'T' rope top, 'R' rope,
     // 'E' rope end, 'X' exit, '$' treasure, 'H' the hero (on a passage); the
