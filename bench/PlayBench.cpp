@@ -1,8 +1,12 @@
 // A game's set-up and frames of play at the largest level, headless.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
+#include <chrono>
 #include <filesystem>
+#include <vector>
 
+#include "actors/Actors.h"
 #include "assets/AssetStore.h"
 #include "shell/Main.h"
 
@@ -94,6 +98,77 @@ void BM_PlayFrameLevel5HeroWalking(benchmark::State& state) {
     state.counters["recomposed_share"] = static_cast<double>(recomposed) / static_cast<double>(frames);
 }
 BENCHMARK(BM_PlayFrameLevel5HeroWalking)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly(true);
+
+// The heaviest frames of a level 5 "MINE": every enemy alive and moving,
+// three shots in flight and five bombs exploding at once in the longest open
+// corridors, their fragments spreading and testing collisions. Each round
+// starts from the same labyrinth with the five bombs a frame from their blast.
+void BM_PlayFrameLevel5FiveBlasts(benchmark::State& state) {
+    Game g(SettingMine);
+    g.form.StartLevel();
+    g.form.Vars.GameState = gsPlaying;
+    TPlay& play = *g.form.Play();
+    TPlayVariables& v = play.Vars;
+    const TMaze maze = v.Maze;
+    // The five longest runs of open cells along a row.
+    struct Run { int length, x, y; };
+    std::vector<Run> runs;
+    for (int y = 5; y < maze.MazeHeight; ++y)
+        for (int x = 1, start = 0; x <= maze.MazeWidth + 1; ++x) {
+            const bool open = x <= maze.MazeWidth && !IsWallCell(maze.Cell(x, y)) && maze.Cell(x, y) != CellBorder;
+            if (open && start == 0) start = x;
+            if (!open && start != 0) {
+                runs.push_back({x - start, (start + x - 1) / 2, y});
+                start = 0;
+            }
+        }
+    std::sort(runs.begin(), runs.end(), [](const Run& a, const Run& b) { return a.length > b.length; });
+    runs.resize(5);
+    auto arm = [&] {
+        v.Maze = maze;
+        for (const Run& r : runs) {
+            auto* bomb = new TBombaSprite(&play.Engine());
+            bomb->Column = r.x;
+            bomb->Row = r.y;
+            bomb->SetZ(1);
+            bomb->Lit = true;
+            bomb->ShowPicture(play.Sfondo.Items.Find("EsplosioneBomba"));
+            bomb->FrameCount = bomb->Image->PatternTotal();
+            bomb->FrameSpeed = 0.005;
+            bomb->FramePos = 4.96;
+            ++v.BombsLive;
+            v.LastBombColumn = r.x;
+            v.LastBombRow = r.y;
+        }
+        for (int i = 0; i < 3; ++i) {
+            auto* shot = new TProiettileSprite(&play.Engine());
+            shot->ShowPicture(play.Sfondo.Items.Find("ProiettileDx"));
+            shot->ImageCheck = true;
+            shot->Column = runs[static_cast<size_t>(i)].x - 2;
+            shot->Row = runs[static_cast<size_t>(i)].y;
+            shot->Direction = 1;
+            ++v.ShotsInFlight;
+        }
+        v.ViewDirty = true;
+    };
+    double slowest = 0;
+    int64_t frames = 0;
+    for (auto _ : state) {
+        if (v.BombsLive == 0) {
+            state.PauseTiming();
+            arm();
+            state.ResumeTiming();
+        }
+        const auto start = std::chrono::steady_clock::now();
+        g.form.EngineTimerTimer(1);
+        slowest = std::max(slowest, std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
+        ++frames;
+        v.Oxygen = v.Health = 20000;
+    }
+    state.counters["slowest_frame_ms"] = slowest;
+    state.counters["sprites"] = g.form.Engine().SpriteCount();
+}
+BENCHMARK(BM_PlayFrameLevel5FiveBlasts)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly(true);
 
 }  // namespace
 }  // namespace tibo
