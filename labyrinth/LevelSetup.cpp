@@ -123,7 +123,10 @@ void TPlay::StartLevel() {
 
     for (int i = 0; i < v.GhostCount; ++i) {
         auto* ghost = new TFantasmaSprite(&Engine());
+        // It sets off to the right facing right; its side toggle says so, so
+        // that its first turn to the left shows it facing left.
         ghost->ShowPicture(Nemici.Items.Find("FantasmaDx"));
+        ghost->PictureSide = -1;
         ghost->ImageCheck = true;
         int x = 0, y = 0;
         for (;;) {
