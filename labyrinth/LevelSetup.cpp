@@ -94,17 +94,12 @@ void TPlay::StartLevel() {
     BuildMiniMap();
 
     // Walkers: ten of random kinds, each on a floor of a row of its own.
-    static constexpr const char* WalkerPictures[5][2] = {{"Pipistrello", "Pipistrello"},
-                                                         {"VermeDx", "VermeSx"},
-                                                         {"UccellaccioDx", "UccellaccioSx"},
-                                                         {"MostroTondoDx", "MostroTondoSx"},
-                                                         {"MostroDx", "MostroSx"}};
     for (int i = 0; i < 10; ++i) {
         auto* walker = new TVermeSprite(&Engine());
         walker->Kind = static_cast<uint8_t>(Randomizer.Random(5));
         walker->Direction = -1;
         if (walker->Kind != 0) walker->Direction = Randomizer.Random(2) == 0 ? 1 : -1;
-        walker->ShowPicture(Nemici.Items.Find(WalkerPictures[walker->Kind][walker->Direction == 1 ? 0 : 1]));
+        walker->ShowPicture(Nemici.Items.Find(WalkerPicture(walker->Kind, walker->Direction)));
         walker->ImageCheck = true;
         if (walker->Kind != 1) {
             walker->FrameCount = walker->Image->PatternTotal();
@@ -128,7 +123,10 @@ void TPlay::StartLevel() {
 
     for (int i = 0; i < v.GhostCount; ++i) {
         auto* ghost = new TFantasmaSprite(&Engine());
+        // It sets off to the right facing right; its side toggle says so, so
+        // that its first turn to the left shows it facing left.
         ghost->ShowPicture(Nemici.Items.Find("FantasmaDx"));
+        ghost->PictureSide = -1;
         ghost->ImageCheck = true;
         int x = 0, y = 0;
         for (;;) {
