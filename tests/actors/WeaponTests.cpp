@@ -3,6 +3,9 @@
 // are made there as the hero and the level set-up make them.
 #include <gtest/gtest.h>
 
+#include <array>
+#include <functional>
+
 #include <algorithm>
 #include <cctype>
 #include <string>
@@ -135,8 +138,9 @@ std::pair<int, int> Right(std::pair<int, int> cell, int n) { return {cell.first 
 
 TEST(ShotTest, KillsTheFirstLiveMonsterItTouchesWithItsPointsAndLabelAtOnce) {
     // Three corridors, each with a shot in its first cell flying right: past an
-    // exploding walker two cells on to a live monster ('w', 'm', 'g'), with a
-    // second live walker behind each that the shot never reaches.
+    // exploding walker two cells on, to a live monster ('w', 'm', 'g') with a
+    // twin made after it in the same cell, moving with it: the shot kills the
+    // first it touches and ends there, so the twin lives.
     Patch p({"###############",
              "#.......w......#",
              "###############",
@@ -151,57 +155,67 @@ TEST(ShotTest, KillsTheFirstLiveMonsterItTouchesWithItsPointsAndLabelAtOnce) {
         const bool* alive;
         int value;
         std::string label;
-        int column, row, offsetX, offsetY;
+        std::function<std::array<int, 4>()> where;  // column, row, x and y offsets at the kill
+        TImageSprite* twin;
+        const bool* twinAlive;
     };
     std::vector<Target> targets;
-    std::vector<TVermeSprite*> bystanders;
     TVermeSprite& walker = p.Walker(p.At('w'));
+    TVermeSprite& walkerTwin = p.Walker(p.At('w'));
     TMummiaSprite& mummy = p.Mummy(p.At('m'));
-    mummy.OffsetY = -3;
+    TMummiaSprite& mummyTwin = p.Mummy(p.At('m'));
+    mummy.OffsetY = mummyTwin.OffsetY = -3;
     TFantasmaSprite& ghost = p.Ghost(p.At('g'));
-    ghost.OffsetX = 5;
-    ghost.OffsetY = 7;
-    targets.push_back({&walker, &walker.Alive, 100, "bonus100", walker.Column, walker.Row, 0, 16});
-    targets.push_back({&mummy, &mummy.Alive, 150, "bonus150", mummy.Column, mummy.Row, 0, 13});
-    targets.push_back({&ghost, &ghost.Alive, 200, "bonus200", ghost.Column, ghost.Row, 5, 23});
+    TFantasmaSprite& ghostTwin = p.Ghost(p.At('g'));
+    ghost.OffsetX = ghostTwin.OffsetX = 5;
+    ghost.OffsetY = ghostTwin.OffsetY = 7;
+    targets.push_back({&walker, &walker.Alive, 100, "bonus100",
+                       [&] { return std::array<int, 4>{walker.Column, walker.Row, walker.OffsetX, 16}; }, &walkerTwin,
+                       &walkerTwin.Alive});
+    targets.push_back({&mummy, &mummy.Alive, 150, "bonus150",
+                       [&] { return std::array<int, 4>{mummy.Column, mummy.Row, mummy.OffsetX, mummy.OffsetY + 16}; },
+                       &mummyTwin, &mummyTwin.Alive});
+    targets.push_back({&ghost, &ghost.Alive, 200, "bonus200",
+                       [&] { return std::array<int, 4>{ghost.Column, ghost.Row, ghost.OffsetX, ghost.OffsetY + 16}; },
+                       &ghostTwin, &ghostTwin.Alive});
     for (int row : {1, 3, 5}) {
         const std::pair<int, int> start{Patch::X0 + 1, Patch::Y0 + row};
         p.Fire(start, 1);
         TVermeSprite& dying = p.Walker(Right(start, 2));
         dying.Alive = false;  // already exploding: lets the shot through
-        bystanders.push_back(&p.Walker(Right(start, 12)));
     }
 
     int killed = 0;
-    for (int frame = 1; frame <= 120 && killed < 3; ++frame) {
+    for (int frame = 1; frame <= 200 && killed < 3; ++frame) {
         const int32_t score = p.V().Score;
         const size_t labels = p.rig.All<TBonusSprite>().size();
         p.rig.Tick();
         const std::vector<std::string> sounds = p.rig.TakeSounds();
         for (Target& t : targets) {
-            if (*t.alive || t.monster == nullptr) continue;
+            if (t.monster == nullptr || *t.alive) continue;
             ++killed;
+            EXPECT_TRUE(*t.twinAlive) << t.label << ": one kill a shot";
             EXPECT_EQ(p.V().Score, score + t.value) << t.label << ": the points at once";
             ASSERT_EQ(p.rig.All<TBonusSprite>().size(), labels + 1);
             const TBonusSprite& label = *p.rig.All<TBonusSprite>().back();
+            const std::array<int, 4> at = t.where();
             EXPECT_EQ(Lower(label.Image->Name()), t.label);
             EXPECT_EQ(label.Z(), 2);
-            EXPECT_EQ(label.Column, t.column);
-            EXPECT_EQ(label.Row, t.row);
-            EXPECT_EQ(label.OffsetX, t.offsetX);
-            EXPECT_EQ(label.OffsetY, t.offsetY) << "the monster's height, 16 lower";
+            EXPECT_EQ(label.Column, at[0]);
+            EXPECT_EQ(label.Row, at[1]);
+            EXPECT_EQ(label.OffsetX, at[2]);
+            EXPECT_EQ(label.OffsetY, at[3]) << "the monster's height, 16 lower";
             EXPECT_TRUE(Has(sounds, "MostroKilled"));
             EXPECT_EQ(Lower(t.monster->Image->Name()), "esplosione") << t.label;
             EXPECT_FALSE(t.monster->FrameLooped);
             EXPECT_DOUBLE_EQ(t.monster->FrameSpeed, 0.015);
             EXPECT_EQ(p.V().ShotsInFlight, 3 - killed);
-            t.monster = nullptr;
+            t.monster = nullptr;  // it retires after its explosion
         }
     }
     EXPECT_EQ(killed, 3);
     EXPECT_TRUE(p.rig.All<TProiettileSprite>().empty()) << "each shot ended with its kill";
     EXPECT_EQ(p.V().ShotsInFlight, 0);
-    for (TVermeSprite* w : bystanders) EXPECT_TRUE(w->Alive) << "one kill a shot";
 }
 
 TEST(ShotTest, FliesPastRopesAndItemsUntilTheNextCellIsAWall) {

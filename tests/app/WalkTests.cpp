@@ -160,7 +160,7 @@ TEST(WalkToTheExitTest, ScriptedWalksReachTheExitInBothSettingsAtLevelsOneAndFiv
 
             // The whole road to the hall of fame: the escape, the victory's
             // count-down, the game-over pause, the name entry, the file at once.
-            const int32_t scoreAtExit = play.Vars.Score, oxygenAtExit = play.Vars.Oxygen;
+            const int32_t scoreAtExit = play.Vars.Score, oxygenAtExit = play.Vars.Oxygen, healthAtExit = play.Vars.Health;
             game.Run("", arrival + 8 + 450);
             EXPECT_EQ(game.form.Vars.GameState, gsLevelWon);
             game.Run("", arrival + 8 + 451);
@@ -169,7 +169,7 @@ TEST(WalkToTheExitTest, ScriptedWalksReachTheExitInBothSettingsAtLevelsOneAndFiv
             ASSERT_EQ(game.form.Vars.GameState, gsGameOver) << "500 frames of game over";
             const int32_t score = game.form.Play()->Vars.Score;
             const int32_t oxygenAtVictory = oxygenAtExit - 8;  // a unit a frame while escaping
-            EXPECT_EQ(score, scoreAtExit + 20000 / 100 * 4 + (oxygenAtVictory + 99) / 100 * 2)
+            EXPECT_EQ(score, scoreAtExit + (healthAtExit + 99) / 100 * 4 + (oxygenAtVictory + 99) / 100 * 2)
                 << "four points for each hundred of health, two for each hundred of oxygen";
             game.Run("", arrival + 8 + 451 + 500);
             ASSERT_EQ(game.form.Vars.GameState, gsNameEntry);
