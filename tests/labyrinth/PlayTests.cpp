@@ -122,6 +122,7 @@ TEST(PanelTest, GaugesShotsAndBombs) {
     g.SkipPreview();
     const TDeviceColor barFull = g.Pixel(490, 90);
     EXPECT_NE(barFull, 0u) << "a full oxygen bar shows the panel's bar";
+    g.Hero().HeroState = 3;  // out of oxygen he would die: here only the gauges count
     v.Oxygen = 0;
     v.Health = 10000;
     v.Shots = 0;
