@@ -119,7 +119,19 @@ void TSprite::Collided(TSprite& /*other*/, bool& /*done*/) {}
 void TSprite::Render() {}
 void TSprite::Advance(int32_t /*moveCount*/) {}
 
-TRect TSprite::ScreenRect() const { return Bounds64(Trunc32(AbsoluteX()), Trunc32(AbsoluteY()), Width, Height); }
+TRect TSprite::ScreenRect() const {
+    // Most sprites hang straight under an engine at the origin, at a sane place:
+    // their rectangle comes from their own position, without the long sums. Every
+    // collision search asks every sprite for it, so this is the hot path.
+    constexpr double Sane = 1 << 30;
+    constexpr int32_t SaneSize = 1 << 30;
+    if (Parent_ != nullptr && Parent_->Parent_ == nullptr && Parent_->X == 0 && Parent_->Y == 0 && std::fabs(X) < Sane &&
+        std::fabs(Y) < Sane && Width >= 0 && Width < SaneSize && Height >= 0 && Height < SaneSize) {
+        const int32_t left = static_cast<int32_t>(X), top = static_cast<int32_t>(Y);  // truncated toward zero
+        return TRect{left, top, left + Width, top + Height};  // no edge can leave the 32-bit range
+    }
+    return Bounds64(Trunc32(AbsoluteX()), Trunc32(AbsoluteY()), Width, Height);
+}
 
 bool TSprite::HitTest(TSprite& /*other*/) { return true; }
 
