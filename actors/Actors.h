@@ -151,6 +151,11 @@ public:
     int8_t DeltaY = 0;
 };
 
+// A shot leaving a cell toward `direction` (1 right, -1 left), counted in flight.
+TProiettileSprite& LaunchShot(TPlay& play, int32_t column, int32_t row, int8_t direction);
+// A bomb laid and lit in a cell, counted live; it becomes the latest bomb.
+TBombaSprite& LayBomb(TPlay& play, int32_t column, int32_t row);
+
 // A score label rising from where points were won.
 class TBonusSprite final : public TImageSprite {
 public:

@@ -160,37 +160,15 @@ void TTiboSprite::FireAndBombs(TPlay& play) {
         latches.FireLatch = true;
     } else if (v.ShotsInFlight < 3 && latches.FireLatch && v.Shots > 0) {
         --v.Shots;
-        ++v.ShotsInFlight;
         play.PlaySound("Sparo");
-        auto* shot = new TProiettileSprite(&play.Engine());
-        shot->ShowPicture(play.Sfondo.Items.Find(v.Facing == 1 ? "ProiettileDx" : "ProiettileSx"));
-        shot->ImageCheck = true;
-        shot->Column = v.HeroColumn;
-        shot->Row = v.HeroRow;
-        shot->OffsetX = 0;
-        shot->Direction = v.Facing;
+        LaunchShot(play, v.HeroColumn, v.HeroRow, v.Facing);
         latches.FireLatch = false;
     }
     if (!play.Input.IsPressed(StateButton2)) {
         latches.BombLatch = true;
     } else if (v.BombsLive < 5 && latches.BombLatch && v.Bombs > 0) {
         --v.Bombs;
-        ++v.BombsLive;
-        v.LastBombColumn = v.HeroColumn;
-        v.LastBombRow = v.HeroRow;
-        auto* bomb = new TBombaSprite(&play.Engine());
-        bomb->Column = v.HeroColumn;
-        bomb->Row = v.HeroRow;
-        bomb->SetZ(1);
-        bomb->DropOffset = 0;
-        bomb->Lit = true;
-        bomb->Fragment = false;
-        bomb->Stopped = false;
-        bomb->ShowPicture(play.Sfondo.Items.Find("EsplosioneBomba"));
-        bomb->FrameCount = bomb->Image->PatternTotal();
-        bomb->FrameLooped = false;
-        bomb->FrameSpeed = 0.005;
-        bomb->FramePos = 0;
+        LayBomb(play, v.HeroColumn, v.HeroRow);  // without a sound
         latches.BombLatch = false;
     }
 }

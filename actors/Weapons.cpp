@@ -202,6 +202,39 @@ void TBonusSprite::Describe(TFieldWriter& w) const {
 // A blast enters the cell unless it is the exit or a wall that cannot break;
 // a wall breaks only sideways, and only when there is more labyrinth behind it
 // (not the border, the sky, a slope, or the world outside the grid).
+TProiettileSprite& LaunchShot(TPlay& play, int32_t column, int32_t row, int8_t direction) {
+    auto* shot = new TProiettileSprite(&play.Engine());
+    shot->ShowPicture(play.Sfondo.Items.Find(direction == 1 ? "ProiettileDx" : "ProiettileSx"));
+    shot->ImageCheck = true;
+    shot->Column = column;
+    shot->Row = row;
+    shot->OffsetX = 0;
+    shot->Direction = direction;
+    ++play.Vars.ShotsInFlight;
+    return *shot;
+}
+
+TBombaSprite& LayBomb(TPlay& play, int32_t column, int32_t row) {
+    TPlayVariables& v = play.Vars;
+    ++v.BombsLive;
+    v.LastBombColumn = column;
+    v.LastBombRow = row;
+    auto* bomb = new TBombaSprite(&play.Engine());
+    bomb->Column = column;
+    bomb->Row = row;
+    bomb->SetZ(1);
+    bomb->DropOffset = 0;
+    bomb->Lit = true;
+    bomb->Fragment = false;
+    bomb->Stopped = false;
+    bomb->ShowPicture(play.Sfondo.Items.Find("EsplosioneBomba"));
+    bomb->FrameCount = bomb->Image->PatternTotal();
+    bomb->FrameLooped = false;
+    bomb->FrameSpeed = 0.005;
+    bomb->FramePos = 0;
+    return *bomb;
+}
+
 void TPlay::SpawnBlast(int32_t column, int32_t row, int32_t dx, int32_t dy) {
     TMaze& m = Vars.Maze;
     if (!m.Inside(column, row)) return;

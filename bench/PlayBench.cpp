@@ -128,28 +128,9 @@ void BM_PlayFrameLevel5FiveBlasts(benchmark::State& state) {
     auto arm = [&] {
         v.Maze = maze;
         for (const Run& r : runs) {
-            auto* bomb = new TBombaSprite(&play.Engine());
-            bomb->Column = r.x;
-            bomb->Row = r.y;
-            bomb->SetZ(1);
-            bomb->Lit = true;
-            bomb->ShowPicture(play.Sfondo.Items.Find("EsplosioneBomba"));
-            bomb->FrameCount = bomb->Image->PatternTotal();
-            bomb->FrameSpeed = 0.005;
-            bomb->FramePos = 4.96;
-            ++v.BombsLive;
-            v.LastBombColumn = r.x;
-            v.LastBombRow = r.y;
+            LayBomb(play, r.x, r.y).FramePos = 4.96;  // a frame from its blast
         }
-        for (int i = 0; i < 3; ++i) {
-            auto* shot = new TProiettileSprite(&play.Engine());
-            shot->ShowPicture(play.Sfondo.Items.Find("ProiettileDx"));
-            shot->ImageCheck = true;
-            shot->Column = runs[static_cast<size_t>(i)].x - 2;
-            shot->Row = runs[static_cast<size_t>(i)].y;
-            shot->Direction = 1;
-            ++v.ShotsInFlight;
-        }
+        for (size_t i = 0; i < 3; ++i) LaunchShot(play, runs[i].x - 2, runs[i].y, 1);
         v.ViewDirty = true;
     };
     double slowest = 0;

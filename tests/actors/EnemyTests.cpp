@@ -16,12 +16,9 @@
 namespace tibo {
 namespace {
 
+using testing_support::Lower;
 using testing_support::TPlayRig;
 
-std::string Lower(std::string s) {
-    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return s;
-}
 std::string Picture(const TImageSprite& s) { return Lower(s.Image->Name()); }
 int Sign(int v) { return (v > 0) - (v < 0); }
 

@@ -11,12 +11,8 @@
 namespace tibo {
 namespace {
 
+using testing_support::Lower;
 using testing_support::TPlayRig;
-
-std::string Lower(std::string s) {
-    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return s;
-}
 
 constexpr int VkLeft = 37, VkUp = 38, VkRight = 39, VkDown = 40;
 

@@ -16,12 +16,8 @@
 namespace tibo {
 namespace {
 
+using testing_support::Lower;
 using testing_support::TPlayRig;
-
-std::string Lower(std::string s) {
-    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return s;
-}
 
 bool Has(const std::vector<std::string>& sounds, const std::string& name) {
     return std::find(sounds.begin(), sounds.end(), name) != sounds.end();
@@ -43,38 +39,11 @@ struct Patch {
     TMaze& M() { return rig.Play->Vars.Maze; }
     std::pair<int, int> At(char mark) { return marks.at(mark); }
 
-    // A shot as the fire button makes it.
+    // A shot and a bomb as the fire and bomb buttons make them.
     TProiettileSprite& Fire(std::pair<int, int> cell, int direction) {
-        auto* shot = new TProiettileSprite(&rig.Engine());
-        shot->ShowPicture(rig.Sfondo.Items.Find(direction == 1 ? "ProiettileDx" : "ProiettileSx"));
-        shot->ImageCheck = true;
-        shot->Column = cell.first;
-        shot->Row = cell.second;
-        shot->OffsetX = 0;
-        shot->Direction = static_cast<int8_t>(direction);
-        ++V().ShotsInFlight;
-        return *shot;
+        return LaunchShot(*rig.Play, cell.first, cell.second, static_cast<int8_t>(direction));
     }
-    // A bomb as the bomb button lays it.
-    TBombaSprite& LayBomb(std::pair<int, int> cell) {
-        auto* bomb = new TBombaSprite(&rig.Engine());
-        bomb->SetZ(1);
-        bomb->Column = cell.first;
-        bomb->Row = cell.second;
-        bomb->DropOffset = 0;
-        bomb->Lit = true;
-        bomb->Fragment = false;
-        bomb->Stopped = false;
-        bomb->ShowPicture(rig.Sfondo.Items.Find("EsplosioneBomba"));
-        bomb->FrameCount = bomb->Image->PatternTotal();
-        bomb->FrameLooped = false;
-        bomb->FrameSpeed = 0.005;
-        bomb->FramePos = 0;
-        ++V().BombsLive;
-        V().LastBombColumn = cell.first;
-        V().LastBombRow = cell.second;
-        return *bomb;
-    }
+    TBombaSprite& LayBomb(std::pair<int, int> cell) { return tibo::LayBomb(*rig.Play, cell.first, cell.second); }
     // Monsters as the level set-up makes them.
     TVermeSprite& Walker(std::pair<int, int> cell) {
         auto* walker = new TVermeSprite(&rig.Engine());

@@ -2,6 +2,7 @@
 // A play with no form and no window: the components a game works with, made
 // and loaded from the built-in assets as the main form makes them, a host
 // that keeps the game state, and ticks that run the play's frames.
+#include <cctype>
 #include <map>
 #include <memory>
 #include <string>
@@ -32,6 +33,12 @@ public:
     bool Blink() const override { return BlinkOn; }
     void SetCursorVisible(bool) override {}
 };
+
+// Picture and sound names are found regardless of case; tests compare them in lower case.
+inline std::string Lower(std::string s) {
+    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return s;
+}
 
 inline const assets::AssetStore& BuiltInAssets() {
     static const assets::AssetStore store;
