@@ -4,7 +4,7 @@
 namespace tibo {
 
 void TPlay::BuildMiniMap() {
-    tibo::BuildMiniMap(Vars.Maze, MiniTiles_, MiniCanvas);
+    tibo::BuildMiniMap(Vars.Maze, MiniTiles, MiniCanvas);
     MapSurface->LoadFromGraphic(MiniCanvas);
 }
 
@@ -64,7 +64,7 @@ void TPlay::ExitPreviewFrame() {
     SpriteEngine.Draw();
     DrawScores();
     DrawGauges();
-    screen.Draw(364, 92, TRect{0, 0, 105, 160}, &NoMapSurface_, false);
+    screen.Draw(364, 92, TRect{0, 0, 105, 160}, &NoMapSurface, false);
     DrawPercentages();
 }
 

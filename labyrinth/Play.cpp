@@ -3,23 +3,7 @@
 namespace tibo {
 
 TPlay::TPlay(const TPlayComponents& components, IPlayHost& host, uint8_t level, uint8_t setting, int32_t bestScore)
-    : MainScreen(components.MainScreen),
-      SpriteTibo(components.SpriteTibo),
-      ComponentiLabirinto(components.ComponentiLabirinto),
-      Nemici(components.Nemici),
-      Sfondo(components.Sfondo),
-      Suoni(components.Suoni),
-      Input(components.Input),
-      SpriteEngine(components.SpriteEngine),
-      Randomizer(components.Randomizer),
-      Latches(components.Latches),
-      Host(host),
-      ChosenLevel(level),
-      ChosenSetting(setting),
-      DigitSurface_(components.DigitSurface),
-      FontSurface_(components.FontSurface),
-      NoMapSurface_(components.NoMapSurface),
-      MiniTiles_(components.MiniTiles) {
+    : TPlayComponents(components), Host(host), ChosenLevel(level), ChosenSetting(setting) {
     Vars.BestScore = bestScore;
     TDisplayDevice& device = MainScreen.Device();
     MazeSurface = std::make_unique<TSurface>(&device);
@@ -48,7 +32,7 @@ void TPlay::BlastEnded() {
     if (--Vars.ExplosionCount == 0) Vars.ShakeX = Vars.ShakeY = 0;
 }
 
-TTextWriter TPlay::Text() { return TTextWriter(MainScreen.Surface(), &FontSurface_, &DigitSurface_); }
+TTextWriter TPlay::Text() { return TTextWriter(MainScreen.Surface(), &FontSurface, &DigitSurface); }
 
 TPlay& PlayOf(const TSprite& sprite) { return static_cast<TPlay&>(*sprite.Engine()->Owner()); }
 

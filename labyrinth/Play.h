@@ -137,7 +137,7 @@ public:
     virtual void SetCursorVisible(bool visible) = 0;
 };
 
-class TPlay final : public TSpriteOwner {
+class TPlay final : public TSpriteOwner, public TPlayComponents {
 public:
     // A game at a level (1 to 5) and setting, to be set up by StartLevel.
     TPlay(const TPlayComponents& components, IPlayHost& host, uint8_t level, uint8_t setting, int32_t bestScore);
@@ -145,17 +145,7 @@ public:
     TPlay(const TPlay&) = delete;
     TPlay& operator=(const TPlay&) = delete;
 
-    // The components, by the form's names.
-    TDisplay& MainScreen;
-    TImageList& SpriteTibo;
-    TImageList& ComponentiLabirinto;
-    TImageList& Nemici;
-    TImageList& Sfondo;
-    TWaveList& Suoni;
-    TInput& Input;
-    TSpriteEngineComponent& SpriteEngine;
-    TRandomizer& Randomizer;
-    TButtonLatches& Latches;
+    // The components come by the form's names, from TPlayComponents.
     IPlayHost& Host;
 
     const uint8_t ChosenLevel;
@@ -201,11 +191,6 @@ private:
     void DrawGauges();
     void DrawPercentages();
     void DrawMapWindow();
-
-    const TSurface& DigitSurface_;
-    const TSurface& FontSurface_;
-    const TSurface& NoMapSurface_;
-    const TMiniTiles MiniTiles_;
 };
 
 // The play a sprite of the game belongs to.

@@ -123,7 +123,7 @@ void TPlay::DrawMapWindow() {
             v.MapRow = v.HeroRow;
         }
     } else {
-        screen.Draw(364, 92, TRect{0, 0, 105, 160}, &NoMapSurface_, false);
+        screen.Draw(364, 92, TRect{0, 0, 105, 160}, &NoMapSurface, false);
     }
 }
 
