@@ -136,6 +136,15 @@ int VirtualKeyFromName(std::string_view name) {
     return 0;
 }
 
+std::string KeyNameFromVirtualKey(int vk) {
+    if ((vk >= 'A' && vk <= 'Z') || (vk >= '0' && vk <= '9')) return std::string(1, static_cast<char>(vk));
+    for (const TNamedKey& k : NamedKeys)
+        if (k.Key == vk) return std::string(k.Name);
+    if (vk >= 112 && vk <= 123) return "F" + std::to_string(vk - 111);
+    if (vk >= 96 && vk <= 105) return "KP" + std::to_string(vk - 96);
+    return std::to_string(vk);
+}
+
 std::string KeyNames() {
     std::string names = "A to Z, 0 to 9";
     for (const TNamedKey& k : NamedKeys) names += ", " + std::string(k.Name);

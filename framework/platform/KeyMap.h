@@ -18,6 +18,9 @@ int VirtualKeyFromScancode(int sdlScancode);
 // "F1".."F12", "KP0".."KP9", or a decimal code "10".."255", in any letter
 // case; 0 when unknown.
 int VirtualKeyFromName(std::string_view name);
+// The name VirtualKeyFromName reads back as `vk` (1..255): the key's own name
+// where it has one, its decimal code otherwise.
+std::string KeyNameFromVirtualKey(int vk);
 // The names above, in a line for messages and the help.
 std::string KeyNames();
 
