@@ -38,6 +38,27 @@ nlohmann::json DumpSprite(const TSprite& sprite) {
 }
 
 nlohmann::json DumpState(TMainForm& form) {
+    nlohmann::json out = GameVariables(form);
+    std::vector<std::string>& requests = form.Suoni.Items.PlayRequests;
+    out["Sounds"] = requests;
+    requests.clear();
+    return out;
+}
+
+uint64_t StateChecksum(TMainForm& form) {
+    nlohmann::json state = GameVariables(form);
+    for (const char* windowBound : {"TickBusy", "TimerEnabled", "BlinkTimerEnabled", "Blink"}) state.erase(windowBound);
+    // A name need not be valid UTF-8: such bytes count as U+FFFD.
+    const std::string text = state.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+    uint64_t hash = 0xcbf29ce484222325ULL;
+    for (unsigned char c : text) {
+        hash ^= c;
+        hash *= 0x100000001b3ULL;
+    }
+    return hash;
+}
+
+nlohmann::json GameVariables(TMainForm& form) {
     const TGameVariables& g = form.Vars;
     // Between games there is no play: its variables show their starting values.
     static const TPlayVariables NoPlay{};
@@ -137,9 +158,6 @@ nlohmann::json DumpState(TMainForm& form) {
     DumpTree(form.Engine(), sprites);
     out["Sprites"] = sprites;
     out["SpriteCount"] = form.Engine().SpriteCount();
-    std::vector<std::string>& requests = form.Suoni.Items.PlayRequests;
-    out["Sounds"] = requests;
-    requests.clear();
     return out;
 }
 
