@@ -120,6 +120,14 @@ Options:
   --dump-state T:FILE    save the game's variables after tick T as JSON (repeatable)
   --timing-report FILE   save tick timing, CPU and memory figures as JSON,
                          counted from the first tick
+  --record FILE          write the game as a replay: its seed (one is picked
+                         without --seed), frame rate, starting hall of fame,
+                         every input event by tick and a checksum of the game
+                         every 50 ticks; a replay is also an --input script
+  --replay FILE          play a replay back (headless or in a window) and check
+                         every checksum: exit 3 naming the first tick that
+                         differs, 0 when it matches to its end; not with
+                         --input, --seed, --record or a frame rate
 
 Keys in input scripts: )") + KeyNames() + R"(.
 
@@ -163,6 +171,8 @@ TProgramOptions ParseCommandLine(const std::vector<std::string>& args) {
         else if (a == "--assets") o.AssetsDir = value();
         else if (a == "--export-assets") o.ExportDir = value();
         else if (a == "--timing-report") o.TimingReport = value();
+        else if (a == "--record") o.RecordFile = value();
+        else if (a == "--replay") o.ReplayFile = value();
         else if (a.size() > 1 && a[0] == '-' && (a[1] == '-' || std::isalpha(static_cast<unsigned char>(a[1]))))
             throw EUsageError("unknown option '" + a + "'");
         else {
@@ -171,6 +181,13 @@ TProgramOptions ParseCommandLine(const std::vector<std::string>& args) {
                 o.Warnings.push_back("the argument '" + a + "' is ignored: only the first plain argument counts (the frame rate)");
             o.Arguments.push_back(a);
         }
+    }
+    // A replay brings its own seed, frame rate and input.
+    if (!o.ReplayFile.empty()) {
+        if (!o.InputFile.empty()) throw EUsageError("--replay and --input: the replay brings its own input");
+        if (o.Seed) throw EUsageError("--replay and --seed: the replay brings its own seed");
+        if (!o.RecordFile.empty()) throw EUsageError("--replay and --record: a replay is not recorded again");
+        if (!o.Arguments.empty()) throw EUsageError("--replay and a frame rate '" + o.Arguments[0] + "': the replay brings its own");
     }
     // A picture or a dump after the last tick would silently never be made.
     if (o.Frames) {

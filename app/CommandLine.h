@@ -39,6 +39,8 @@ struct TProgramOptions {
     std::optional<std::string> AssetsDir;
     std::optional<std::string> ExportDir;
     std::string TimingReport;
+    std::string RecordFile;   // --record: the replay to write
+    std::string ReplayFile;   // --replay: the replay to play back and check
     std::vector<std::string> Arguments;  // positional: the first is the frame rate
     std::vector<std::string> Warnings;   // for standard error: arguments that are ignored
     bool Help = false;

@@ -1,5 +1,7 @@
 #include "app/Harness.h"
 
+#include "app/Replay.h"
+
 #include <sys/resource.h>
 
 #include <csignal>
@@ -119,6 +121,11 @@ private:
     // The window has the focus and is not minimised: ticks run and keys count.
     bool WindowActive() const { return Window_->Focused() && !Window_->Minimized(); }
     void WriteTimingReport() const;
+    // Replays: what the recording gets, and the checks of a playback.
+    void Record(TScriptEvent e);
+    void FinishRecording();
+    void CheckReplay();
+    void CheckReplayEnd();
 
     const TProgramOptions& Options_;
     const assets::AssetStore& Store_;
@@ -139,6 +146,10 @@ private:
     double FirstFlipMs_ = -1;
     double CpuAtFirstTick_ = 0, WallAtFirstTick_ = 0;
     int64_t ScheduledDue_ = 0;
+    std::optional<int64_t> LastTick_;       // --frames, or the end of a replay
+    std::optional<TReplay> Recording_;      // --record: filled as the game runs
+    std::optional<TReplay> Playback_;       // --replay
+    bool EventsSinceTick_ = false;          // events delivered that no tick has run after yet
 };
 
 int TSession::Run() {
@@ -151,9 +162,33 @@ int TSession::Run() {
         }
         Script_ = ParseInputScript(std::string(bytes.begin(), bytes.end()), Options_.InputFile);
     }
+    LastTick_ = Options_.Frames;
     TFormOptions formOptions;
     formOptions.Arguments = Options_.Arguments;
     formOptions.Seed = Options_.Seed;
+    if (!Options_.ReplayFile.empty()) {
+        std::vector<uint8_t> bytes;
+        try {
+            bytes = ReadFileBytes(Options_.ReplayFile);
+        } catch (const EFileError& e) {
+            throw EUsageError(std::string("--replay: ") + e.what());
+        }
+        Playback_ = ParseReplay(std::string(bytes.begin(), bytes.end()), Options_.ReplayFile);
+        Script_ = Playback_->Events;
+        formOptions.Seed = Playback_->Seed;
+        formOptions.Arguments.clear();
+        if (Playback_->Rate) formOptions.Arguments.push_back(*Playback_->Rate);
+        LastTick_ = std::min(LastTick_.value_or(INT64_MAX), Playback_->LastTick());
+    }
+    if (!Options_.RecordFile.empty()) {
+        // A game without a seed re-seeds from the clock: the recording fixes the
+        // seed it uses instead, so that the replay repeats it.
+        Recording_.emplace();
+        Recording_->Seed = Options_.Seed.value_or(static_cast<uint64_t>(std::chrono::system_clock::now().time_since_epoch().count()) &
+                                                  0x7FFFFFFFFFFFFFFFULL);
+        if (!Options_.Arguments.empty()) Recording_->Rate = Options_.Arguments[0];
+        formOptions.Seed = Recording_->Seed;
+    }
     formOptions.ConfigDir = Options_.ConfigDir ? *Options_.ConfigDir : UserConfigDir();
     if (formOptions.ConfigDir.empty())
         throw EFrameworkError("No folder can hold the hall of fame: $XDG_DATA_HOME/tibo and $HOME/.local/share/tibo "
@@ -185,12 +220,18 @@ int TSession::Run() {
     form.EngineTimer.OnTimer = [this](TFrameTimer&, int lag) { OnTick(lag); };
 
     form.FormCreate();
+    // The hall of fame decides where a game ends: a replay starts from the one
+    // its recording started from.
+    if (Playback_ && Playback_->Hall) form.Vars.HallOfFame = *Playback_->Hall;
+    if (Recording_) Recording_->Hall = form.Vars.HallOfFame;
     // The window is shown: the drawing surface initialises.
     form.MainScreen.Initialize();
     if (Window_) form.EngineTimer.SetApplicationActive(WindowActive());
 
     try {
         Loop();
+        if (Recording_) FinishRecording();
+        if (Playback_) CheckReplayEnd();
     } catch (...) {
         // The game still closes, so that the hall of fame is saved; the first
         // error is the one reported.
@@ -248,6 +289,7 @@ void TSession::OnTick(int lag) {
     PendingReleases_.clear();
     while (NextEvent_ < Script_.size() && Script_[NextEvent_].Tick <= tick) {
         const TScriptEvent& e = Script_[NextEvent_++];
+        Record(e);
         DeliverScriptEvent(form, e);
         if (e.What == TScriptEvent::Action::Press) PendingReleases_.push_back(e.Key);
         if (form.CloseRequested()) return;
@@ -276,13 +318,43 @@ void TSession::AfterTick(bool flipped) {
         const std::string text = DumpText(state);
         WriteFileBytes(it->second, std::span(reinterpret_cast<const uint8_t*>(text.data()), text.size()));
     }
-    if (Options_.Frames && Tick_ >= *Options_.Frames) form.Close();
+    EventsSinceTick_ = false;
+    if (Recording_ && Tick_ % ReplayCheckEvery == 0) Recording_->Checks[Tick_] = StateChecksum(form);
+    if (Playback_) CheckReplay();
+    if (LastTick_ && Tick_ >= *LastTick_) form.Close();
     ScheduledDue_ = form.EngineTimer.NextDue();
 }
 
 void TSession::DeliverPlatformEvent(const TPlatformEvent& e) {
     TMainForm& form = *Form_;
     using K = TPlatformEvent::Kind;
+    // A replay plays by itself: the player's keys and mouse do not reach it.
+    if (Playback_ && (e.Type == K::KeyDown || e.Type == K::KeyUp || e.Type == K::MouseDown || e.Type == K::MouseMove)) return;
+    // What the recording gets: the script event that does the same, before the next tick.
+    TScriptEvent recorded;
+    recorded.Tick = Tick_ + 1;
+    recorded.Key = e.Key;
+    recorded.X = e.X;
+    recorded.Y = e.Y;
+    switch (e.Type) {
+        case K::KeyDown: recorded.What = TScriptEvent::Action::Down; Record(recorded); break;
+        case K::KeyUp: recorded.What = TScriptEvent::Action::Up; Record(recorded); break;
+        case K::MouseDown: recorded.What = TScriptEvent::Action::Click; Record(recorded); break;
+        case K::MouseMove:
+            // A move nothing listens to changes nothing.
+            recorded.What = TScriptEvent::Action::Move;
+            if (form.MouseMoveHooked()) Record(recorded);
+            break;
+        case K::Deactivated:
+            // The keys let go below, one by one.
+            recorded.What = TScriptEvent::Action::Up;
+            for (int vk = 1; vk < 256 && !Playback_; ++vk) {
+                recorded.Key = vk;
+                if (form.Input.Keyboard.Held(vk)) Record(recorded);
+            }
+            break;
+        default: break;
+    }
     switch (e.Type) {
         case K::KeyDown:
             form.KeyDownEvent(e.Key);
@@ -303,8 +375,9 @@ void TSession::DeliverPlatformEvent(const TPlatformEvent& e) {
             form.EngineTimer.SetApplicationActive(true);
             break;
         case K::Deactivated:
-            // Keys let go while another window has the focus never report it.
-            form.Input.Keyboard.ReleaseAll();
+            // Keys let go while another window has the focus never report it
+            // (a replay holds and lets go its keys itself).
+            if (!Playback_) form.Input.Keyboard.ReleaseAll();
             form.EngineTimer.SetApplicationActive(false);
             break;
         case K::MouseUp:
@@ -339,6 +412,36 @@ void TSession::WriteTimingReport() const {
     report["peak_rss_kb"] = ru.ru_maxrss;
     const std::string text = report.dump(1);
     WriteFileBytes(Options_.TimingReport, std::span(reinterpret_cast<const uint8_t*>(text.data()), text.size()));
+}
+
+void TSession::Record(TScriptEvent e) {
+    EventsSinceTick_ = true;
+    if (Recording_) Recording_->Events.push_back(e);
+}
+
+void TSession::FinishRecording() {
+    TReplay& r = *Recording_;
+    r.End = Tick_;
+    // The state the game closed in, unless events came after the last tick (the
+    // replay checks its sums after ticks).
+    if (Tick_ > 0 && !EventsSinceTick_) r.Checks[Tick_] = StateChecksum(*Form_);
+    const std::string text = ReplayText(r);
+    WriteFileBytes(Options_.RecordFile, std::span(reinterpret_cast<const uint8_t*>(text.data()), text.size()));
+}
+
+// The check of the tick that has just run.
+void TSession::CheckReplay() {
+    const auto it = Playback_->Checks.find(Tick_);
+    if (it != Playback_->Checks.end() && it->second != StateChecksum(*Form_))
+        throw EReplayDiffers(Format("replay differs at tick %lld", static_cast<long long>(Tick_)));
+}
+
+// At the close: a check the game never came to is a difference too.
+void TSession::CheckReplayEnd() {
+    const auto after = Playback_->Checks.upper_bound(Tick_);
+    if (after != Playback_->Checks.end() && after->first <= *LastTick_)
+        throw EReplayDiffers(Format("replay differs at tick %lld: the game closed after tick %lld", static_cast<long long>(after->first),
+                                    static_cast<long long>(Tick_)));
 }
 
 }  // namespace
@@ -390,6 +493,9 @@ int RunProgram(int argc, char** argv) {
         }
         TSession session(options, store, startMs);
         return session.Run();
+    } catch (const EReplayDiffers& e) {
+        std::fprintf(stderr, "tibo: %s\n", e.what());
+        return 3;
     } catch (const EUsageError& e) {
         std::fprintf(stderr, "tibo: %s\n", e.what());
         return 2;

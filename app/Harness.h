@@ -7,10 +7,14 @@ namespace tibo {
 
 class TMainForm;
 
+// A replay whose game went another way: exit status 3.
+class EReplayDiffers : public EFrameworkError { public: using EFrameworkError::EFrameworkError; };
+
 // Delivers one scripted event to the form as the window would.
 void DeliverScriptEvent(TMainForm& form, const TScriptEvent& e);
 
-// The whole program; returns the exit status (0 normal, 1 runtime error, 2 bad command line).
+// The whole program; returns the exit status (0 normal, 1 runtime error, 2 bad command line,
+// 3 a replay that differs).
 int RunProgram(int argc, char** argv);
 
 }  // namespace tibo
