@@ -18,8 +18,9 @@ int VirtualKeyFromScancode(int sdlScancode);
 // "F1".."F12", "KP0".."KP9", or a decimal code "10".."255", in any letter
 // case; 0 when unknown.
 int VirtualKeyFromName(std::string_view name);
-// The name VirtualKeyFromName reads back as `vk` (1..255): the key's own name
-// where it has one, its decimal code otherwise.
+// The name VirtualKeyFromName reads back as `vk` (8..255, every code a key
+// gives): the key's own name where it has one, its decimal code otherwise.
+// Codes 1 to 7 have none ("1".."7" are the digit keys).
 std::string KeyNameFromVirtualKey(int vk);
 // The names above, in a line for messages and the help.
 std::string KeyNames();
