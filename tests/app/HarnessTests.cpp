@@ -22,6 +22,7 @@
 #include "framework/Files.h"
 #include "framework/ImageCodec.h"
 #include "app/Harness.h"
+#include "app/Replay.h"
 #include "shell/Main.h"
 #include "shell/Settings.h"
 #include "shell/StateDump.h"
@@ -332,6 +333,36 @@ TEST_F(FormTest, EscapeInPlayStopsPlayAndTheHallOfFameIsWritten) {
     EXPECT_EQ(ReadHallOfFame(dir.File("Tibo.Ini"))[0].Nome, "Zed");
 }
 
+TEST_F(FormTest, TheChecksumLeavesTheSoundsAndTheBlinkAloneAndSeesTheHero) {
+    Game a(dir.Path()), b(dir.Path());
+    for (Game* g : {&a, &b}) {
+        g->ToLevelChoice();
+        g->Key(13);
+        g->Tick(2);
+        g->SkipPreview();
+        g->form.KeyDownEvent(' ');  // a shot
+        g->Tick(2);
+        g->form.KeyUpEvent(' ');
+    }
+    const uint64_t sum = StateChecksum(a.form);
+    EXPECT_EQ(sum, StateChecksum(b.form)) << "two games of one seed and one input";
+    const auto sounds = a.form.Suoni.Items.PlayRequests;
+    ASSERT_FALSE(sounds.empty()) << "the shot is heard";
+    EXPECT_EQ(a.form.Suoni.Items.PlayRequests, sounds) << "the checksum takes no sounds";
+    EXPECT_EQ(DumpState(a.form)["Sounds"], nlohmann::json(sounds)) << "they are left for the dump";
+    a.form.Vars.Blink = !a.form.Vars.Blink;
+    a.form.TickBusy = true;
+    EXPECT_EQ(StateChecksum(a.form), sum) << "what the window's clock decides does not count";
+    a.form.TickBusy = false;
+    a.form.KeyDownEvent(39);
+    b.form.KeyDownEvent(39);
+    a.Tick(4);
+    b.Tick(3);
+    EXPECT_NE(StateChecksum(a.form), StateChecksum(b.form)) << "one tick more of walking";
+    b.Tick();
+    EXPECT_EQ(StateChecksum(a.form), StateChecksum(b.form));
+}
+
 TEST_F(FormTest, TwoGamesSideBySide) {
     TempDir other;
     Game a(dir.Path()), b(other.Path());
@@ -592,6 +623,116 @@ TEST_F(ProgramTest, AnUnusableDataFolderFallsBackToTheHomeFolderNeverTheCurrentO
     ASSERT_EQ(r.Status, 0) << r.Output;
     EXPECT_FALSE(fs::exists(dir.File("cwd/Tibo.Ini")));
     EXPECT_TRUE(fs::exists(dir.File("home/.local/share/tibo/Tibo.Ini")));
+}
+
+// ---------------------------------------------------------------- replays
+
+std::string ReplaceLine(std::string text, const std::string& from, const std::string& to) {
+    const size_t at = text.find("\n" + from + "\n");
+    if (at == std::string::npos) return "";
+    return text.replace(at + 1, from.size(), to);
+}
+
+TEST_F(ProgramTest, ACommittedVictoryPlaysBackAndAnyChangeIsCaught) {
+    const std::string replay = ReadText(TIBO_TEST_DATA "/victory.replay");
+    ASSERT_NE(replay.find("\n# end "), std::string::npos) << "tests/data/victory.replay";
+    auto play = [&](const std::string& text) {
+        std::ofstream(dir.File("game.replay"), std::ios::binary) << text;
+        fs::remove(dir.File("Tibo.Ini"));
+        return RunTibo("--headless --config-dir " + dir.Path() + " --replay " + dir.File("game.replay"));
+    };
+    RunResult r = play(replay);
+    ASSERT_EQ(r.Status, 0) << r.Output << "\n(re-record it with tests/data/record-victory.sh if the game changed on purpose)";
+    EXPECT_NE(ReadText(dir.File("Tibo.Ini")).find("=TIBO\n"), std::string::npos) << "the victory's name is in the hall of fame";
+
+    // The first step a tick late: the hero is one tick behind at the first check.
+    const std::string late = ReplaceLine(replay, "21 press Right", "22 press Right");
+    ASSERT_FALSE(late.empty());
+    r = play(late);
+    EXPECT_EQ(r.Status, 3) << r.Output;
+    EXPECT_NE(r.Output.find("replay differs at tick 50\n"), std::string::npos) << r.Output;
+    // One digit of a late checksum, and of the last.
+    for (const std::string tick : {"1000", "1679"}) {
+        const size_t at = replay.find("# check " + tick + " ");
+        ASSERT_NE(at, std::string::npos) << tick;
+        std::string altered = replay;
+        char& digit = altered[at + 8 + tick.size() + 1 + 15];
+        digit = digit == '0' ? '1' : '0';
+        r = play(altered);
+        EXPECT_EQ(r.Status, 3) << r.Output;
+        EXPECT_NE(r.Output.find("replay differs at tick " + tick + "\n"), std::string::npos) << r.Output;
+    }
+    // A game that closes before its checks: Escape for the second step.
+    r = play(ReplaceLine(replay, "29 press Right", "29 press Escape"));
+    EXPECT_EQ(r.Status, 3) << r.Output;
+    EXPECT_NE(r.Output.find("replay differs at tick 50: the game closed after tick 28"), std::string::npos) << r.Output;
+}
+
+TEST_F(ProgramTest, ARecordingWithoutASeedReplaysItsOwnHallOfFameAndIsAScript) {
+    // A hall of fame of the recording that the replay's folder does not have.
+    std::ofstream(dir.File("Tibo.Ini")) << "[Record]\nNome1=Ada\nPunti1=16\nLivello1=2\n";
+    Script("5 press A\n7 click 300 60\n10 press Enter\n13 down Space\n15 up Space\n20 down Right\n61 up Right\n62 press kp8\n");
+    RunResult r = RunTibo("--headless --config-dir " + dir.Path() + " 40 --input " + dir.File("input.txt") + " --frames 133 --record " +
+                          dir.File("r.replay") + " --dump-state 133:" + dir.File("recorded.json"));
+    ASSERT_EQ(r.Status, 0) << r.Output;
+    const std::string text = ReadText(dir.File("r.replay"));
+    const TReplay recorded = ParseReplay(text, "r.replay");
+    EXPECT_EQ(recorded.Rate, "40");
+    ASSERT_TRUE(recorded.Hall);
+    EXPECT_EQ((*recorded.Hall)[0].Nome, "Ada");
+    EXPECT_EQ(recorded.Events.size(), 8u);
+    EXPECT_NE(text.find("\n62 press KP8\n"), std::string::npos) << text;
+    std::vector<int64_t> checks;
+    for (const auto& [tick, sum] : recorded.Checks) checks.push_back(tick);
+    EXPECT_EQ(checks, (std::vector<int64_t>{50, 100, 133})) << "every 50 ticks and the last";
+    EXPECT_EQ(recorded.End, 133);
+
+    TempDir other;
+    r = RunTibo("--headless --config-dir " + other.Path() + " --replay " + dir.File("r.replay") + " --dump-state 1:" + other.File("first.json"));
+    EXPECT_EQ(r.Status, 0) << r.Output;
+    EXPECT_EQ(nlohmann::json::parse(ReadText(other.File("first.json")))["HallOfFame"][0]["Nome"], "Ada");
+    EXPECT_TRUE(fs::exists(other.File("Tibo.Ini"))) << "closed as --frames closes";
+    // As a script with its seed it is the same game.
+    r = RunTibo("--headless --config-dir " + dir.Path() + " 40 --seed " + std::to_string(recorded.Seed) + " --input " + dir.File("r.replay") +
+                " --frames 133 --dump-state 133:" + dir.File("script.json"));
+    ASSERT_EQ(r.Status, 0) << r.Output;
+    nlohmann::json a = State("recorded.json"), b = State("script.json");
+    EXPECT_EQ(a, b);
+}
+
+TEST_F(ProgramTest, BadReplaysAndReplaysWithTheirOwnInputOnTheCommandLineExitWithTwo) {
+    auto run = [&](const std::string& text, const std::string& more = "") {
+        std::ofstream(dir.File("bad.replay")) << text;
+        return RunTibo("--headless --config-dir " + dir.Path() + " --replay " + dir.File("bad.replay") + more);
+    };
+    const std::string good = "# tibo-replay 1\n# seed 3\n5 press A\n# end 10\n";
+    ASSERT_EQ(run(good).Status, 0) << run(good).Output;
+    struct Case { std::string text, where; };
+    const Case cases[] = {
+        {"5 press A\n", ":1:"},
+        {"# tibo-replay 2\n", ":1:"},
+        {"# tibo-replay 1\n# seed -3\n", ":2:"},
+        {"# tibo-replay 1\n# seed 3\n# seed 4\n", ":3:"},
+        {"# tibo-replay 1\n# seed 3\n\n# check 50 XYZ\n", ":4:"},
+        {"# tibo-replay 1\n# seed 3\n# check 0 1F\n", ":3:"},
+        {"# tibo-replay 1\n# seed 3\n# hall 2 5 1 \"A\"\n", ":3:"},
+        {"# tibo-replay 1\n# seed 3\n# hall 1 5 1 \"A\"\n", "hall of fame"},
+        {"# tibo-replay 1\n# seed 3\n5 jump A\n", ":3:"},
+        {"# tibo-replay 1\n# end 3\n", "seed"},
+        {"", "empty"},
+    };
+    for (const Case& c : cases) {
+        const RunResult r = run(c.text);
+        EXPECT_EQ(r.Status, 2) << c.text << r.Output;
+        EXPECT_NE(r.Output.find(c.where), std::string::npos) << c.text << r.Output;
+    }
+    Script("1 press A\n");
+    for (const std::string& more : {std::string(" --seed 3"), " --input " + dir.File("input.txt"), " --record " + dir.File("again.replay"), std::string(" 40")}) {
+        const RunResult r = run(good, more);
+        EXPECT_EQ(r.Status, 2) << more << r.Output;
+        EXPECT_NE(r.Output.find("--replay and"), std::string::npos) << r.Output;
+    }
+    EXPECT_EQ(RunTibo("--headless --config-dir " + dir.Path() + " --replay " + dir.File("none.replay")).Status, 2);
 }
 
 TEST(InputScriptTest, AnyKeyCaseAByteOrderMarkAndBadLinesShownSafely) {
