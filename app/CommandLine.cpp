@@ -138,6 +138,10 @@ Controls:
   P                                          pause and resume
   Escape                                     quit (the hall of fame is saved)
   Alt+Enter or F11                           full screen on or off
+  M                                          sound off and on (in the name
+                                             entry of the hall of fame M types an M)
+  F12                                        save a screenshot, tibo-DATE-TIME-N.png,
+                                             in the folder of Tibo.Ini (the path is printed)
   Up and Down, Enter, mouse                  choose the level
 )";
 }

@@ -373,12 +373,15 @@ void TSession::DeliverPlatformEvent(const TPlatformEvent& e) {
             break;
         case K::Activated:
             form.EngineTimer.SetApplicationActive(true);
+            form.SoundDevice.SetPaused(false);
             break;
         case K::Deactivated:
             // Keys let go while another window has the focus never report it
             // (a replay holds and lets go its keys itself).
             if (!Playback_) form.Input.Keyboard.ReleaseAll();
             form.EngineTimer.SetApplicationActive(false);
+            // The sounds wait with the game.
+            form.SoundDevice.SetPaused(true);
             break;
         case K::MouseUp:
         case K::RenderReset:

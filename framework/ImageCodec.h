@@ -32,6 +32,8 @@ TBitmap DecodePicture(std::span<const uint8_t> file);
 TBitmap LoadPictureFile(const std::string& path);
 
 std::vector<uint8_t> EncodePng(const TBitmap& picture);
+// A PNG of 8-bit RGBA from 0xAARRGGBB pixels, rows from the top (alpha 0 is clear).
+std::vector<uint8_t> EncodePngWithAlpha(int width, int height, std::span<const uint32_t> argb);
 std::vector<uint8_t> EncodeJpeg(const TBitmap& picture, int quality);
 // Writes a PNG file; raises EPictureError naming the file on failure.
 void SavePng(const TBitmap& picture, const std::string& path);

@@ -178,6 +178,16 @@ void TSoundDevice::Finalize() {
     Notify(TSoundNotify::Finalizing);
 }
 
+void TSoundDevice::SetMuted(bool muted) {
+    Muted_ = muted;
+    if (Backend_ != nullptr) Backend_->SetMuted(muted);
+}
+
+void TSoundDevice::SetPaused(bool paused) {
+    Paused_ = paused;
+    if (Backend_ != nullptr) Backend_->SetPaused(paused);
+}
+
 void TSoundDevice::RegisterNotify(TSoundNotifyEvent callback, const void* owner) {
     UnregisterNotify(owner);
     Listeners_.push_back({callback, owner});

@@ -54,6 +54,11 @@ public:
     virtual std::unique_ptr<ISoundBuffer> CreateBuffer(const TWave& wave) = 0;
     // A copy that shares the master's samples.
     virtual std::unique_ptr<ISoundBuffer> Duplicate(ISoundBuffer& master) = 0;
+    // Muted, every sound plays on without being heard.
+    virtual void SetMuted(bool) {}
+    // Paused, the sounds that play stop where they are and go on from there
+    // when let go.
+    virtual void SetPaused(bool) {}
 };
 
 enum class TSoundNotify { Destroying, Initializing, Initialized, Finalizing, Restored };
@@ -75,6 +80,12 @@ public:
     void Finalize();
     bool Initialized() const { return Initialized_; }
     ISoundBackend* Backend() const { return Backend_; }
+    // The player's mute (kept with or without a back end) and the pause while
+    // the window is not active; both reach the back end at once.
+    void SetMuted(bool muted);
+    bool Muted() const { return Muted_; }
+    void SetPaused(bool paused);
+    bool Paused() const { return Paused_; }
 
     void RegisterNotify(TSoundNotifyEvent callback, const void* owner);
     void UnregisterNotify(const void* owner);
@@ -85,6 +96,8 @@ private:
     const void* Owner_;
     ISoundBackend* Backend_;
     bool Initialized_ = false;
+    bool Muted_ = false;
+    bool Paused_ = false;
     std::vector<Listener> Listeners_;
 };
 

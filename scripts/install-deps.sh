@@ -9,6 +9,8 @@ packages=(
   nlohmann-json3-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth
+  xdotool imagemagick
+  desktop-file-utils appstream
 )
 
 if ! command -v dpkg-query >/dev/null 2>&1; then
@@ -16,7 +18,9 @@ if ! command -v dpkg-query >/dev/null 2>&1; then
 This script installs Debian packages. On another system install:
   a C++20 compiler, CMake 3.25 or later, Ninja, pkg-config,
   SDL2, SDL2_image, SDL2_mixer (development files), nlohmann-json,
-  GoogleTest with GoogleMock, Google Benchmark, and Xvfb for the window tests.
+  GoogleTest with GoogleMock, Google Benchmark; Xvfb, xdotool and ImageMagick
+  for the window tests; desktop-file-utils and appstream (appstreamcli) for the
+  check of the installed desktop files.
 MSG
   for tool in cmake ninja pkg-config; do
     command -v "$tool" >/dev/null 2>&1 || { echo "missing: $tool" >&2; exit 1; }

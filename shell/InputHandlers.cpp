@@ -1,16 +1,54 @@
 // Keys and clicks only set the game's variables; the next frame acts on them.
+// Two keys act at once, whatever the screen: M mutes the sound (except in the
+// name entry, where it types an M) and F12 saves a screenshot.
 #include "shell/Main.h"
+
+#include <cstdio>
+#include <ctime>
+#include <filesystem>
+
+#include "framework/Files.h"
+#include "framework/ImageCodec.h"
 
 namespace tibo {
 namespace {
 
-constexpr int KeyEnter = 13, KeyEscape = 27, KeyDelete = 46, KeyUp = 38, KeyDown = 40, KeyP = 80;
+constexpr int KeyEnter = 13, KeyEscape = 27, KeyDelete = 46, KeyUp = 38, KeyDown = 40, KeyM = 77, KeyP = 80,
+              KeyF12 = 123;
 
 bool Inside(int v, int low, int high) { return v >= low && v <= high; }
 
 }  // namespace
 
+std::string ScreenshotPath(const std::string& folder, std::time_t now) {
+    std::tm local{};
+    localtime_r(&now, &local);
+    char stamp[32];
+    std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
+    for (int n = 1;; ++n) {
+        const std::string path = JoinPath(folder, "tibo-" + std::string(stamp) + "-" + std::to_string(n) + ".png");
+        std::error_code ignored;
+        if (!std::filesystem::exists(path, ignored)) return path;
+    }
+}
+
+void TMainForm::SaveScreenshot() {
+    const TSurface* picture = MainScreen.Surface();
+    if (picture == nullptr) return;
+    const std::string path = ScreenshotPath(Options_.ConfigDir, std::time(nullptr));
+    try {
+        SavePng(picture->ToBitmap(), path);
+        std::printf("tibo: screenshot saved to %s\n", path.c_str());
+    } catch (const std::exception& e) {
+        // A full disk is no reason to end the game.
+        std::fprintf(stderr, "tibo: no screenshot: %s\n", e.what());
+    }
+    std::fflush(stdout);
+}
+
 void TMainForm::FormKeyDown(int key) {
+    if (key == KeyF12) SaveScreenshot();
+    if (key == KeyM && Vars.GameState != gsNameEntry) SoundDevice.SetMuted(!SoundDevice.Muted());
     if (key == KeyP) {
         if (Vars.GameState == gsPlaying) PauseGame();
         else if (Vars.GameState == gsPaused) ResumeGame();
@@ -18,7 +56,8 @@ void TMainForm::FormKeyDown(int key) {
     switch (Vars.GameState) {
         case gsIntro:
         case gsHallOfFame:
-            if (key != KeyEscape) Vars.AnyKey = true;
+            // The keys that act everywhere leave these screens as they are.
+            if (key != KeyEscape && key != KeyM && key != KeyF12) Vars.AnyKey = true;
             break;
         case gsNameEntry:
             if (Vars.NewEntryRank >= 1 && Vars.NewEntryRank <= 10) {

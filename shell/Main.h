@@ -1,6 +1,7 @@
 #pragma once
 // The main form: owns every component of the game, the game's variables and
 // the hall of fame; runs the frame tick through the game states.
+#include <ctime>
 #include <map>
 #include <memory>
 #include <optional>
@@ -99,6 +100,9 @@ public:
     void PauseGame();
     void ResumeGame();
     void LoadPicture(TSurface& surface, const std::string& name);
+    // The picture on the screen as a PNG in the folder of the settings file,
+    // named by the time (see ScreenshotPath); says where on standard output.
+    void SaveScreenshot();
     // A new name in the table is kept on disk at once; should that fail, the
     // close tries again and reports why.
     void SaveHallOfFame();
@@ -156,6 +160,10 @@ private:
     std::map<std::string, TBitmap> DecodedPictures_;  // the full-screen pictures, by name
     std::unique_ptr<TPlay> Play_;
 };
+
+// A file name in `folder` that is not taken yet: tibo-YYYYMMDD-HHMMSS-N.png,
+// local time, N from 1.
+std::string ScreenshotPath(const std::string& folder, std::time_t now);
 
 // The interval of the frame timer for the first command-line argument.
 int FrameIntervalFromArgument(const std::vector<std::string>& arguments);

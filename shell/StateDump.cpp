@@ -42,6 +42,7 @@ nlohmann::json DumpState(TMainForm& form) {
     std::vector<std::string>& requests = form.Suoni.Items.PlayRequests;
     out["Sounds"] = requests;
     requests.clear();
+    out["Muted"] = form.SoundDevice.Muted();
     return out;
 }
 

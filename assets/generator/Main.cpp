@@ -3,6 +3,10 @@
 // C++ source that embeds them.
 //
 //   tibo_assetgen --sources <assets dir> --out <files dir> --embed <EmbeddedAssets.cpp>
+//   tibo_assetgen --sources <assets dir> --icons <dir>
+//
+// The second form draws the desktop's icons from the window icon Tibo
+// (Icons.h): <dir>/<size>/tibo.png for the sizes 32, 48, 64, 128 and 256.
 //
 // Sources, under the assets folder:
 //   art/<list>/<Name>.pix   the items of the picture lists (PixelArt.h)
@@ -24,6 +28,7 @@
 #include "assets/Catalogue.h"
 #include "assets/generator/Embed.h"
 #include "assets/generator/Formats.h"
+#include "assets/generator/Icons.h"
 #include "assets/generator/PixelArt.h"
 #include "assets/generator/Scenes.h"
 #include "assets/generator/SoundRecipe.h"
@@ -192,21 +197,44 @@ private:
 };
 
 int Usage() {
-    std::fprintf(stderr, "usage: tibo_assetgen --sources <assets dir> --out <files dir> --embed <file.cpp>\n");
+    std::fprintf(stderr, "usage: tibo_assetgen --sources <assets dir> --out <files dir> --embed <file.cpp>\n"
+                         "       tibo_assetgen --sources <assets dir> --icons <dir>\n");
     return 2;
+}
+
+void MakeIcons(const fs::path& sources, const fs::path& out) {
+    const fs::path source = sources / "art" / "Pictures" / "Tibo.pix";
+    const PixelArt art = ParsePixelArt(ReadText(source), source.string());
+    for (const int size : {32, 48, 64, 128, 256}) {
+        const IconImage icon = IconOfSize(art, size);
+        const std::vector<uint8_t> png = EncodePngWithAlpha(icon.Width, icon.Height, icon.Pixels);
+        fs::create_directories(out / std::to_string(size));
+        WriteBytes(out / std::to_string(size) / "tibo.png",
+                   std::string_view(reinterpret_cast<const char*>(png.data()), png.size()));
+    }
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::string sources, out, embed;
+    std::string sources, out, embed, icons;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (i + 1 >= argc) return Usage();
         if (arg == "--sources") sources = argv[++i];
         else if (arg == "--out") out = argv[++i];
         else if (arg == "--embed") embed = argv[++i];
+        else if (arg == "--icons") icons = argv[++i];
         else return Usage();
+    }
+    if (!icons.empty() && !sources.empty() && out.empty() && embed.empty()) {
+        try {
+            MakeIcons(sources, icons);
+            return 0;
+        } catch (const std::exception& e) {
+            std::fprintf(stderr, "tibo_assetgen: %s\n", e.what());
+            return 1;
+        }
     }
     if (sources.empty() || out.empty() || embed.empty()) return Usage();
     try {

@@ -145,9 +145,7 @@ struct MemoryWriter {
 };
 
 template <typename SaveFn>
-std::vector<uint8_t> Encode(const TBitmap& picture, SaveFn save) {
-    if (picture.Empty()) throw EPictureError("Picture cannot be encoded: it is empty");
-    SurfacePtr s = ToBitmapSurface(picture);
+std::vector<uint8_t> EncodeSurface(const SurfacePtr& s, SaveFn save) {
     MemoryWriter writer;
     SDL_RWops* rw = SDL_AllocRW();
     if (!rw) throw EPictureError(Format("Picture cannot be encoded: %s", SDL_GetError()));
@@ -162,6 +160,12 @@ std::vector<uint8_t> Encode(const TBitmap& picture, SaveFn save) {
     SDL_RWclose(rw);
     if (rc != 0 || writer.Bytes.empty()) throw EPictureError(Format("Picture cannot be encoded: %s", SDL_GetError()));
     return std::move(writer.Bytes);
+}
+
+template <typename SaveFn>
+std::vector<uint8_t> Encode(const TBitmap& picture, SaveFn save) {
+    if (picture.Empty()) throw EPictureError("Picture cannot be encoded: it is empty");
+    return EncodeSurface(ToBitmapSurface(picture), save);
 }
 
 }  // namespace
@@ -205,6 +209,24 @@ TBitmap LoadPictureFile(const std::string& path) {
 
 std::vector<uint8_t> EncodePng(const TBitmap& picture) {
     return Encode(picture, [](SDL_Surface* s, SDL_RWops* rw) { return IMG_SavePNG_RW(s, rw, 0); });
+}
+
+std::vector<uint8_t> EncodePngWithAlpha(int width, int height, std::span<const uint32_t> argb) {
+    if (width <= 0 || height <= 0 || argb.size() != static_cast<size_t>(width) * static_cast<size_t>(height))
+        throw EPictureError("Picture cannot be encoded: it is empty or its size is wrong");
+    SurfacePtr s(SDL_CreateRGBSurfaceWithFormat(0, width, height, 32, SDL_PIXELFORMAT_RGBA32));
+    if (!s) throw EPictureError(Format("Picture cannot be encoded: %s", SDL_GetError()));
+    for (int y = 0; y < height; ++y) {
+        auto* row = static_cast<uint8_t*>(s->pixels) + static_cast<ptrdiff_t>(y) * s->pitch;
+        for (int x = 0; x < width; ++x) {
+            const uint32_t c = argb[static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)];
+            row[4 * x] = static_cast<uint8_t>(c >> 16);
+            row[4 * x + 1] = static_cast<uint8_t>(c >> 8);
+            row[4 * x + 2] = static_cast<uint8_t>(c);
+            row[4 * x + 3] = static_cast<uint8_t>(c >> 24);
+        }
+    }
+    return EncodeSurface(s, [](SDL_Surface* surface, SDL_RWops* rw) { return IMG_SavePNG_RW(surface, rw, 0); });
 }
 
 std::vector<uint8_t> EncodeJpeg(const TBitmap& picture, int quality) {

@@ -168,6 +168,12 @@ public:
         return std::make_unique<TMixBuffer>(Mixer_, mix->Samples());
     }
 
+    void SetMuted(bool muted) override { Mix_MasterVolume(muted ? 0 : MIX_MAX_VOLUME); }
+    void SetPaused(bool paused) override {
+        if (paused) Mix_Pause(-1);
+        else Mix_Resume(-1);
+    }
+
 private:
     // The wave's PCM in the mixer's format, or nothing if it cannot be converted.
     std::vector<uint8_t> Convert(const TWave& wave) const {

@@ -15,6 +15,7 @@
 #include <filesystem>
 #include <fstream>
 #include <nlohmann/json.hpp>
+#include <regex>
 #include <sstream>
 #include <string>
 
@@ -292,6 +293,12 @@ TEST_F(FormTest, GameOverWithAPlaceGoesToTheNameEntry) {
     game.Key(46);
     game.Key('P');
     EXPECT_EQ(game.form.Vars.HallOfFame[1].Nome, "ABCDEFGHIP") << "P types a P here";
+    game.Key(46);
+    game.Key('M');
+    EXPECT_EQ(game.form.Vars.HallOfFame[1].Nome, "ABCDEFGHIM") << "M types an M here";
+    EXPECT_FALSE(game.form.SoundDevice.Muted()) << "and leaves the sound on";
+    game.Key(46);
+    game.Key('P');
     game.Key(8);
     EXPECT_EQ(game.form.Vars.HallOfFame[1].Nome, "ABCDEFGHIP") << "Backspace does nothing";
     game.Tick();
@@ -471,6 +478,37 @@ TEST_F(ProgramTest, ScreenshotIsThePictureShown) {
     EXPECT_NE(shot.Pixels, LoadPictureFile(dir.File("b.png")).Pixels) << "the logo moves from frame to frame";
 }
 
+TEST_F(ProgramTest, MAndF12WorkFromScriptsAndLeaveTheScreenAsItIs) {
+    // Two screenshots in one second get names of their own.
+    Script("2 press M\n3 press F12\n3 press F12\n4 press M\n5 press M\n");
+    const RunResult r = RunTibo(Headless() + " --input " + dir.File("input.txt") + " --frames 5 --screenshot 2:" + dir.File("two.png") +
+                                " --dump-state 3:" + dir.File("a.json") + " --dump-state 4:" + dir.File("b.json") +
+                                " --dump-state 5:" + dir.File("c.json"));
+    ASSERT_EQ(r.Status, 0) << r.Output;
+    EXPECT_EQ(State("a.json")["Muted"], true);
+    EXPECT_EQ(State("b.json")["Muted"], false);
+    EXPECT_EQ(State("c.json")["Muted"], true);
+    EXPECT_EQ(State("c.json")["GameState"], gsIntro) << "M and F12 are no keys that leave the intro";
+    std::vector<std::string> shots;
+    for (const auto& entry : fs::directory_iterator(dir.Path())) {
+        const std::string name = entry.path().filename().string();
+        if (name.starts_with("tibo-")) shots.push_back(entry.path().string());
+    }
+    ASSERT_EQ(shots.size(), 2u) << r.Output;
+    const TBitmap shown = LoadPictureFile(dir.File("two.png"));
+    for (const std::string& shot : shots) {
+        EXPECT_TRUE(std::regex_match(fs::path(shot).filename().string(), std::regex(R"(tibo-\d{8}-\d{6}-[12]\.png)"))) << shot;
+        EXPECT_NE(r.Output.find("screenshot saved to " + shot + "\n"), std::string::npos) << r.Output;
+        EXPECT_EQ(LoadPictureFile(shot).Pixels, shown.Pixels) << "the picture on the screen when F12 went down";
+    }
+    // The next free number of the same second.
+    const std::time_t noon = 1700000000;
+    const std::string first = ScreenshotPath(dir.Path(), noon);
+    ASSERT_TRUE(first.ends_with("-1.png")) << first;
+    std::ofstream(first) << "taken";
+    EXPECT_EQ(ScreenshotPath(dir.Path(), noon), first.substr(0, first.size() - 6) + "-2.png");
+}
+
 TEST_F(ProgramTest, SameSeedAndInputGiveTheSameRun) {
     Script("3 press Space\n5 press Enter\n7 down Space\n9 up Space\n");
     const std::string args = Headless() + " --input " + dir.File("input.txt") + " --frames 12";
@@ -510,7 +548,8 @@ TEST_F(ProgramTest, HelpAndVersion) {
     EXPECT_NE(r.Output.find("Tibo v4.0"), std::string::npos);
     r = RunTibo("--help");
     EXPECT_EQ(r.Status, 0);
-    for (const char* word : {"--headless", "--seed", "--input", "--frames", "--screenshot", "--dump-state", "--config-dir", "--windowed", "Escape"})
+    for (const char* word : {"--headless", "--seed", "--input", "--frames", "--screenshot", "--dump-state", "--config-dir", "--windowed", "Escape",
+                             "\n  M ", "F12"})
         EXPECT_NE(r.Output.find(word), std::string::npos) << word;
 }
 

@@ -37,6 +37,9 @@ struct TFakeBuffer final : ISoundBuffer {
 
 struct TFakeBackend final : ISoundBackend {
     int Created = 0, Duplicated = 0;
+    bool Muted = false, Paused = false;
+    void SetMuted(bool muted) override { Muted = muted; }
+    void SetPaused(bool paused) override { Paused = paused; }
     std::unique_ptr<ISoundBuffer> CreateBuffer(const TWave& wave) override {
         ++Created;
         return std::make_unique<TFakeBuffer>(static_cast<int>(wave.Data.size()));
@@ -198,6 +201,13 @@ TEST_F(SoundListTest, FinalizeSilencesAndInitializeRestores) {
     EXPECT_EQ(Backend.Created, 2);   // the master made again
     item.Play();
     EXPECT_EQ(item.CopyCount(), 1u);
+
+    // The player's mute and the pause of an inactive window go to the back end.
+    Device.SetMuted(true);
+    Device.SetPaused(true);
+    EXPECT_TRUE(Backend.Muted && Backend.Paused);
+    Device.SetPaused(false);
+    EXPECT_TRUE(Backend.Muted && !Backend.Paused);
 }
 
 TEST(SoundDeviceTest, NoBackendMeansSilenceNotFailure) {
@@ -218,6 +228,8 @@ TEST(SoundDeviceTest, NoBackendMeansSilenceNotFailure) {
     item.Play();
     EXPECT_EQ(item.CopyCount(), 0u);
     EXPECT_EQ(list.Items.PlayRequests, std::vector<std::string>{"Sparo"});
+    device.SetMuted(true);
+    EXPECT_TRUE(device.Muted()) << "the player's choice is kept all the same";
 }
 
 TEST(SoundDeviceTest, NeedsAForm) {
