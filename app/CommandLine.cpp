@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <sstream>
 
+#include "framework/Gamepad.h"
 #include "framework/platform/KeyMap.h"
 
 namespace tibo {
@@ -87,6 +88,27 @@ std::vector<TScriptEvent> ParseInputScript(const std::string& text, const std::s
             e.What = action == "click" ? TScriptEvent::Action::Click : TScriptEvent::Action::Move;
             e.X = static_cast<int>(x);
             e.Y = static_cast<int>(y);
+        } else if (action == "pad") {
+            const std::string what = w.size() >= 3 ? w[2] : "";
+            if (what == "down" || what == "up" || what == "press") {
+                TPadButton button{};
+                if (w.size() != 4 || !PadButtonFromName(w[3], button))
+                    throw bad("expected one pad button (" + PadButtonNames() + ")");
+                e.What = what == "down" ? TScriptEvent::Action::PadDown
+                         : what == "up" ? TScriptEvent::Action::PadUp
+                                        : TScriptEvent::Action::PadPress;
+                e.Key = static_cast<int>(button);
+            } else if (what == "stick") {
+                int64_t x = 0, y = 0;
+                if (w.size() != 5 || !ParseInt64(w[3], x) || !ParseInt64(w[4], y) || x < -32768 || x > 32767 || y < -32768 ||
+                    y > 32767)
+                    throw bad("expected the stick's X Y, each from -32768 to 32767");
+                e.What = TScriptEvent::Action::PadStick;
+                e.X = static_cast<int>(x);
+                e.Y = static_cast<int>(y);
+            } else {
+                throw bad("expected 'pad down|up|press BUTTON' or 'pad stick X Y'");
+            }
         } else {
             throw bad("unknown action '" + action + "'");
         }
@@ -113,8 +135,9 @@ Options:
                          contact-sheet.png, and exit
   --headless             run without a window or sound, ticks back to back
   --seed N               fixed seed for the labyrinths (repeatable games)
-  --input FILE           scripted input: lines "TICK down|up|press KEY" or
-                         "TICK click|move X Y"
+  --input FILE           scripted input: lines "TICK down|up|press KEY",
+                         "TICK click|move X Y", "TICK pad down|up|press BUTTON"
+                         or "TICK pad stick X Y" (-32768 to 32767, y downwards)
   --frames N             close the game after tick N
   --screenshot T:FILE    save the picture shown by tick T as a PNG (repeatable)
   --dump-state T:FILE    save the game's variables after tick T as JSON (repeatable)
@@ -130,6 +153,7 @@ Options:
                          --input, --seed, --record or a frame rate
 
 Keys in input scripts: )") + KeyNames() + R"(.
+Pad buttons in input scripts: )" + PadButtonNames() + R"(.
 
 Controls:
   Arrow keys (or H J K L, keypad 8 4 6 2)   move and climb
@@ -143,6 +167,17 @@ Controls:
   F12                                        save a screenshot, tibo-DATE-TIME-N.png,
                                              in the folder of Tibo.Ini (the path is printed)
   Up and Down, Enter, mouse                  choose the level
+
+Gamepad (plugged in at any time; a gamecontrollerdb.txt in the folder of
+Tibo.Ini adds mappings for more controllers):
+  D-pad or left stick                        move and climb; choose the level
+  South button (A)                           fire; start the game
+  East button (B)                            lay a bomb
+  Left and Right on the level choice         PYRAMID and MINE
+  Start                                      start the game; pause and resume
+  Any button                                 leave the intro and the hall of fame
+  Hall-of-fame name: Up and Down choose a letter, South adds it, West
+  deletes, Start ends
 )";
 }
 

@@ -16,11 +16,12 @@ constexpr const char* GameTitle = "Tibo v4.0";
 class EUsageError : public EFrameworkError { public: using EFrameworkError::EFrameworkError; };
 
 struct TScriptEvent {
-    enum class Action { Down, Up, Press, Click, Move };
+    // Keys and the mouse, then a game controller's buttons and its stick.
+    enum class Action { Down, Up, Press, Click, Move, PadDown, PadUp, PadPress, PadStick };
     int64_t Tick = 0;
     Action What = Action::Down;
-    int Key = 0;
-    int X = 0, Y = 0;
+    int Key = 0;       // a virtual key, or a TPadButton for the pad's buttons
+    int X = 0, Y = 0;  // the pointer, or the stick (-32768..32767, y downwards)
 };
 
 // Reads an input script: one event a line, "TICK ACTION ARGS"; blank lines and

@@ -25,6 +25,9 @@
 namespace tibo {
 namespace {
 
+// Community mappings for more game controllers, read from the settings folder when there.
+constexpr const char* GamepadMappingsFileName = "gamecontrollerdb.txt";
+
 // A hang-up (the terminal closed), an interrupt or a termination closes the
 // game as the player would, so that the hall of fame is saved.
 volatile std::sig_atomic_t CloseSignal = 0;
@@ -118,6 +121,8 @@ private:
     void AfterTick(bool flipped);
     void DeliverPlatformEvent(const TPlatformEvent& e);
     void WaitForNextTick();
+    void RecordPadRelease();
+    void ReleasePad();
     // The window has the focus and is not minimised: ticks run and keys count.
     bool WindowActive() const { return Window_->Focused() && !Window_->Minimized(); }
     void WriteTimingReport() const;
@@ -132,7 +137,7 @@ private:
     double StartMs_;
     std::vector<TScriptEvent> Script_;
     size_t NextEvent_ = 0;
-    std::vector<int> PendingReleases_;  // keys of "press" events, released before the next tick
+    std::vector<TScriptEvent> PendingReleases_;  // "press" events, let go before the next tick
     int64_t Tick_ = 0;
     std::unique_ptr<TPlatformWindow> Window_;
     std::unique_ptr<ISoundBackend> Audio_;
@@ -207,6 +212,7 @@ int TSession::Run() {
         windowOptions.Title = GameTitle;
         windowOptions.Windowed = Options_.Windowed;
         windowOptions.Icon = assets::LoadBitmap(Store_, "Tibo");
+        windowOptions.GamepadMappings = JoinPath(formOptions.ConfigDir, GamepadMappingsFileName);
         Window_ = TPlatformWindow::Open(windowOptions);
         Audio_ = OpenAudioBackend();
         Host_ = std::make_unique<TWindowHost>(*Window_);
@@ -285,13 +291,13 @@ void TSession::OnTick(int lag) {
         Jitter_.push_back(std::fabs(now - static_cast<double>(ScheduledDue_)));
     }
     // Scripted events of this tick, just before it runs.
-    for (int key : PendingReleases_) form.KeyUpEvent(key);
+    for (const TScriptEvent& press : PendingReleases_) ReleaseScriptPress(form, press);
     PendingReleases_.clear();
     while (NextEvent_ < Script_.size() && Script_[NextEvent_].Tick <= tick) {
         const TScriptEvent& e = Script_[NextEvent_++];
         Record(e);
         DeliverScriptEvent(form, e);
-        if (e.What == TScriptEvent::Action::Press) PendingReleases_.push_back(e.Key);
+        if (e.What == TScriptEvent::Action::Press || e.What == TScriptEvent::Action::PadPress) PendingReleases_.push_back(e);
         if (form.CloseRequested()) return;
     }
     Tick_ = tick;
@@ -328,8 +334,9 @@ void TSession::AfterTick(bool flipped) {
 void TSession::DeliverPlatformEvent(const TPlatformEvent& e) {
     TMainForm& form = *Form_;
     using K = TPlatformEvent::Kind;
-    // A replay plays by itself: the player's keys and mouse do not reach it.
-    if (Playback_ && (e.Type == K::KeyDown || e.Type == K::KeyUp || e.Type == K::MouseDown || e.Type == K::MouseMove)) return;
+    // A replay plays by itself: the player's keys, mouse and pad do not reach it.
+    const bool pad = e.Type == K::PadDown || e.Type == K::PadUp || e.Type == K::PadStick || e.Type == K::PadRemoved;
+    if (Playback_ && (e.Type == K::KeyDown || e.Type == K::KeyUp || e.Type == K::MouseDown || e.Type == K::MouseMove || pad)) return;
     // What the recording gets: the script event that does the same, before the next tick.
     TScriptEvent recorded;
     recorded.Tick = Tick_ + 1;
@@ -345,6 +352,13 @@ void TSession::DeliverPlatformEvent(const TPlatformEvent& e) {
             recorded.What = TScriptEvent::Action::Move;
             if (form.MouseMoveHooked()) Record(recorded);
             break;
+        case K::PadDown: recorded.What = TScriptEvent::Action::PadDown; recorded.Key = e.Button; Record(recorded); break;
+        case K::PadUp: recorded.What = TScriptEvent::Action::PadUp; recorded.Key = e.Button; Record(recorded); break;
+        case K::PadStick:
+            // The stick only counts by the directions it gives.
+            recorded.What = TScriptEvent::Action::PadStick;
+            if (StickDirections(e.X, e.Y) != StickDirections(form.Pad.StickX(), form.Pad.StickY())) Record(recorded);
+            break;
         case K::Deactivated:
             // The keys let go below, one by one.
             recorded.What = TScriptEvent::Action::Up;
@@ -352,7 +366,9 @@ void TSession::DeliverPlatformEvent(const TPlatformEvent& e) {
                 recorded.Key = vk;
                 if (form.Input.Keyboard.Held(vk)) Record(recorded);
             }
+            if (!Playback_) RecordPadRelease();
             break;
+        case K::PadRemoved: RecordPadRelease(); break;
         default: break;
     }
     switch (e.Type) {
@@ -375,10 +391,24 @@ void TSession::DeliverPlatformEvent(const TPlatformEvent& e) {
             form.EngineTimer.SetApplicationActive(true);
             form.SoundDevice.SetPaused(false);
             break;
+        case K::PadDown:
+        case K::PadUp:
+            form.PadButtonEvent(static_cast<TPadButton>(e.Button), e.Type == K::PadDown);
+            break;
+        case K::PadStick:
+            form.PadStickEvent(e.X, e.Y);
+            break;
+        case K::PadRemoved:
+            // What an unplugged pad held is let go.
+            ReleasePad();
+            break;
         case K::Deactivated:
-            // Keys let go while another window has the focus never report it
-            // (a replay holds and lets go its keys itself).
-            if (!Playback_) form.Input.Keyboard.ReleaseAll();
+            // Keys and pad buttons let go while another window has the focus
+            // never report it (a replay holds and lets go its keys itself).
+            if (!Playback_) {
+                form.Input.Keyboard.ReleaseAll();
+                ReleasePad();
+            }
             form.EngineTimer.SetApplicationActive(false);
             // The sounds wait with the game.
             form.SoundDevice.SetPaused(true);
@@ -387,6 +417,30 @@ void TSession::DeliverPlatformEvent(const TPlatformEvent& e) {
         case K::RenderReset:
             break;
     }
+}
+
+// The pad's buttons let go one by one, then the stick centred, as the recording has it.
+void TSession::RecordPadRelease() {
+    const TMainForm& form = *Form_;
+    TScriptEvent recorded;
+    recorded.Tick = Tick_ + 1;
+    recorded.What = TScriptEvent::Action::PadUp;
+    for (int b = 0; b < PadButtonCount; ++b) {
+        recorded.Key = b;
+        if (form.Pad.Held(static_cast<TPadButton>(b))) Record(recorded);
+    }
+    if (StickDirections(form.Pad.StickX(), form.Pad.StickY()) != 0) {
+        recorded.What = TScriptEvent::Action::PadStick;
+        recorded.Key = 0;
+        Record(recorded);
+    }
+}
+
+void TSession::ReleasePad() {
+    TMainForm& form = *Form_;
+    for (int b = 0; b < PadButtonCount; ++b)
+        if (form.Pad.Held(static_cast<TPadButton>(b))) form.PadButtonEvent(static_cast<TPadButton>(b), false);
+    form.PadStickEvent(0, 0);
 }
 
 void TSession::WaitForNextTick() {
@@ -465,7 +519,22 @@ void DeliverScriptEvent(TMainForm& form, const TScriptEvent& e) {
         case A::Move:
             form.DeliverMouseMove(e.X, e.Y);
             break;
+        case A::PadDown:
+        case A::PadPress:
+            form.PadButtonEvent(static_cast<TPadButton>(e.Key), true);
+            break;
+        case A::PadUp:
+            form.PadButtonEvent(static_cast<TPadButton>(e.Key), false);
+            break;
+        case A::PadStick:
+            form.PadStickEvent(e.X, e.Y);
+            break;
     }
+}
+
+void ReleaseScriptPress(TMainForm& form, const TScriptEvent& press) {
+    if (press.What == TScriptEvent::Action::PadPress) form.PadButtonEvent(static_cast<TPadButton>(press.Key), false);
+    else form.KeyUpEvent(press.Key);
 }
 
 int RunProgram(int argc, char** argv) {

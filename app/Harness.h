@@ -12,6 +12,8 @@ class EReplayDiffers : public EFrameworkError { public: using EFrameworkError::E
 
 // Delivers one scripted event to the form as the window would.
 void DeliverScriptEvent(TMainForm& form, const TScriptEvent& e);
+// Lets go the key or pad button of a "press" event (before the next tick).
+void ReleaseScriptPress(TMainForm& form, const TScriptEvent& press);
 
 // The whole program; returns the exit status (0 normal, 1 runtime error, 2 bad command line,
 // 3 a replay that differs).

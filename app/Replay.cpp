@@ -7,6 +7,7 @@
 #include <nlohmann/json.hpp>
 #include <sstream>
 
+#include "framework/Gamepad.h"
 #include "framework/platform/KeyMap.h"
 
 namespace tibo {
@@ -124,6 +125,13 @@ std::string ScriptEventLine(const TScriptEvent& e) {
         case A::Press: return Format("%lld press %s", tick, KeyNameFromVirtualKey(e.Key).c_str());
         case A::Click: return Format("%lld click %d %d", tick, e.X, e.Y);
         case A::Move: return Format("%lld move %d %d", tick, e.X, e.Y);
+        case A::PadDown:
+        case A::PadUp:
+        case A::PadPress: {
+            const char* what = e.What == A::PadDown ? "down" : e.What == A::PadUp ? "up" : "press";
+            return Format("%lld pad %s %s", tick, what, std::string(PadButtonName(static_cast<TPadButton>(e.Key))).c_str());
+        }
+        case A::PadStick: return Format("%lld pad stick %d %d", tick, e.X, e.Y);
     }
     return {};
 }

@@ -16,6 +16,10 @@ struct TGameVariables {
     bool NameDone = false;
     bool StartRequested = false;
     int8_t NewEntryRank = 0;
+    // The name entry by pad: the letter up and down choose, and whether the
+    // pad has been used there (then the letter is shown with the cursor).
+    char PadLetter = 'A';
+    bool PadNaming = false;
     uint8_t ChosenLevel = 0;
     uint8_t ChosenSetting = 0;
     bool Blink = false;

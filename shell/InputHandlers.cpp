@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
+#include <string_view>
 
 #include "framework/Files.h"
 #include "framework/ImageCodec.h"
@@ -17,6 +18,16 @@ constexpr int KeyEnter = 13, KeyEscape = 27, KeyDelete = 46, KeyUp = 38, KeyDown
               KeyF12 = 123;
 
 bool Inside(int v, int low, int high) { return v >= low && v <= high; }
+
+// The letters the pad offers for a name, in the order up goes through them.
+constexpr std::string_view PadLetters = "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789 ";
+
+char NextPadLetter(char letter, int step) {
+    const size_t at = PadLetters.find(letter);
+    const int n = static_cast<int>(PadLetters.size());
+    const int i = at == std::string_view::npos ? 0 : static_cast<int>(at);
+    return PadLetters[static_cast<size_t>(((i + step) % n + n) % n)];
+}
 
 }  // namespace
 
@@ -82,6 +93,67 @@ void TMainForm::FormKeyDown(int key) {
         if (Vars.GameState == gsPlaying || Vars.GameState == gsGameOver || Vars.GameState == gsPaused) StopPlay();
         Close();
     }
+}
+
+void TMainForm::PadButtonEvent(TPadButton button, bool down) {
+    Pad.SetButton(button, down);
+    Input.Joystick.SetStates(Pad.States());
+    if (down) FormPadButton(button);
+}
+
+void TMainForm::PadStickEvent(int x, int y) {
+    const TInputStates before = StickDirections(Pad.StickX(), Pad.StickY());
+    Pad.SetStick(x, y);
+    Input.Joystick.SetStates(Pad.States());
+    // Leaning into a direction steps through the menus as the D-pad does.
+    const TInputStates entered = StickDirections(x, y) & ~before;
+    const std::pair<int, TPadButton> directions[] = {
+        {StateUp, TPadButton::Up}, {StateDown, TPadButton::Down}, {StateLeft, TPadButton::Left}, {StateRight, TPadButton::Right}};
+    for (auto [state, button] : directions)
+        if ((entered & StateBit(state)) != 0) FormPadButton(button);
+}
+
+void TMainForm::FormPadButton(TPadButton button) {
+    using B = TPadButton;
+    switch (Vars.GameState) {
+        case gsIntro:
+        case gsHallOfFame:
+            Vars.AnyKey = true;
+            break;
+        case gsNameEntry:
+            PadNameEntry(button);
+            break;
+        case gsLevelChoice:
+            // The settings are listed PYRAMID first: left takes it, right MINE.
+            if (button == B::Up && Vars.ChosenLevel > 1) --Vars.ChosenLevel;
+            else if (button == B::Down && Vars.ChosenLevel < 5) ++Vars.ChosenLevel;
+            else if (button == B::Left) Vars.ChosenSetting = SettingPyramid;
+            else if (button == B::Right) Vars.ChosenSetting = SettingMine;
+            else if ((button == B::South || button == B::Start) && Vars.ChosenLevel > 0) StartChosenLevel();
+            break;
+        case gsPlaying:
+            if (button == B::Start) PauseGame();
+            break;
+        case gsPaused:
+            if (button == B::Start) ResumeGame();
+            break;
+        default:
+            break;
+    }
+}
+
+// Up and down choose the letter, south adds it, west deletes the last one and
+// Start ends the name.
+void TMainForm::PadNameEntry(TPadButton button) {
+    using B = TPadButton;
+    Vars.PadNaming = true;
+    if (button == B::Start) Vars.NameDone = true;
+    if (Vars.NewEntryRank < 1 || Vars.NewEntryRank > 10) return;
+    std::string& name = Vars.HallOfFame[static_cast<size_t>(Vars.NewEntryRank - 1)].Nome;
+    if (button == B::Up) Vars.PadLetter = NextPadLetter(Vars.PadLetter, 1);
+    else if (button == B::Down) Vars.PadLetter = NextPadLetter(Vars.PadLetter, -1);
+    else if (button == B::South && name.size() < 10) name.push_back(Vars.PadLetter);
+    else if (button == B::West && !name.empty()) name.pop_back();
 }
 
 void TMainForm::MainScreenMouseDown(int /*button*/, int x, int y) {

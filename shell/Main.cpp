@@ -60,11 +60,11 @@ void TMainForm::LoadFormData() {
     assets::LoadWaveList(Suoni, Assets_);
     Cifre.DIB = assets::LoadBitmap(Assets_, "Cifre");
     DIBFontAntico.DIB = assets::LoadBitmap(Assets_, "DIBFontAntico");
-    // The keyboard is the only bound input device.
+    // The keyboard and the game controllers (as the joystick) are bound.
     Input.Keyboard.Enabled = true;
     Input.Keyboard.BindInputStates = true;
-    Input.Joystick.Enabled = false;
-    Input.Joystick.BindInputStates = false;
+    Input.Joystick.Enabled = true;
+    Input.Joystick.BindInputStates = true;
     Input.Mouse.Enabled = false;
     Input.Update();
     SoundDevice.AutoInitialize();
@@ -215,6 +215,8 @@ void TMainForm::EndGame() {
         Vars.GameState = gsIntro;
     } else {
         Vars.NameDone = false;
+        Vars.PadLetter = 'A';
+        Vars.PadNaming = false;
         InsertHallEntry(Vars.HallOfFame, place, score, Vars.ChosenLevel);
         Vars.GameState = gsNameEntry;
     }

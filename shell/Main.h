@@ -11,6 +11,7 @@
 #include "assets/AssetStore.h"
 #include "framework/Display.h"
 #include "framework/FrameTimer.h"
+#include "framework/Gamepad.h"
 #include "framework/ImageList.h"
 #include "framework/Input.h"
 #include "framework/Sound.h"
@@ -78,6 +79,7 @@ public:
     TImageSprite* SelectionSprite = nullptr;
     bool TickBusy = false;
     TButtonLatches Latches;  // kept from one game to the next
+    TGamepad Pad;            // what the game controllers hold, fed to Input.Joystick
 
     TGameVariables Vars;
     TRandomizer Randomizer;
@@ -86,6 +88,9 @@ public:
     void FormCreate();
     void FormClose();
     void FormKeyDown(int key);
+    // A pad button pressed (the stick leaning into a direction counts as that
+    // direction of the D-pad): the menus' actions and the pause.
+    void FormPadButton(TPadButton button);
     void MainScreenMouseDown(int button, int x, int y);
     void MainScreenMouseMove(int x, int y);
     void EngineTimerTimer(int lagCount);
@@ -137,6 +142,9 @@ public:
     }
     void KeyUpEvent(int key) { Input.Keyboard.KeyUp(key); }
     void DeliverMouseMove(int x, int y) { if (MouseMoveHooked_) MainScreenMouseMove(x, y); }
+    // Pad events feed the joystick's states; presses reach the button handler.
+    void PadButtonEvent(TPadButton button, bool down);
+    void PadStickEvent(int x, int y);
 
 private:
     void LoadFormData();
@@ -148,6 +156,7 @@ private:
     void EndGame();  // the hand-over after the game-over pause
     void OpenLevelChoice();
     void StartChosenLevel();   // START: the pointer goes, the level starts next frame
+    void PadNameEntry(TPadButton button);
     std::string HallLine(const HallEntry& entry, bool cursor) const;
 
     const assets::AssetStore& Assets_;

@@ -113,8 +113,16 @@ void TMainForm::NameEntryFrame() {
     for (int n = 1; n <= 10; ++n) {
         const HallEntry& entry = Vars.HallOfFame[static_cast<size_t>(n - 1)];
         const int y = 100 + 25 * (n - 1);
-        if (n != Vars.NewEntryRank) text.PutCentred(y, HallLine(entry, false), 255);
-        else if (k % 30 < 15) text.PutCentred(y, HallLine(entry, true), 255);
+        if (n != Vars.NewEntryRank) {
+            text.PutCentred(y, HallLine(entry, false), 255);
+        } else if (Vars.PadNaming) {
+            // The name stays; the letter the pad would add flashes with the cursor.
+            HallEntry shown = entry;
+            if (shown.Nome.size() < 10) shown.Nome += k % 30 < 15 ? '+' : Vars.PadLetter;
+            text.PutCentred(y, HallLine(shown, false), 255);
+        } else if (k % 30 < 15) {
+            text.PutCentred(y, HallLine(entry, true), 255);
+        }
     }
     Vars.FrameCounter = (k + 1) % 30;
 }

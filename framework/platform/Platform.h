@@ -14,12 +14,14 @@
 namespace tibo {
 
 struct TPlatformEvent {
-    enum class Kind { KeyDown, KeyUp, MouseDown, MouseUp, MouseMove, Quit, Activated, Deactivated, RenderReset };
+    // Pad events come from any game controller plugged in; PadRemoved: one was unplugged.
+    enum class Kind { KeyDown, KeyUp, MouseDown, MouseUp, MouseMove, Quit, Activated, Deactivated, RenderReset,
+                      PadDown, PadUp, PadStick, PadRemoved };
     Kind Type = Kind::Quit;
     int Key = 0;          // virtual-key code (KeyDown/KeyUp)
     bool Repeat = false;  // key-down from the system's auto-repeat
-    int X = 0, Y = 0;     // back-surface pixels (mouse events)
-    int Button = 0;       // 1 left, 2 middle, 3 right
+    int X = 0, Y = 0;     // back-surface pixels (mouse events); the left stick (PadStick)
+    int Button = 0;       // 1 left, 2 middle, 3 right; a TPadButton (PadDown/PadUp)
 };
 
 struct TWindowOptions {
@@ -37,6 +39,9 @@ struct TWindowOptions {
     // The window's icon, shown by the desktop in the title bar and the task
     // list; empty: the desktop's own.
     TBitmap Icon;
+    // A file of game-controller mappings (SDL's gamecontrollerdb.txt format),
+    // read when it exists.
+    std::string GamepadMappings;
 };
 
 // Where the back surface lies in the window. The back surface of SurfaceW x

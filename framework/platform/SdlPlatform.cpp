@@ -13,6 +13,7 @@
 #include <string_view>
 
 #include "framework/Errors.h"
+#include "framework/Gamepad.h"
 #include "framework/platform/KeyMap.h"
 #include "framework/platform/Platform.h"
 
@@ -276,6 +277,8 @@ private:
     std::optional<TPlatformEvent> Translate(const SDL_Event& e);
     std::optional<TPlatformEvent> KeyEvent(const SDL_KeyboardEvent& k, bool down);
     std::optional<TPlatformEvent> ActivationChange();
+    std::optional<TPlatformEvent> PadEvent(const SDL_Event& e);
+    void ClosePads();
     void ReadWindowState() {
         const Uint32 flags = SDL_GetWindowFlags(Window_);
         Focused_ = (flags & SDL_WINDOW_INPUT_FOCUS) != 0;
@@ -284,6 +287,8 @@ private:
 
     TWindowOptions Options_;
     bool GamepadsOpen_ = false;
+    std::vector<SDL_GameController*> Pads_;   // every controller plugged in
+    int StickX_ = 0, StickY_ = 0;             // the left stick last moved
     SDL_Window* Window_ = nullptr;
     // Renderer path.
     SDL_Renderer* Renderer_ = nullptr;
@@ -320,6 +325,9 @@ TSdlWindow::TSdlWindow(const TWindowOptions& options) : Options_(options) {
     }
     // Game controllers are optional: the game runs without them.
     GamepadsOpen_ = SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) == 0;
+    // More controllers' mappings from the settings folder, when the file is there
+    // (those plugged in already are announced as added once events are read).
+    if (GamepadsOpen_ && !Options_.GamepadMappings.empty()) SDL_GameControllerAddMappingsFromFile(Options_.GamepadMappings.c_str());
 
     int w = Options_.Width, h = Options_.Height;
     WindowedSize(w, h);
@@ -369,6 +377,7 @@ void TSdlWindow::CleanUp() {
     DropRenderer();
     if (Window_ != nullptr) SDL_DestroyWindow(Window_);
     Window_ = nullptr;
+    ClosePads();
     if (GamepadsOpen_) SDL_QuitSubSystem(SDL_INIT_GAMECONTROLLER);
     GamepadsOpen_ = false;
     SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
@@ -729,6 +738,12 @@ std::optional<TPlatformEvent> TSdlWindow::Translate(const SDL_Event& e) {
             if (!Mapping().ToSurface(e.motion.x, e.motion.y, true, ev.X, ev.Y)) return std::nullopt;
             ev.Type = TPlatformEvent::Kind::MouseMove;
             return ev;
+        case SDL_CONTROLLERDEVICEADDED:
+        case SDL_CONTROLLERDEVICEREMOVED:
+        case SDL_CONTROLLERBUTTONDOWN:
+        case SDL_CONTROLLERBUTTONUP:
+        case SDL_CONTROLLERAXISMOTION:
+            return PadEvent(e);
         case SDL_RENDER_TARGETS_RESET:
         case SDL_RENDER_DEVICE_RESET:
             if (Framebuffer_) return std::nullopt;
@@ -752,6 +767,72 @@ std::optional<TPlatformEvent> TSdlWindow::Translate(const SDL_Event& e) {
             // the renderer was tried, say) must not flip the game back and forth.
             ReadWindowState();
             return ActivationChange();
+        default:
+            return std::nullopt;
+    }
+}
+
+// --- game controllers ------------------------------------------------------------
+// Thin on purpose: SDL's controller events become the game's pad events, and
+// the game does the rest where it can be tested without a controller.
+
+void TSdlWindow::ClosePads() {
+    for (SDL_GameController* pad : Pads_) SDL_GameControllerClose(pad);
+    Pads_.clear();
+}
+
+std::optional<TPlatformEvent> TSdlWindow::PadEvent(const SDL_Event& e) {
+    TPlatformEvent ev;
+    switch (e.type) {
+        case SDL_CONTROLLERDEVICEADDED: {
+            // Announced once for every controller there at the start, then on
+            // every plug-in; `which` is the device index here.
+            SDL_GameController* pad = SDL_GameControllerOpen(e.cdevice.which);
+            if (pad == nullptr) return std::nullopt;
+            if (std::find(Pads_.begin(), Pads_.end(), pad) != Pads_.end()) SDL_GameControllerClose(pad);  // opened twice
+            else Pads_.push_back(pad);
+            return std::nullopt;
+        }
+        case SDL_CONTROLLERDEVICEREMOVED: {
+            // `which` is the instance id here.
+            const auto it = std::find_if(Pads_.begin(), Pads_.end(), [&](SDL_GameController* pad) {
+                return SDL_JoystickInstanceID(SDL_GameControllerGetJoystick(pad)) == e.cdevice.which;
+            });
+            if (it == Pads_.end()) return std::nullopt;
+            SDL_GameControllerClose(*it);
+            Pads_.erase(it);
+            StickX_ = StickY_ = 0;
+            ev.Type = TPlatformEvent::Kind::PadRemoved;
+            return ev;
+        }
+        case SDL_CONTROLLERBUTTONDOWN:
+        case SDL_CONTROLLERBUTTONUP: {
+            TPadButton button{};
+            switch (e.cbutton.button) {
+                case SDL_CONTROLLER_BUTTON_A: button = TPadButton::South; break;
+                case SDL_CONTROLLER_BUTTON_B: button = TPadButton::East; break;
+                case SDL_CONTROLLER_BUTTON_X: button = TPadButton::West; break;
+                case SDL_CONTROLLER_BUTTON_Y: button = TPadButton::North; break;
+                case SDL_CONTROLLER_BUTTON_START: button = TPadButton::Start; break;
+                case SDL_CONTROLLER_BUTTON_BACK: button = TPadButton::Back; break;
+                case SDL_CONTROLLER_BUTTON_DPAD_UP: button = TPadButton::Up; break;
+                case SDL_CONTROLLER_BUTTON_DPAD_DOWN: button = TPadButton::Down; break;
+                case SDL_CONTROLLER_BUTTON_DPAD_LEFT: button = TPadButton::Left; break;
+                case SDL_CONTROLLER_BUTTON_DPAD_RIGHT: button = TPadButton::Right; break;
+                default: return std::nullopt;
+            }
+            ev.Type = e.type == SDL_CONTROLLERBUTTONDOWN ? TPlatformEvent::Kind::PadDown : TPlatformEvent::Kind::PadUp;
+            ev.Button = static_cast<int>(button);
+            return ev;
+        }
+        case SDL_CONTROLLERAXISMOTION:
+            if (e.caxis.axis == SDL_CONTROLLER_AXIS_LEFTX) StickX_ = e.caxis.value;
+            else if (e.caxis.axis == SDL_CONTROLLER_AXIS_LEFTY) StickY_ = e.caxis.value;
+            else return std::nullopt;
+            ev.Type = TPlatformEvent::Kind::PadStick;
+            ev.X = StickX_;
+            ev.Y = StickY_;
+            return ev;
         default:
             return std::nullopt;
     }

@@ -109,6 +109,23 @@ struct Game {
         Tick(3);
         ASSERT_EQ(form.Vars.GameState, gsLevelChoice);
     }
+    // Runs a script's events as the session does, each before the tick it names
+    // (counted from this call), a press let go before the next tick.
+    void Script(const std::string& text, int ticks) {
+        const std::vector<TScriptEvent> events = ParseInputScript(text, "script");
+        size_t next = 0;
+        std::vector<TScriptEvent> presses;
+        for (int tick = 1; tick <= ticks; ++tick) {
+            for (const TScriptEvent& press : presses) ReleaseScriptPress(form, press);
+            presses.clear();
+            for (; next < events.size() && events[next].Tick <= tick; ++next) {
+                DeliverScriptEvent(form, events[next]);
+                const auto what = events[next].What;
+                if (what == TScriptEvent::Action::Press || what == TScriptEvent::Action::PadPress) presses.push_back(events[next]);
+            }
+            Tick();
+        }
+    }
     TManualClock clock;
     FakeHost host;
     TMainForm form;
@@ -214,6 +231,45 @@ TEST_F(FormTest, LevelChoiceKeys) {
     EXPECT_EQ(game.form.Play()->Vars.Score, 0);
 }
 
+TEST_F(FormTest, APadAloneLeavesTheIntroChoosesTheGameWalksFiresAndPauses) {
+    Game game(dir.Path());
+    game.Script("1 pad press north\n", 3);
+    ASSERT_EQ(game.form.Vars.GameState, gsLevelChoice) << "any button leaves the intro and the hall of fame";
+    // The D-pad and the stick step through the levels; the stick steps once
+    // as it leans in, not while it stays there, and not within the dead zone.
+    game.Script("1 pad press down\n2 pad stick 0 20000\n3 pad stick 0 30000\n4 pad stick 0 0\n"
+                "5 pad stick 0 7000\n6 pad press left\n",
+                6);
+    EXPECT_EQ(game.form.Vars.ChosenLevel, 3);
+    EXPECT_EQ(game.form.Vars.ChosenSetting, SettingPyramid) << "left is PYRAMID, listed first";
+    game.Script("1 pad press right\n", 1);
+    EXPECT_EQ(game.form.Vars.ChosenSetting, SettingMine);
+    game.Script("1 pad press left\n2 pad press up\n3 pad press start\n", 4);
+    ASSERT_EQ(game.form.Vars.GameState, gsExitPreview);
+    ASSERT_NE(game.form.Play(), nullptr);
+    EXPECT_EQ(game.form.Play()->ChosenSetting, SettingPyramid);
+    EXPECT_EQ(game.form.Vars.ChosenLevel, 2);
+    // Holding south (fire) skips the exit preview, as a fire key does.
+    game.Script("1 pad down south\n3 pad up south\n", 3);
+    ASSERT_EQ(game.form.Vars.GameState, gsPlaying);
+    TPlayVariables& v = game.form.Play()->Vars;
+    const int column = v.HeroColumn, row = v.HeroRow;
+    const bool wallRight = IsWallCell(v.Maze.At(column + 1, row));
+    game.Script(wallRight ? "1 pad down left\n" : "1 pad down right\n", 1);
+    for (int tick = 0; tick < 40 && v.HeroColumn == column; ++tick) game.Tick();
+    EXPECT_EQ(v.HeroColumn, column + (wallRight ? -1 : 1)) << "the D-pad walks the hero a cell";
+    EXPECT_EQ(v.HeroRow, row);
+    game.Script(wallRight ? "1 pad up left\n" : "1 pad up right\n", 20);
+    const int shots = v.Shots;
+    game.Script("1 pad press south\n", 3);
+    EXPECT_EQ(v.Shots, shots - 1) << "south fires";
+    EXPECT_GT(v.ShotsInFlight, 0);
+    game.Script("1 pad press start\n", 2);
+    EXPECT_EQ(game.form.Vars.GameState, gsPaused);
+    game.Script("1 pad press start\n", 1);
+    EXPECT_EQ(game.form.Vars.GameState, gsPlaying);
+}
+
 TEST_F(FormTest, LevelChoiceClicks) {
     Game game(dir.Path());
     game.ToLevelChoice();
@@ -306,6 +362,30 @@ TEST_F(FormTest, GameOverWithAPlaceGoesToTheNameEntry) {
     game.Tick();
     EXPECT_EQ(game.form.Vars.GameState, gsIntro);
     EXPECT_EQ(game.form.Vars.FrameCounter, 1);
+}
+
+TEST_F(FormTest, ANameEnteredByPadReachesTheHallOfFame) {
+    Game game(dir.Path());
+    game.ToLevelChoice();
+    game.Key(13);
+    game.Tick(2);
+    game.SkipPreview();
+    game.form.Play()->Vars.Score = 9500;
+    game.form.Vars.GameState = gsGameOver;
+    game.form.Vars.FrameCounter = 0;
+    game.Tick(501);
+    ASSERT_EQ(game.form.Vars.GameState, gsNameEntry);
+    // Up from A is B; down goes back through A, then the space and 9 (the end
+    // of the letters); west deletes; the keyboard still types.
+    game.Script("1 pad press up\n2 pad press south\n3 pad press down\n4 pad press south\n5 pad press down\n"
+                "6 pad press down\n7 pad press south\n8 pad press south\n9 pad press west\n",
+                9);
+    EXPECT_EQ(game.form.Vars.HallOfFame[1].Nome, "BA9");
+    game.Key('X');
+    game.Script("1 pad press down\n2 pad press south\n3 pad press start\n", 4);
+    EXPECT_EQ(game.form.Vars.GameState, gsIntro);
+    EXPECT_EQ(game.form.Vars.HallOfFame[1].Nome, "BA9X8");
+    EXPECT_EQ(ReadHallOfFame(dir.File("Tibo.Ini"))[1].Nome, "BA9X8") << "kept on disk at once";
 }
 
 TEST_F(FormTest, GameOverWithoutAPlaceGoesBackToTheIntro) {
@@ -549,7 +629,8 @@ TEST_F(ProgramTest, HelpAndVersion) {
     r = RunTibo("--help");
     EXPECT_EQ(r.Status, 0);
     for (const char* word : {"--headless", "--seed", "--input", "--frames", "--screenshot", "--dump-state", "--config-dir", "--windowed", "Escape",
-                             "\n  M ", "F12"})
+                             "
+  M ", "F12", "pad stick", "Gamepad"})
         EXPECT_NE(r.Output.find(word), std::string::npos) << word;
 }
 
@@ -565,6 +646,17 @@ TEST(InputScriptTest, ParsesEventsInTickOrder) {
     EXPECT_THROW(ParseInputScript("0 press A\n", "s"), EUsageError);
     EXPECT_THROW(ParseInputScript("1 click 4\n", "s"), EUsageError);
     EXPECT_THROW(ParseInputScript("x press A\n", "s"), EUsageError);
+    // Pad events read back as they are written in a replay.
+    const std::string pad = "4 pad down South\n5 pad up east\n6 pad press START\n7 pad stick -32768 32767\n";
+    const auto padEvents = ParseInputScript(pad, "s");
+    ASSERT_EQ(padEvents.size(), 4u);
+    EXPECT_EQ(padEvents[0].What, TScriptEvent::Action::PadDown);
+    EXPECT_EQ(padEvents[2].Key, static_cast<int>(TPadButton::Start));
+    std::string written;
+    for (const TScriptEvent& e : padEvents) written += ScriptEventLine(e) + "\n";
+    EXPECT_EQ(written, "4 pad down south\n5 pad up east\n6 pad press start\n7 pad stick -32768 32767\n");
+    for (const char* bad : {"1 pad press\n", "1 pad press A\n", "1 pad hold south\n", "1 pad stick 0\n", "1 pad stick 0 40000\n"})
+        EXPECT_THROW(ParseInputScript(bad, "s"), EUsageError) << bad;
 }
 
 TEST_F(ProgramTest, TyposAndBadFilesOnTheCommandLineExitWithTwo) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "framework/Errors.h"
+#include "framework/Gamepad.h"
 
 namespace tibo {
 namespace {
@@ -145,6 +146,36 @@ TEST_F(InputTest, JoystickStatesMergeWithTheKeys) {
     Foreground = false;
     Input.Update();
     EXPECT_FALSE(Input.IsPressed(StateButton1));
+}
+
+TEST(GamepadTest, DPadStickAndButtonsGiveTheJoysticksStatesPastTheDeadZone) {
+    TGamepad pad;
+    pad.SetStick(StickDeadZone, -StickDeadZone);
+    EXPECT_EQ(pad.States(), 0u) << "a stick resting within the dead zone is no direction";
+    pad.SetStick(StickDeadZone + 1, -32768);
+    EXPECT_EQ(pad.States(), StateBit(StateRight) | StateBit(StateUp)) << "y grows downwards";
+    pad.SetStick(-32768, 32767);
+    EXPECT_EQ(pad.States(), StateBit(StateLeft) | StateBit(StateDown));
+    pad.SetStick(0, 0);
+    pad.SetButton(TPadButton::Up, true);
+    pad.SetButton(TPadButton::South, true);
+    pad.SetButton(TPadButton::East, true);
+    pad.SetButton(TPadButton::North, true);  // bound to no state
+    EXPECT_EQ(pad.States(), StateBit(StateUp) | StateBit(StateButton1) | StateBit(StateButton2));
+    pad.SetStick(0, -20000);
+    pad.SetButton(TPadButton::Up, false);
+    EXPECT_EQ(pad.States() & StateBit(StateUp), StateBit(StateUp)) << "the stick holds up after the D-pad lets go";
+    pad.ReleaseAll();
+    EXPECT_EQ(pad.States(), 0u);
+    TPadButton b{};
+    EXPECT_TRUE(PadButtonFromName("START", b));
+    EXPECT_EQ(b, TPadButton::Start);
+    for (int i = 0; i < PadButtonCount; ++i) {
+        ASSERT_TRUE(PadButtonFromName(PadButtonName(static_cast<TPadButton>(i)), b));
+        EXPECT_EQ(static_cast<int>(b), i);
+    }
+    EXPECT_FALSE(PadButtonFromName("a", b));
+    EXPECT_FALSE(PadButtonFromName("", b));
 }
 
 }  // namespace
