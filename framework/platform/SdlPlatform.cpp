@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <string>
 #include <string_view>
 
 #include "framework/Errors.h"
@@ -217,6 +218,49 @@ bool DrawsInSoftware(SDL_Renderer* renderer) {
     return false;
 }
 
+// Video drivers that show nothing on any screen: they serve only when asked
+// for by name (SDL_VIDEODRIVER), never as the fallback of a machine without a
+// display, where the game would run on unseen and never get the focus.
+bool ShowsNothing(std::string_view driver) {
+    return driver == "offscreen" || driver == "dummy" || driver == "evdev";
+}
+
+bool HasEnv(const char* name) {
+    const char* value = std::getenv(name);
+    return value != nullptr && *value != '\0';
+}
+
+// Unless SDL_VIDEODRIVER names the drivers, SDL may try only those that show a
+// window, in its own order; Wayland only where a compositor can be reached
+// (otherwise its library complains on the standard error). Returns whether the
+// drivers were named by the user.
+bool ChooseVideoDrivers() {
+    const char* named = SDL_GetHint(SDL_HINT_VIDEODRIVER);
+    if (named != nullptr && *named != '\0') return true;
+    const bool wayland = HasEnv("WAYLAND_DISPLAY") || HasEnv("WAYLAND_SOCKET") || HasEnv("XDG_RUNTIME_DIR");
+    std::string list;
+    for (int i = 0; i < SDL_GetNumVideoDrivers(); ++i) {
+        const std::string_view driver = SDL_GetVideoDriver(i);
+        if (ShowsNothing(driver) || (driver == "wayland" && !wayland)) continue;
+        if (!list.empty()) list += ',';
+        list += driver;
+    }
+    // An empty list would let SDL take any driver: name one that cannot start.
+    SDL_SetHint(SDL_HINT_VIDEODRIVER, list.empty() ? "none" : list.c_str());
+    return false;
+}
+
+std::string NoDisplayMessage() {
+    std::string where;
+    if (HasEnv("DISPLAY")) {
+        where = Format(" (the X server of DISPLAY=%s cannot be reached)", std::getenv("DISPLAY"));
+    } else if (!HasEnv("WAYLAND_DISPLAY")) {
+        where = " (DISPLAY and WAYLAND_DISPLAY are not set)";
+    }
+    return "No display was found" + where + ": the game needs an X11 or Wayland desktop to show its window. "
+           "tibo --headless runs without a window.";
+}
+
 // Hands the desktop the window's icon; the colour of its top-left corner is
 // see-through, so the rounded shape stands on any desktop. A picture that cannot
 // be made into an SDL surface leaves the desktop's own icon: the game runs on.
@@ -315,7 +359,11 @@ TSdlWindow::TSdlWindow(const TWindowOptions& options) : Options_(options) {
         throw EDisplayError(Format(msg::DisplayModeError, Options_.Width, Options_.Height, 16));
     }
     SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
+    const bool driverNamed = ChooseVideoDrivers();
+    const int started = SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
+    if (!driverNamed) SDL_ResetHint(SDL_HINT_VIDEODRIVER);
+    if (started != 0) {
+        if (!driverNamed) throw EDisplayError(NoDisplayMessage());
         throw EDisplayError(Format("Window cannot be made: %s", SDL_GetError()));
     }
     // Game controllers are optional: the game runs without them.
