@@ -172,6 +172,12 @@ void TSoundDevice::AutoInitialize() {
     }
 }
 
+void TSoundDevice::AttachBackend(ISoundBackend* backend) {
+    Finalize();
+    Backend_ = backend;
+    AutoInitialize();
+}
+
 void TSoundDevice::Finalize() {
     if (!Initialized_) return;
     Initialized_ = false;

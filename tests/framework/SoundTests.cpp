@@ -220,6 +220,47 @@ TEST(SoundDeviceTest, NoBackendMeansSilenceNotFailure) {
     EXPECT_EQ(list.Items.PlayRequests, std::vector<std::string>{"Sparo"});
 }
 
+TEST(SoundDeviceTest, ABackEndThatComesLaterMakesTheListAudible) {
+    int form = 0;
+    TSoundDevice device(&form, nullptr);
+    TWaveList list(&device);
+    TWaveItem& shot = list.Items.Add("Sparo");
+    shot.Wave = SomeWave();
+    shot.Volume = -300;
+    TWaveItem& wind = list.Items.Add("Vento");
+    wind.Wave = SomeWave(50);
+    wind.Looped = true;
+    device.AutoInitialize();
+    shot.Play();   // before the device opened: not heard, not kept for later
+    wind.Play();
+
+    TFakeBackend backend;
+    device.AttachBackend(&backend);
+    EXPECT_TRUE(device.Initialized());
+    EXPECT_EQ(backend.Created, 2);   // every sound's master, none played yet
+    EXPECT_EQ(shot.CopyCount(), 0u);
+    shot.Play();
+    ASSERT_EQ(shot.CopyCount(), 1u);
+    EXPECT_TRUE(Copy(shot, 0).IsPlaying);
+    EXPECT_EQ(Copy(shot, 0).Volume, -300);
+
+    // Another back end: the old buffers go before the new ones come.
+    TFakeBackend other;
+    device.AttachBackend(&other);
+    EXPECT_EQ(shot.CopyCount(), 0u);
+    EXPECT_EQ(other.Created, 2);
+    shot.Play();
+    EXPECT_EQ(other.Duplicated, 1);
+    EXPECT_EQ(backend.Duplicated, 1);
+
+    // And none at all: silence again, requests still logged.
+    device.AttachBackend(nullptr);
+    EXPECT_FALSE(device.Initialized());
+    shot.Play();
+    EXPECT_EQ(shot.CopyCount(), 0u);
+    EXPECT_EQ(list.Items.PlayRequests, (std::vector<std::string>{"Sparo", "Vento", "Sparo", "Sparo", "Sparo"}));
+}
+
 TEST(SoundDeviceTest, NeedsAForm) {
     TFakeBackend backend;
     TSoundDevice device(nullptr, &backend);
