@@ -13,6 +13,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -137,10 +138,79 @@ private:
     int32_t Volume_ = 0;
 };
 
+// The mixer's sample format.
+struct TMixSpec {
+int Rate = 0;
+Uint16 Format = AUDIO_S16SYS;
+int Channels = 2;
+static TMixSpec OfMixer() {
+    TMixSpec spec;
+    Mix_QuerySpec(&spec.Rate, &spec.Format, &spec.Channels);
+    return spec;
+}
+};
+
+// The wave's PCM in the mixer's format, or nothing if it cannot be converted.
+std::vector<uint8_t> Convert(const TWave& wave, const TMixSpec& spec) {
+    const TWaveFormat& f = wave.Format;
+    if (f.FormatTag != 1 || f.Channels == 0 || f.BlockAlign == 0 || wave.Data.empty()) return {};
+    std::vector<uint8_t> src(wave.Data.begin(),
+                             wave.Data.end() - static_cast<std::ptrdiff_t>(wave.Data.size() % f.BlockAlign));
+    SDL_AudioFormat srcFormat = AUDIO_U8;
+    switch (f.BitsPerSample) {
+        case 8: srcFormat = AUDIO_U8; break;
+        case 16: srcFormat = AUDIO_S16LSB; break;
+        case 32: srcFormat = AUDIO_S32LSB; break;
+        case 24: {
+            // Widened to 32 bits, which the converter knows.
+            std::vector<uint8_t> wide(src.size() / 3 * 4);
+            for (size_t i = 0, o = 0; i + 2 < src.size(); i += 3, o += 4) {
+                wide[o] = 0;
+                wide[o + 1] = src[i];
+                wide[o + 2] = src[i + 1];
+                wide[o + 3] = src[i + 2];
+            }
+            src = std::move(wide);
+            srcFormat = AUDIO_S32LSB;
+            break;
+        }
+        default: return {};
+    }
+    SDL_AudioCVT cvt;
+    const int built = SDL_BuildAudioCVT(&cvt, srcFormat, static_cast<Uint8>(std::min<int>(f.Channels, 255)),
+                                        static_cast<int>(f.SamplesPerSec), spec.Format,
+                                        static_cast<Uint8>(spec.Channels), spec.Rate);
+    if (built < 0 || src.empty()) return {};
+    if (built == 0) return src;
+    cvt.len = static_cast<int>(src.size());
+    std::vector<uint8_t> buf(src.size() * static_cast<size_t>(cvt.len_mult));
+    std::copy(src.begin(), src.end(), buf.begin());
+    cvt.buf = buf.data();
+    if (SDL_ConvertAudio(&cvt) != 0) return {};
+    buf.resize(static_cast<size_t>(cvt.len_cvt));
+    return buf;
+}
+
+
+bool SameWave(const TWave& a, const TWave& b) {
+    const TWaveFormat& f = a.Format;
+    const TWaveFormat& g = b.Format;
+    return f.FormatTag == g.FormatTag && f.Channels == g.Channels && f.SamplesPerSec == g.SamplesPerSec &&
+           f.BitsPerSample == g.BitsPerSample && f.BlockAlign == g.BlockAlign && a.Data == b.Data;
+}
+
+// A sound converted ahead of time, and what it was converted from.
+struct TPrepared {
+    TWave Source;
+    std::vector<uint8_t> Bytes;
+};
+
 class TMixBackend final : public ISoundBackend {
 public:
-    TMixBackend() : Mixer_(std::make_shared<TMixerState>()) {
-        Mix_QuerySpec(&Rate_, &Format_, &Channels_);
+    // `prepared`: sounds already in the mixer's format, taken by the first
+    // CreateBuffer of each.
+    explicit TMixBackend(std::vector<TPrepared> prepared = {})
+        : Mixer_(std::make_shared<TMixerState>()), Spec_(TMixSpec::OfMixer()), Prepared_(std::move(prepared)) {
         Mixer_->Allocated = Mix_AllocateChannels(-1);
         for (int ch = Mixer_->Allocated - 1; ch >= 0; --ch) Mixer_->FreeChannels.push_back(ch);
     }
@@ -155,7 +225,14 @@ public:
 
     std::unique_ptr<ISoundBuffer> CreateBuffer(const TWave& wave) override {
         auto samples = std::make_shared<TSamples>();
-        samples->Bytes = Convert(wave);
+        const auto ready = std::find_if(Prepared_.begin(), Prepared_.end(),
+                                        [&wave](const TPrepared& p) { return SameWave(p.Source, wave); });
+        if (ready != Prepared_.end()) {
+            samples->Bytes = std::move(ready->Bytes);
+            Prepared_.erase(ready);
+        } else {
+            samples->Bytes = Convert(wave, Spec_);
+        }
         if (samples->Bytes.empty()) throw ESoundError(Format(msg::CannotLock, "Sound Buffer"));
         samples->Chunk = Mix_QuickLoad_RAW(samples->Bytes.data(), static_cast<Uint32>(samples->Bytes.size()));
         if (samples->Chunk == nullptr) throw ESoundError(Format(msg::CannotLock, "Sound Buffer"));
@@ -169,51 +246,9 @@ public:
     }
 
 private:
-    // The wave's PCM in the mixer's format, or nothing if it cannot be converted.
-    std::vector<uint8_t> Convert(const TWave& wave) const {
-        const TWaveFormat& f = wave.Format;
-        if (f.FormatTag != 1 || f.Channels == 0 || f.BlockAlign == 0 || wave.Data.empty()) return {};
-        std::vector<uint8_t> src(wave.Data.begin(),
-                                 wave.Data.end() - static_cast<std::ptrdiff_t>(wave.Data.size() % f.BlockAlign));
-        SDL_AudioFormat srcFormat = AUDIO_U8;
-        switch (f.BitsPerSample) {
-            case 8: srcFormat = AUDIO_U8; break;
-            case 16: srcFormat = AUDIO_S16LSB; break;
-            case 32: srcFormat = AUDIO_S32LSB; break;
-            case 24: {
-                // Widened to 32 bits, which the converter knows.
-                std::vector<uint8_t> wide(src.size() / 3 * 4);
-                for (size_t i = 0, o = 0; i + 2 < src.size(); i += 3, o += 4) {
-                    wide[o] = 0;
-                    wide[o + 1] = src[i];
-                    wide[o + 2] = src[i + 1];
-                    wide[o + 3] = src[i + 2];
-                }
-                src = std::move(wide);
-                srcFormat = AUDIO_S32LSB;
-                break;
-            }
-            default: return {};
-        }
-        SDL_AudioCVT cvt;
-        const int built = SDL_BuildAudioCVT(&cvt, srcFormat, static_cast<Uint8>(std::min<int>(f.Channels, 255)),
-                                            static_cast<int>(f.SamplesPerSec), Format_,
-                                            static_cast<Uint8>(Channels_), Rate_);
-        if (built < 0 || src.empty()) return {};
-        if (built == 0) return src;
-        cvt.len = static_cast<int>(src.size());
-        std::vector<uint8_t> buf(src.size() * static_cast<size_t>(cvt.len_mult));
-        std::copy(src.begin(), src.end(), buf.begin());
-        cvt.buf = buf.data();
-        if (SDL_ConvertAudio(&cvt) != 0) return {};
-        buf.resize(static_cast<size_t>(cvt.len_cvt));
-        return buf;
-    }
-
     std::shared_ptr<TMixerState> Mixer_;
-    int Rate_ = 0;
-    Uint16 Format_ = AUDIO_S16SYS;
-    int Channels_ = 2;
+    TMixSpec Spec_;
+    std::vector<TPrepared> Prepared_;
 };
 
 }  // namespace
@@ -246,14 +281,83 @@ private:
 };
 }  // namespace
 
-std::unique_ptr<ISoundBackend> OpenAudioBackend() {
+namespace {
+// SDL's audio started and the mixer opened; false when there is no device
+// (and SDL's audio is then stopped again).
+bool OpenMixer() {
     const TQuietErrors quiet;
-    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return nullptr;
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
     for (const int rate : {44100, 22050}) {
-        if (Mix_OpenAudio(rate, AUDIO_S16SYS, 2, 1024) == 0) return std::make_unique<TMixBackend>();
+        if (Mix_OpenAudio(rate, AUDIO_S16SYS, 2, 1024) == 0) return true;
     }
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
-    return nullptr;
+    return false;
+}
+
+class TSdlAudioOpening final : public TAudioOpening {
+public:
+    explicit TSdlAudioOpening(std::vector<TWave> sounds) {
+        for (TWave& wave : sounds) Prepared_.push_back(TPrepared{std::move(wave), {}});
+        // An SDL thread: SDL frees what it keeps for the thread (its error
+        // message) when the thread ends, which it does not for other threads.
+        Thread_ = SDL_CreateThread(&TSdlAudioOpening::Open, "tibo-audio", this);
+        if (Thread_ == nullptr) Open(this);   // no thread to be had: here and now
+    }
+    ~TSdlAudioOpening() override {
+        Wait();
+        // A device opened but never taken is closed here.
+        if (Opened_) {
+            Mix_CloseAudio();
+            SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        }
+    }
+    TSdlAudioOpening(const TSdlAudioOpening&) = delete;
+    TSdlAudioOpening& operator=(const TSdlAudioOpening&) = delete;
+
+    bool Finished() const override { return Finished_.load(std::memory_order_acquire); }
+
+    std::unique_ptr<ISoundBackend> Take() override {
+        Wait();
+        if (!Opened_) return nullptr;
+        Opened_ = false;
+        std::erase_if(Prepared_, [](const TPrepared& p) { return p.Bytes.empty(); });
+        return std::make_unique<TMixBackend>(std::move(Prepared_));
+    }
+
+private:
+    static int Open(void* self) {
+        auto* opening = static_cast<TSdlAudioOpening*>(self);
+        opening->Opened_ = OpenMixer();
+        if (opening->Opened_) {
+            // The device's own thread is running (at its own priority); the
+            // conversion gives way to the window's first pictures on a busy
+            // processor.
+            SDL_SetThreadPriority(SDL_THREAD_PRIORITY_LOW);
+            const TMixSpec spec = TMixSpec::OfMixer();
+            for (TPrepared& p : opening->Prepared_) p.Bytes = Convert(p.Source, spec);
+        }
+        opening->Finished_.store(true, std::memory_order_release);
+        return 0;
+    }
+    void Wait() {
+        if (Thread_ != nullptr) SDL_WaitThread(Thread_, nullptr);
+        Thread_ = nullptr;
+    }
+    // Written by the thread before it ends; read after joining it.
+    bool Opened_ = false;
+    std::vector<TPrepared> Prepared_;
+    std::atomic<bool> Finished_{false};
+    SDL_Thread* Thread_ = nullptr;
+};
+}  // namespace
+
+std::unique_ptr<ISoundBackend> OpenAudioBackend() {
+    if (!OpenMixer()) return nullptr;
+    return std::make_unique<TMixBackend>();
+}
+
+std::unique_ptr<TAudioOpening> TAudioOpening::Start(std::vector<TWave> sounds) {
+    return std::make_unique<TSdlAudioOpening>(std::move(sounds));
 }
 
 }  // namespace tibo

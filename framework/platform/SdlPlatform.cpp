@@ -14,6 +14,7 @@
 #include <string_view>
 
 #include "framework/Errors.h"
+#include "framework/platform/GraphicsProbe.h"
 #include "framework/platform/KeyMap.h"
 #include "framework/platform/Platform.h"
 
@@ -307,6 +308,7 @@ public:
     bool Minimized() const override { return Minimized_; }
     bool Focused() const override { return Focused_; }
     TViewMapping Mapping() const override;
+    const char* PresentationName() const override { return Framebuffer_ ? "framebuffer" : "renderer"; }
 
 private:
     void ChoosePresentation();
@@ -424,7 +426,13 @@ void TSdlWindow::CleanUp() {
 
 void TSdlWindow::ChoosePresentation() {
     const TPresentation wanted = PresentationWanted(Options_.Presentation);
-    if (wanted != TPresentation::Framebuffer) {
+    // Where the desktop plainly has no graphics card to offer, the renderer is
+    // not even tried: making it loads the whole OpenGL stack (tens of
+    // milliseconds, about 60 MiB) only to find it draws in software. Where
+    // there may be one, the renderer made has the last word.
+    const bool tryRenderer = wanted == TPresentation::Renderer ||
+                             (wanted == TPresentation::Auto && AccelerationLikely(Window_));
+    if (tryRenderer) {
         if (MakeRenderer() && (wanted == TPresentation::Renderer || !DrawsInSoftware(Renderer_))) return;
         DropRenderer();
     }
