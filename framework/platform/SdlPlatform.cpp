@@ -522,6 +522,24 @@ void TSdlWindow::Show() {
     SDL_RenderPresent(Renderer_);
 }
 
+namespace {
+// Black around the view; the view itself is about to be painted over.
+void ClearBorders(uint8_t* pixels, int pitch, int w, int h, int bytesPerPixel, const TViewMapping::TView& view) {
+    const auto row = [&](int y) { return pixels + static_cast<ptrdiff_t>(y) * pitch; };
+    const auto rowBytes = static_cast<size_t>(w) * static_cast<size_t>(bytesPerPixel);
+    for (int y = 0; y < h; ++y) {
+        if (y < view.Y || y >= view.Y + view.H) {
+            std::memset(row(y), 0, rowBytes);
+            continue;
+        }
+        const auto left = static_cast<size_t>(view.X) * static_cast<size_t>(bytesPerPixel);
+        const auto right = static_cast<size_t>(view.X + view.W) * static_cast<size_t>(bytesPerPixel);
+        std::memset(row(y), 0, left);
+        if (right < rowBytes) std::memset(row(y) + right, 0, rowBytes - right);
+    }
+}
+}  // namespace
+
 bool TSdlWindow::PresentToFramebuffer(const TSurface& back) {
     SDL_Surface* target = SDL_GetWindowSurface(Window_);
     if (target == nullptr) return false;
@@ -570,7 +588,7 @@ bool TSdlWindow::PresentToFramebuffer(const TSurface& back) {
     const size_t pixels = static_cast<size_t>(w) * static_cast<size_t>(h);
     auto* const dst = static_cast<uint8_t*>(target->pixels);
     if (newBorders || Shown_.size() != pixels) {
-        std::memset(dst, 0, static_cast<size_t>(target->pitch) * static_cast<size_t>(target->h));
+        ClearBorders(dst, target->pitch, target->w, target->h, bpp, view);
         Scaler_.Scale(bits, w, h, view, dst, target->pitch, bpp);
         Shown_.assign(bits, bits + pixels);
         if (SDL_MUSTLOCK(target)) SDL_UnlockSurface(target);
