@@ -361,6 +361,11 @@ TSdlWindow::TSdlWindow(const TWindowOptions& options) : Options_(options) {
         throw EDisplayError(Format(msg::DisplayModeError, Options_.Width, Options_.Height, 16));
     }
     SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
+    // The game reads keys, never typed text: the table of compose sequences
+    // that X11's input method parses as SDL starts the keyboard (about 10 ms
+    // of the start-up) is of no use to it. An empty one, unless the user names
+    // a table. (No other thread runs yet to read the environment meanwhile.)
+    ::setenv("XCOMPOSEFILE", "/dev/null", 0);
     const bool driverNamed = ChooseVideoDrivers();
     const int started = SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
     if (!driverNamed) SDL_ResetHint(SDL_HINT_VIDEODRIVER);
