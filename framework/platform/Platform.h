@@ -114,10 +114,7 @@ public:
     virtual const char* PresentationName() const = 0;
 };
 
-// The audio device through SDL_mixer; nullptr when none can be opened.
-std::unique_ptr<ISoundBackend> OpenAudioBackend();
-
-// The audio device opened on a thread of its own: finding it (or finding there
+// The audio device, through SDL_mixer, opened on a thread of its own: finding it (or finding there
 // is none: a sound server that does not answer, no sound card) can take longer
 // than showing the first pictures, which need not wait for it.
 //
@@ -125,7 +122,7 @@ std::unique_ptr<ISoundBackend> OpenAudioBackend();
 // audio and opens the mixer, so the window's thread must meanwhile neither
 // start nor stop SDL subsystems nor touch the mixer (the window's own work,
 // events and pictures, goes on). The standard error is held back while the
-// device is tried (see OpenAudioBackend).
+// device is tried: sound libraries report a missing sound card at length.
 class TAudioOpening {
 public:
     // `sounds` are converted to the device's format on that thread too, so

@@ -9,6 +9,7 @@
 #include <SDL.h>
 #include <SDL_mixer.h>
 
+#include <dlfcn.h>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -17,6 +18,8 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <mutex>
+#include <type_traits>
 #include <vector>
 
 #include "framework/Errors.h"
@@ -25,6 +28,49 @@
 namespace tibo {
 
 namespace {
+
+// SDL_mixer is loaded as the audio device is opened (on a thread of its own),
+// not with the program: it brings some twenty libraries of its own (music
+// formats, a synthesiser, their toolkits) that would slow every start. Once
+// loaded it stays to the end of the program.
+struct TMixLibrary {
+    decltype(&::Mix_OpenAudio) OpenAudio = nullptr;
+    decltype(&::Mix_CloseAudio) CloseAudio = nullptr;
+    decltype(&::Mix_QuerySpec) QuerySpec = nullptr;
+    decltype(&::Mix_AllocateChannels) AllocateChannels = nullptr;
+    decltype(&::Mix_QuickLoad_RAW) QuickLoad_RAW = nullptr;
+    decltype(&::Mix_FreeChunk) FreeChunk = nullptr;
+    decltype(&::Mix_PlayChannel) PlayChannel = nullptr;
+    decltype(&::Mix_HaltChannel) HaltChannel = nullptr;
+    decltype(&::Mix_Playing) Playing = nullptr;
+    decltype(&::Mix_Volume) Volume = nullptr;
+    decltype(&::Mix_SetPanning) SetPanning = nullptr;
+
+    // Whether every function was found; the first call loads the library.
+    bool Load() {
+        std::call_once(Once_, [this] { Loaded_ = Find(); });
+        return Loaded_;
+    }
+
+private:
+    bool Find() {
+        void* lib = dlopen("libSDL2_mixer-2.0.so.0", RTLD_NOW | RTLD_LOCAL);
+        if (lib == nullptr) return false;
+        const auto find = [lib](auto& function, const char* name) {
+            function = reinterpret_cast<std::remove_reference_t<decltype(function)>>(dlsym(lib, name));
+            return function != nullptr;
+        };
+        return find(OpenAudio, "Mix_OpenAudio") && find(CloseAudio, "Mix_CloseAudio") &&
+               find(QuerySpec, "Mix_QuerySpec") && find(AllocateChannels, "Mix_AllocateChannels") &&
+               find(QuickLoad_RAW, "Mix_QuickLoad_RAW") && find(FreeChunk, "Mix_FreeChunk") &&
+               find(PlayChannel, "Mix_PlayChannel") && find(HaltChannel, "Mix_HaltChannel") &&
+               find(Playing, "Mix_Playing") && find(Volume, "Mix_Volume") && find(SetPanning, "Mix_SetPanning");
+    }
+    std::once_flag Once_;
+    bool Loaded_ = false;
+};
+
+TMixLibrary Mix;
 
 // The mixer as the buffers see it; shared so that a buffer outliving the
 // back end does not touch a closed mixer.
@@ -37,7 +83,7 @@ struct TMixerState {
         if (!Open) return -1;
         if (FreeChannels.empty()) {
             const int wanted = std::max(16, Allocated * 2);
-            const int got = Mix_AllocateChannels(wanted);
+            const int got = Mix.AllocateChannels(wanted);
             for (int ch = got - 1; ch >= Allocated; --ch) FreeChannels.push_back(ch);
             Allocated = std::max(Allocated, got);
             if (FreeChannels.empty()) return -1;
@@ -49,7 +95,7 @@ struct TMixerState {
 
     void GiveBack(int ch) {
         if (ch < 0) return;
-        if (Open) Mix_HaltChannel(ch);
+        if (Open) Mix.HaltChannel(ch);
         FreeChannels.push_back(ch);
     }
 };
@@ -62,7 +108,7 @@ struct TSamples {
     TSamples(const TSamples&) = delete;
     TSamples& operator=(const TSamples&) = delete;
     ~TSamples() {
-        if (Chunk != nullptr) Mix_FreeChunk(Chunk);
+        if (Chunk != nullptr) Mix.FreeChunk(Chunk);
     }
 };
 
@@ -82,14 +128,14 @@ public:
         Start();
     }
     void Stop() override {
-        if (Usable()) Mix_HaltChannel(Channel_);
+        if (Usable()) Mix.HaltChannel(Channel_);
     }
     // The mixer always starts a sound at its beginning; rewinding one that
     // plays starts it again.
     void Rewind() override {
         if (Playing()) Start();
     }
-    bool Playing() const override { return Usable() && Mix_Playing(Channel_) != 0; }
+    bool Playing() const override { return Usable() && Mix.Playing(Channel_) != 0; }
     void SetFrequency(int32_t) override {}
     void SetPan(int32_t pan) override {
         Pan_ = std::clamp(pan, -10000, 10000);
@@ -105,7 +151,7 @@ private:
 
     void Start() {
         ApplyVolume();
-        if (Mix_PlayChannel(Channel_, Samples_->Chunk, Looping_ ? -1 : 0) < 0) return;
+        if (Mix.PlayChannel(Channel_, Samples_->Chunk, Looping_ ? -1 : 0) < 0) return;
         // The mixer drops a channel's effects when it stops: pan again each time.
         ApplyPan();
     }
@@ -115,18 +161,18 @@ private:
         return std::pow(10.0, -db / 20.0);
     }
 
-    void ApplyVolume() { Mix_Volume(Channel_, static_cast<int>(std::lround(Gain(Volume_) * MIX_MAX_VOLUME))); }
+    void ApplyVolume() { Mix.Volume(Channel_, static_cast<int>(std::lround(Gain(Volume_) * MIX_MAX_VOLUME))); }
 
     void ApplyPan() {
         if (Pan_ == 0) {
-            Mix_SetPanning(Channel_, 255, 255);
+            Mix.SetPanning(Channel_, 255, 255);
             return;
         }
         const auto lowered = static_cast<Uint8>(std::lround(Gain(Pan_) * 255.0));
         if (Pan_ > 0) {
-            Mix_SetPanning(Channel_, lowered, 255);
+            Mix.SetPanning(Channel_, lowered, 255);
         } else {
-            Mix_SetPanning(Channel_, 255, lowered);
+            Mix.SetPanning(Channel_, 255, lowered);
         }
     }
 
@@ -145,7 +191,7 @@ Uint16 Format = AUDIO_S16SYS;
 int Channels = 2;
 static TMixSpec OfMixer() {
     TMixSpec spec;
-    Mix_QuerySpec(&spec.Rate, &spec.Format, &spec.Channels);
+    Mix.QuerySpec(&spec.Rate, &spec.Format, &spec.Channels);
     return spec;
 }
 };
@@ -176,21 +222,41 @@ std::vector<uint8_t> Convert(const TWave& wave, const TMixSpec& spec) {
         }
         default: return {};
     }
-    SDL_AudioCVT cvt;
-    const int built = SDL_BuildAudioCVT(&cvt, srcFormat, static_cast<Uint8>(std::min<int>(f.Channels, 255)),
-                                        static_cast<int>(f.SamplesPerSec), spec.Format,
-                                        static_cast<Uint8>(spec.Channels), spec.Rate);
-    if (built < 0 || src.empty()) return {};
-    if (built == 0) return src;
-    cvt.len = static_cast<int>(src.size());
-    std::vector<uint8_t> buf(src.size() * static_cast<size_t>(cvt.len_mult));
-    std::copy(src.begin(), src.end(), buf.begin());
-    cvt.buf = buf.data();
-    if (SDL_ConvertAudio(&cvt) != 0) return {};
-    buf.resize(static_cast<size_t>(cvt.len_cvt));
-    return buf;
+    if (src.empty()) return {};
+    if (srcFormat == spec.Format && f.Channels == spec.Channels && static_cast<int>(f.SamplesPerSec) == spec.Rate) {
+        return src;
+    }
+    // Through a stream, a piece at a time: converting a whole sound at once
+    // takes a scratch buffer many times its size (samples widened to floats,
+    // doubled for stereo and for the rate), which would show in the peak memory.
+    SDL_AudioStream* stream = SDL_NewAudioStream(srcFormat, static_cast<Uint8>(std::min<int>(f.Channels, 255)),
+                                                 static_cast<int>(f.SamplesPerSec), spec.Format,
+                                                 static_cast<Uint8>(spec.Channels), spec.Rate);
+    if (stream == nullptr) return {};
+    std::vector<uint8_t> out;
+    const double outPerIn = static_cast<double>(spec.Rate) * spec.Channels * SDL_AUDIO_BITSIZE(spec.Format) /
+                            (static_cast<double>(f.SamplesPerSec) * f.Channels * SDL_AUDIO_BITSIZE(srcFormat));
+    out.reserve(static_cast<size_t>(static_cast<double>(src.size()) * outPerIn) + 4096);
+    uint8_t piece[16384];
+    const auto drain = [&] {
+        for (int got = 0; (got = SDL_AudioStreamGet(stream, piece, sizeof piece)) > 0;) {
+            out.insert(out.end(), piece, piece + got);
+        }
+    };
+    bool ok = true;
+    const size_t frame = f.Channels * static_cast<size_t>(SDL_AUDIO_BITSIZE(srcFormat) / 8);
+    const size_t step = std::max<size_t>(frame, 8192 / frame * frame);
+    for (size_t at = 0; ok && at < src.size(); at += step) {
+        const size_t n = std::min(step, src.size() - at);
+        ok = SDL_AudioStreamPut(stream, src.data() + at, static_cast<int>(n)) == 0;
+        drain();
+    }
+    ok = ok && SDL_AudioStreamFlush(stream) == 0;
+    drain();
+    SDL_FreeAudioStream(stream);
+    if (!ok) return {};
+    return out;
 }
-
 
 bool SameWave(const TWave& a, const TWave& b) {
     const TWaveFormat& f = a.Format;
@@ -211,13 +277,13 @@ public:
     // CreateBuffer of each.
     explicit TMixBackend(std::vector<TPrepared> prepared = {})
         : Mixer_(std::make_shared<TMixerState>()), Spec_(TMixSpec::OfMixer()), Prepared_(std::move(prepared)) {
-        Mixer_->Allocated = Mix_AllocateChannels(-1);
+        Mixer_->Allocated = Mix.AllocateChannels(-1);
         for (int ch = Mixer_->Allocated - 1; ch >= 0; --ch) Mixer_->FreeChannels.push_back(ch);
     }
     ~TMixBackend() override {
-        Mix_HaltChannel(-1);
+        Mix.HaltChannel(-1);
         Mixer_->Open = false;
-        Mix_CloseAudio();
+        Mix.CloseAudio();
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
     }
     TMixBackend(const TMixBackend&) = delete;
@@ -234,7 +300,7 @@ public:
             samples->Bytes = Convert(wave, Spec_);
         }
         if (samples->Bytes.empty()) throw ESoundError(Format(msg::CannotLock, "Sound Buffer"));
-        samples->Chunk = Mix_QuickLoad_RAW(samples->Bytes.data(), static_cast<Uint32>(samples->Bytes.size()));
+        samples->Chunk = Mix.QuickLoad_RAW(samples->Bytes.data(), static_cast<Uint32>(samples->Bytes.size()));
         if (samples->Chunk == nullptr) throw ESoundError(Format(msg::CannotLock, "Sound Buffer"));
         return std::make_unique<TMixBuffer>(Mixer_, std::move(samples));
     }
@@ -286,9 +352,9 @@ namespace {
 // (and SDL's audio is then stopped again).
 bool OpenMixer() {
     const TQuietErrors quiet;
-    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
+    if (!Mix.Load() || SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
     for (const int rate : {44100, 22050}) {
-        if (Mix_OpenAudio(rate, AUDIO_S16SYS, 2, 1024) == 0) return true;
+        if (Mix.OpenAudio(rate, AUDIO_S16SYS, 2, 1024) == 0) return true;
     }
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
     return false;
@@ -307,7 +373,7 @@ public:
         Wait();
         // A device opened but never taken is closed here.
         if (Opened_) {
-            Mix_CloseAudio();
+            Mix.CloseAudio();
             SDL_QuitSubSystem(SDL_INIT_AUDIO);
         }
     }
@@ -350,11 +416,6 @@ private:
     SDL_Thread* Thread_ = nullptr;
 };
 }  // namespace
-
-std::unique_ptr<ISoundBackend> OpenAudioBackend() {
-    if (!OpenMixer()) return nullptr;
-    return std::make_unique<TMixBackend>();
-}
 
 std::unique_ptr<TAudioOpening> TAudioOpening::Start(std::vector<TWave> sounds) {
     return std::make_unique<TSdlAudioOpening>(std::move(sounds));
