@@ -351,8 +351,10 @@ namespace {
 // SDL's audio started and the mixer opened; false when there is no device
 // (and SDL's audio is then stopped again).
 bool OpenMixer() {
+    if (!Mix.Load()) return false;
+    // Only as long as needed: the window's thread may have something to say.
     const TQuietErrors quiet;
-    if (!Mix.Load() || SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
     for (const int rate : {44100, 22050}) {
         if (Mix.OpenAudio(rate, AUDIO_S16SYS, 2, 1024) == 0) return true;
     }
