@@ -126,7 +126,7 @@ private:
     void AfterTick(bool flipped);
     void DeliverPlatformEvent(const TPlatformEvent& e);
     void WaitForNextTick();
-    void TakeAudioWhenOpen();
+    void OpenAudioAfterFirstPicture();
     // The window has the focus and is not minimised: ticks run and keys count.
     bool WindowActive() const { return Window_->Focused() && !Window_->Minimized(); }
     void WriteTimingReport() const;
@@ -140,6 +140,7 @@ private:
     std::vector<int> PendingReleases_;  // keys of "press" events, released before the next tick
     int64_t Tick_ = 0;
     std::unique_ptr<TPlatformWindow> Window_;
+    bool AudioAsked_ = false;
     std::unique_ptr<TAudioOpening> AudioOpening_;   // goes before the window: it waits for its thread
     std::unique_ptr<ISoundBackend> Audio_;          // outlives the form, whose sounds it plays
     std::unique_ptr<TCapturingPresenter> Presenter_;
@@ -185,17 +186,8 @@ int TSession::Run() {
     }
     Form_ = std::make_unique<TMainForm>(formOptions, Store_, *clock, Presenter_.get(), Audio_.get(), *Host_);
     TMainForm& form = *Form_;
-    if (Window_) {
-        // The first pictures wait neither for the audio device nor for its
-        // copies of the sounds: they become audible once it is open (see
-        // TakeAudioWhenOpen).
-        std::vector<TWave> sounds;
-        form.Suoni.Items.ForEach([&sounds](TWaveItem& item) { sounds.push_back(item.Wave); });
-        AudioOpening_ = TAudioOpening::Start(std::move(sounds));
-        form.Input.IsForeground = [this] { return WindowActive(); };
-    } else {
-        form.Input.IsForeground = [] { return true; };
-    }
+    if (Window_) form.Input.IsForeground = [this] { return WindowActive(); };
+    else form.Input.IsForeground = [] { return true; };
     form.EngineTimer.OnTimer = [this](TFrameTimer&, int lag) { OnTick(lag); };
 
     form.FormCreate();
@@ -205,7 +197,7 @@ int TSession::Run() {
 
     while (!form.CloseRequested()) {
         if (Window_) {
-            TakeAudioWhenOpen();
+            OpenAudioAfterFirstPicture();
             while (auto e = Window_->PollEvent()) {
                 DeliverPlatformEvent(*e);
                 if (form.CloseRequested()) break;
@@ -309,7 +301,17 @@ void TSession::DeliverPlatformEvent(const TPlatformEvent& e) {
     }
 }
 
-void TSession::TakeAudioWhenOpen() {
+void TSession::OpenAudioAfterFirstPicture() {
+    // The first picture waits neither for the audio device nor for its copies
+    // of the sounds, nor shares the processor with them: they are made on a
+    // thread of their own once it is shown, and become audible when ready.
+    // (The intro plays no sound in its first seconds.)
+    if (!AudioAsked_ && FirstFlipMs_ >= 0) {
+        AudioAsked_ = true;
+        std::vector<TWave> sounds;
+        Form_->Suoni.Items.ForEach([&sounds](TWaveItem& item) { sounds.push_back(item.Wave); });
+        AudioOpening_ = TAudioOpening::Start(std::move(sounds));
+    }
     if (!AudioOpening_ || !AudioOpening_->Finished()) return;
     Audio_ = AudioOpening_->Take();
     AudioOpening_.reset();

@@ -398,8 +398,7 @@ private:
         opening->Opened_ = OpenMixer();
         if (opening->Opened_) {
             // The device's own thread is running (at its own priority); the
-            // conversion gives way to the window's first pictures on a busy
-            // processor.
+            // conversion gives way to the game's pictures on a busy processor.
             SDL_SetThreadPriority(SDL_THREAD_PRIORITY_LOW);
             const TMixSpec spec = TMixSpec::OfMixer();
             for (TPrepared& p : opening->Prepared_) p.Bytes = Convert(p.Source, spec);
