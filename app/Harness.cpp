@@ -3,6 +3,7 @@
 #include "app/Replay.h"
 
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include <csignal>
 
@@ -10,8 +11,11 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <ctime>
 #include <filesystem>
+#include <fstream>
 #include <memory>
+#include <sstream>
 
 #include "assets/AssetStore.h"
 #include "assets/Export.h"
@@ -86,6 +90,29 @@ double MonotonicMs() {
     return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now().time_since_epoch()).count();
 }
 
+// When this process started, on the clock of MonotonicMs: start-up figures
+// then count the dynamic loader and the libraries' own start as well. Linux
+// gives it in /proc/self/stat in whole clock ticks since boot (1/100 s), so
+// the figures may come out up to a tick long; `now` where it cannot be read.
+double ProcessStartMs(double now) {
+    std::ifstream in("/proc/self/stat");
+    std::string text;
+    std::getline(in, text);
+    const size_t nameEnd = text.rfind(')');   // the program's name may hold spaces
+    if (nameEnd == std::string::npos) return now;
+    std::istringstream fields(text.substr(nameEnd + 1));
+    std::string field;
+    for (int i = 3; i <= 21 && fields >> field; ++i) {
+    }
+    unsigned long long ticks = 0;
+    const long perSecond = ::sysconf(_SC_CLK_TCK);
+    timespec boot{};
+    if (!(fields >> ticks) || perSecond <= 0 || clock_gettime(CLOCK_BOOTTIME, &boot) != 0) return now;
+    const double bootMs = static_cast<double>(boot.tv_sec) * 1000.0 + static_cast<double>(boot.tv_nsec) / 1e6;
+    const double age = bootMs - static_cast<double>(ticks) * 1000.0 / static_cast<double>(perSecond);
+    return age >= 0 && age < 60000 ? now - age : now;
+}
+
 // One line a variable: readable, and compact even with the labyrinth's grids in it.
 std::string DumpText(const nlohmann::json& state) {
     std::string text = "{\n";
@@ -110,8 +137,9 @@ double Percentile(std::vector<double> v, double p) {
 // One run of the game: the form, its window or none, and the harness around it.
 class TSession {
 public:
-    TSession(const TProgramOptions& options, const assets::AssetStore& store, double startMs)
-        : Options_(options), Store_(store), StartMs_(startMs) {}
+    // `startMs`: the process's start; `mainMs`: when main() began.
+    TSession(const TProgramOptions& options, const assets::AssetStore& store, double startMs, double mainMs)
+        : Options_(options), Store_(store), StartMs_(startMs), MainMs_(mainMs) {}
 
     int Run();
 
@@ -123,6 +151,7 @@ private:
     void WaitForNextTick();
     void RecordPadRelease();
     void ReleasePad();
+    void OpenAudioAfterFirstPicture();
     // The window has the focus and is not minimised: ticks run and keys count.
     bool WindowActive() const { return Window_->Focused() && !Window_->Minimized(); }
     void WriteTimingReport() const;
@@ -135,12 +164,15 @@ private:
     const TProgramOptions& Options_;
     const assets::AssetStore& Store_;
     double StartMs_;
+    double MainMs_;
     std::vector<TScriptEvent> Script_;
     size_t NextEvent_ = 0;
     std::vector<TScriptEvent> PendingReleases_;  // "press" events, let go before the next tick
     int64_t Tick_ = 0;
     std::unique_ptr<TPlatformWindow> Window_;
-    std::unique_ptr<ISoundBackend> Audio_;
+    bool AudioAsked_ = false;
+    std::unique_ptr<TAudioOpening> AudioOpening_;   // goes before the window: it waits for its thread
+    std::unique_ptr<ISoundBackend> Audio_;          // outlives the form, whose sounds it plays
     std::unique_ptr<TCapturingPresenter> Presenter_;
     std::unique_ptr<IFormHost> Host_;
     std::unique_ptr<TMainForm> Form_;
@@ -214,7 +246,6 @@ int TSession::Run() {
         windowOptions.Icon = assets::LoadBitmap(Store_, "Tibo");
         windowOptions.GamepadMappings = JoinPath(formOptions.ConfigDir, GamepadMappingsFileName);
         Window_ = TPlatformWindow::Open(windowOptions);
-        Audio_ = OpenAudioBackend();
         Host_ = std::make_unique<TWindowHost>(*Window_);
         Presenter_ = std::make_unique<TCapturingPresenter>(Window_.get());
         clock = &SteadyClock_;
@@ -261,6 +292,7 @@ void TSession::Loop() {
             break;
         }
         if (Window_) {
+            OpenAudioAfterFirstPicture();
             while (auto e = Window_->PollEvent()) {
                 DeliverPlatformEvent(*e);
                 if (form.CloseRequested()) break;
@@ -443,6 +475,23 @@ void TSession::ReleasePad() {
     form.PadStickEvent(0, 0);
 }
 
+void TSession::OpenAudioAfterFirstPicture() {
+    // The first picture waits neither for the audio device nor for its copies
+    // of the sounds, nor shares the processor with them: they are made on a
+    // thread of their own once it is shown, and become audible when ready.
+    // (The intro plays no sound in its first seconds.)
+    if (!AudioAsked_ && FirstFlipMs_ >= 0) {
+        AudioAsked_ = true;
+        std::vector<TWave> sounds;
+        Form_->Suoni.Items.ForEach([&sounds](TWaveItem& item) { sounds.push_back(item.Wave); });
+        AudioOpening_ = TAudioOpening::Start(std::move(sounds));
+    }
+    if (!AudioOpening_ || !AudioOpening_->Finished()) return;
+    Audio_ = AudioOpening_->Take();
+    AudioOpening_.reset();
+    if (Audio_) Form_->SoundDevice.AttachBackend(Audio_.get());
+}
+
 void TSession::WaitForNextTick() {
     TMainForm& form = *Form_;
     if (!form.EngineTimer.IdleInstalled()) {
@@ -463,7 +512,9 @@ void TSession::WriteTimingReport() const {
     report["jitter_ms_p50"] = Percentile(Jitter_, 0.50);
     report["jitter_ms_p99"] = Percentile(Jitter_, 0.99);
     report["jitter_ms_max"] = Jitter_.empty() ? 0.0 : *std::max_element(Jitter_.begin(), Jitter_.end());
-    report["first_flip_ms"] = FirstFlipMs_;
+    report["first_flip_ms"] = FirstFlipMs_;   // from the process's start
+    report["main_ms"] = MainMs_ - StartMs_;     // of which before main()
+    report["presentation"] = Window_ ? Window_->PresentationName() : "none";
     rusage ru{};
     getrusage(RUSAGE_SELF, &ru);
     report["peak_rss_kb"] = ru.ru_maxrss;
@@ -538,7 +589,8 @@ void ReleaseScriptPress(TMainForm& form, const TScriptEvent& press) {
 }
 
 int RunProgram(int argc, char** argv) {
-    const double startMs = MonotonicMs();
+    const double mainMs = MonotonicMs();
+    const double startMs = ProcessStartMs(mainMs);
     CatchCloseSignals();
     TProgramOptions options;
     try {
@@ -563,7 +615,7 @@ int RunProgram(int argc, char** argv) {
             assets::ExportAssets(store, *options.ExportDir);
             return 0;
         }
-        TSession session(options, store, startMs);
+        TSession session(options, store, startMs, mainMs);
         return session.Run();
     } catch (const EReplayDiffers& e) {
         std::fprintf(stderr, "tibo: %s\n", e.what());

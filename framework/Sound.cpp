@@ -172,6 +172,18 @@ void TSoundDevice::AutoInitialize() {
     }
 }
 
+void TSoundDevice::AttachBackend(ISoundBackend* backend) {
+    Finalize();
+    Backend_ = backend;
+    AutoInitialize();
+    // A device that arrives late (it opens after the first picture) hears
+    // whether the player has muted the game or the window is in the background.
+    if (Backend_ != nullptr) {
+        Backend_->SetMuted(Muted_);
+        Backend_->SetPaused(Paused_);
+    }
+}
+
 void TSoundDevice::Finalize() {
     if (!Initialized_) return;
     Initialized_ = false;

@@ -78,6 +78,11 @@ public:
     void Initialize();
     void AutoInitialize();      // swallows sound errors: the game runs silently
     void Finalize();
+    // A back end that comes later (the audio device opens while the game
+    // already runs): the device lets go of the old one, if any, and
+    // initialises again with the new one, silently on failure. Sounds played
+    // before that were not heard.
+    void AttachBackend(ISoundBackend* backend);
     bool Initialized() const { return Initialized_; }
     ISoundBackend* Backend() const { return Backend_; }
     // The player's mute (kept with or without a back end) and the pause while

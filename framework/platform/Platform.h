@@ -31,8 +31,10 @@ struct TWindowOptions {
     bool VSync = true;       // wait for the display's refresh when presenting
     // How the picture reaches the screen: through the graphics card (a renderer
     // with a streaming texture), or scaled by the program into the window's
-    // own pixels. Auto takes the renderer unless the only one there is draws
-    // in software (a bare X server), where scaling ourselves costs a tenth.
+    // own pixels. Auto takes the renderer unless the desktop has no graphics
+    // card to offer (see GraphicsProbe.h) or the renderer made draws in
+    // software all the same (a bare X server): there scaling ourselves costs a
+    // tenth, and leaving OpenGL unloaded saves its start-up and memory.
     // The environment variable TIBO_PRESENT=renderer|framebuffer overrides Auto.
     enum class TPresentation { Auto, Renderer, Framebuffer };
     TPresentation Presentation = TPresentation::Auto;
@@ -113,10 +115,32 @@ public:
     virtual bool Focused() const = 0;
     // Where the picture lies now (for tests and screenshots of the window).
     virtual TViewMapping Mapping() const = 0;
+    // How the picture reaches the screen: "renderer" or "framebuffer".
+    virtual const char* PresentationName() const = 0;
 };
 
-// The audio device through SDL_mixer; nullptr when none can be opened.
-std::unique_ptr<ISoundBackend> OpenAudioBackend();
+// The audio device, through SDL_mixer, opened on a thread of its own: finding it (or finding there
+// is none: a sound server that does not answer, no sound card) can take longer
+// than showing the first pictures, which need not wait for it.
+//
+// Start it once the window is open; until Finished() that thread starts SDL's
+// audio and opens the mixer, so the window's thread must meanwhile neither
+// start nor stop SDL subsystems nor touch the mixer (the window's own work,
+// events and pictures, goes on). The standard error is held back while the
+// device is tried: sound libraries report a missing sound card at length.
+class TAudioOpening {
+public:
+    // `sounds` are converted to the device's format on that thread too, so
+    // that the back end makes their buffers without the work (the sound list
+    // makes them all at once when the device comes).
+    static std::unique_ptr<TAudioOpening> Start(std::vector<TWave> sounds = {});
+    virtual ~TAudioOpening() = default;   // waits for the thread; closes a device never taken
+    // The attempt is over: Take() will not wait.
+    virtual bool Finished() const = 0;
+    // Waits for the attempt: the back end, or nullptr when no device opened.
+    // The first call only; later calls give nullptr.
+    virtual std::unique_ptr<ISoundBackend> Take() = 0;
+};
 
 // The per-user folder for the settings file (created if needed); "" if none.
 std::string UserConfigDir();

@@ -10,10 +10,12 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <string>
 #include <string_view>
 
 #include "framework/Errors.h"
 #include "framework/Gamepad.h"
+#include "framework/platform/GraphicsProbe.h"
 #include "framework/platform/KeyMap.h"
 #include "framework/platform/Platform.h"
 
@@ -218,6 +220,49 @@ bool DrawsInSoftware(SDL_Renderer* renderer) {
     return false;
 }
 
+// Video drivers that show nothing on any screen: they serve only when asked
+// for by name (SDL_VIDEODRIVER), never as the fallback of a machine without a
+// display, where the game would run on unseen and never get the focus.
+bool ShowsNothing(std::string_view driver) {
+    return driver == "offscreen" || driver == "dummy" || driver == "evdev";
+}
+
+bool HasEnv(const char* name) {
+    const char* value = std::getenv(name);
+    return value != nullptr && *value != '\0';
+}
+
+// Unless SDL_VIDEODRIVER names the drivers, SDL may try only those that show a
+// window, in its own order; Wayland only where a compositor can be reached
+// (otherwise its library complains on the standard error). Returns whether the
+// drivers were named by the user.
+bool ChooseVideoDrivers() {
+    const char* named = SDL_GetHint(SDL_HINT_VIDEODRIVER);
+    if (named != nullptr && *named != '\0') return true;
+    const bool wayland = HasEnv("WAYLAND_DISPLAY") || HasEnv("WAYLAND_SOCKET") || HasEnv("XDG_RUNTIME_DIR");
+    std::string list;
+    for (int i = 0; i < SDL_GetNumVideoDrivers(); ++i) {
+        const std::string_view driver = SDL_GetVideoDriver(i);
+        if (ShowsNothing(driver) || (driver == "wayland" && !wayland)) continue;
+        if (!list.empty()) list += ',';
+        list += driver;
+    }
+    // An empty list would let SDL take any driver: name one that cannot start.
+    SDL_SetHint(SDL_HINT_VIDEODRIVER, list.empty() ? "none" : list.c_str());
+    return false;
+}
+
+std::string NoDisplayMessage() {
+    std::string where;
+    if (HasEnv("DISPLAY")) {
+        where = Format(" (the X server of DISPLAY=%s cannot be reached)", std::getenv("DISPLAY"));
+    } else if (!HasEnv("WAYLAND_DISPLAY")) {
+        where = " (DISPLAY and WAYLAND_DISPLAY are not set)";
+    }
+    return "No display was found" + where + ": the game needs an X11 or Wayland desktop to show its window. "
+           "tibo --headless runs without a window.";
+}
+
 // Hands the desktop the window's icon; the colour of its top-left corner is
 // see-through, so the rounded shape stands on any desktop. A picture that cannot
 // be made into an SDL surface leaves the desktop's own icon: the game runs on.
@@ -264,6 +309,7 @@ public:
     bool Minimized() const override { return Minimized_; }
     bool Focused() const override { return Focused_; }
     TViewMapping Mapping() const override;
+    const char* PresentationName() const override { return Framebuffer_ ? "framebuffer" : "renderer"; }
 
 private:
     void ChoosePresentation();
@@ -320,7 +366,16 @@ TSdlWindow::TSdlWindow(const TWindowOptions& options) : Options_(options) {
         throw EDisplayError(Format(msg::DisplayModeError, Options_.Width, Options_.Height, 16));
     }
     SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
+    // The game reads keys, never typed text: the table of compose sequences
+    // that X11's input method parses as SDL starts the keyboard (about 10 ms
+    // of the start-up) is of no use to it. An empty one, unless the user names
+    // a table. (No other thread runs yet to read the environment meanwhile.)
+    ::setenv("XCOMPOSEFILE", "/dev/null", 0);
+    const bool driverNamed = ChooseVideoDrivers();
+    const int started = SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
+    if (!driverNamed) SDL_ResetHint(SDL_HINT_VIDEODRIVER);
+    if (started != 0) {
+        if (!driverNamed) throw EDisplayError(NoDisplayMessage());
         throw EDisplayError(Format("Window cannot be made: %s", SDL_GetError()));
     }
     // Game controllers are optional: the game runs without them.
@@ -385,7 +440,13 @@ void TSdlWindow::CleanUp() {
 
 void TSdlWindow::ChoosePresentation() {
     const TPresentation wanted = PresentationWanted(Options_.Presentation);
-    if (wanted != TPresentation::Framebuffer) {
+    // Where the desktop plainly has no graphics card to offer, the renderer is
+    // not even tried: making it loads the whole OpenGL stack (tens of
+    // milliseconds, about 60 MiB) only to find it draws in software. Where
+    // there may be one, the renderer made has the last word.
+    const bool tryRenderer = wanted == TPresentation::Renderer ||
+                             (wanted == TPresentation::Auto && AccelerationLikely(Window_));
+    if (tryRenderer) {
         if (MakeRenderer() && (wanted == TPresentation::Renderer || !DrawsInSoftware(Renderer_))) return;
         DropRenderer();
     }
@@ -475,6 +536,24 @@ void TSdlWindow::Show() {
     SDL_RenderPresent(Renderer_);
 }
 
+namespace {
+// Black around the view; the view itself is about to be painted over.
+void ClearBorders(uint8_t* pixels, int pitch, int w, int h, int bytesPerPixel, const TViewMapping::TView& view) {
+    const auto row = [&](int y) { return pixels + static_cast<ptrdiff_t>(y) * pitch; };
+    const auto rowBytes = static_cast<size_t>(w) * static_cast<size_t>(bytesPerPixel);
+    for (int y = 0; y < h; ++y) {
+        if (y < view.Y || y >= view.Y + view.H) {
+            std::memset(row(y), 0, rowBytes);
+            continue;
+        }
+        const auto left = static_cast<size_t>(view.X) * static_cast<size_t>(bytesPerPixel);
+        const auto right = static_cast<size_t>(view.X + view.W) * static_cast<size_t>(bytesPerPixel);
+        std::memset(row(y), 0, left);
+        if (right < rowBytes) std::memset(row(y) + right, 0, rowBytes - right);
+    }
+}
+}  // namespace
+
 bool TSdlWindow::PresentToFramebuffer(const TSurface& back) {
     SDL_Surface* target = SDL_GetWindowSurface(Window_);
     if (target == nullptr) return false;
@@ -523,7 +602,7 @@ bool TSdlWindow::PresentToFramebuffer(const TSurface& back) {
     const size_t pixels = static_cast<size_t>(w) * static_cast<size_t>(h);
     auto* const dst = static_cast<uint8_t*>(target->pixels);
     if (newBorders || Shown_.size() != pixels) {
-        std::memset(dst, 0, static_cast<size_t>(target->pitch) * static_cast<size_t>(target->h));
+        ClearBorders(dst, target->pitch, target->w, target->h, bpp, view);
         Scaler_.Scale(bits, w, h, view, dst, target->pitch, bpp);
         Shown_.assign(bits, bits + pixels);
         if (SDL_MUSTLOCK(target)) SDL_UnlockSurface(target);

@@ -2,10 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "framework/Errors.h"
+#include "framework/platform/Platform.h"
 
 namespace tibo {
 namespace {
@@ -230,6 +232,95 @@ TEST(SoundDeviceTest, NoBackendMeansSilenceNotFailure) {
     EXPECT_EQ(list.Items.PlayRequests, std::vector<std::string>{"Sparo"});
     device.SetMuted(true);
     EXPECT_TRUE(device.Muted()) << "the player's choice is kept all the same";
+}
+
+TEST(SoundDeviceTest, ABackEndThatComesLaterMakesTheListAudible) {
+    int form = 0;
+    TSoundDevice device(&form, nullptr);
+    TWaveList list(&device);
+    TWaveItem& shot = list.Items.Add("Sparo");
+    shot.Wave = SomeWave();
+    shot.Volume = -300;
+    TWaveItem& wind = list.Items.Add("Vento");
+    wind.Wave = SomeWave(50);
+    wind.Looped = true;
+    device.AutoInitialize();
+    shot.Play();   // before the device opened: not heard, not kept for later
+    wind.Play();
+
+    TFakeBackend backend;
+    device.AttachBackend(&backend);
+    EXPECT_TRUE(device.Initialized());
+    EXPECT_EQ(backend.Created, 2);   // every sound's master, none played yet
+    EXPECT_EQ(shot.CopyCount(), 0u);
+    shot.Play();
+    ASSERT_EQ(shot.CopyCount(), 1u);
+    EXPECT_TRUE(Copy(shot, 0).IsPlaying);
+    EXPECT_EQ(Copy(shot, 0).Volume, -300);
+
+    // Another back end: the old buffers go before the new ones come, and it
+    // hears at once that the player muted the game in the meantime.
+    device.SetMuted(true);
+    TFakeBackend other;
+    device.AttachBackend(&other);
+    EXPECT_TRUE(other.Muted);
+    EXPECT_FALSE(other.Paused);
+    EXPECT_EQ(shot.CopyCount(), 0u);
+    EXPECT_EQ(other.Created, 2);
+    shot.Play();
+    EXPECT_EQ(other.Duplicated, 1);
+    EXPECT_EQ(backend.Duplicated, 1);
+
+    // And none at all: silence again, requests still logged.
+    device.AttachBackend(nullptr);
+    EXPECT_FALSE(device.Initialized());
+    shot.Play();
+    EXPECT_EQ(shot.CopyCount(), 0u);
+    EXPECT_EQ(list.Items.PlayRequests, (std::vector<std::string>{"Sparo", "Vento", "Sparo", "Sparo", "Sparo"}));
+}
+
+// The real mixer, on SDL's silent audio device: opened in the background with
+// some sounds converted there, the others when their buffers are made.
+TEST(AudioDeviceTest, OpensInTheBackgroundAndPlays) {
+    ::setenv("SDL_AUDIODRIVER", "dummy", 1);
+    TWave shot = SomeWave(11025);              // 1 s of 8-bit mono at 11025 Hz
+    TWave tone;
+    tone.Format = TWaveFormat{1, 2, 22050, 88200, 4, 16};
+    tone.Data.assign(22050 * 4, 0);          // 1 s of 16-bit stereo at 22050 Hz
+    for (size_t i = 0; i < tone.Data.size(); i += 4) tone.Data[i + 1] = static_cast<uint8_t>(i % 64);
+    TWave late = SomeWave(3000);
+    late.Data[0] = 0x10;                      // not among those converted ahead
+
+    // Opened and never taken: closed again.
+    TAudioOpening::Start({shot})->Take();
+    { auto unused = TAudioOpening::Start({shot}); }
+
+    auto opening = TAudioOpening::Start({shot, tone});
+    std::unique_ptr<ISoundBackend> backend = opening->Take();
+    EXPECT_TRUE(opening->Finished());
+    EXPECT_EQ(opening->Take(), nullptr);
+    ASSERT_NE(backend, nullptr) << "the dummy audio device did not open";
+    for (const TWave* wave : {&shot, &tone, &late, &shot}) {
+        std::unique_ptr<ISoundBuffer> buffer = backend->CreateBuffer(*wave);
+        ASSERT_NE(buffer, nullptr);
+        buffer->SetVolume(-600);
+        buffer->SetPan(2000);
+        buffer->Play(false);
+        EXPECT_TRUE(buffer->Playing());
+        std::unique_ptr<ISoundBuffer> copy = backend->Duplicate(*buffer);
+        ASSERT_NE(copy, nullptr);
+        copy->Play(true);
+        EXPECT_TRUE(copy->Playing());
+        buffer->Stop();
+        EXPECT_FALSE(buffer->Playing());
+        EXPECT_TRUE(copy->Playing());   // each buffer on a channel of its own
+    }
+    // A buffer outliving its back end is silent, not a crash.
+    std::unique_ptr<ISoundBuffer> survivor = backend->CreateBuffer(tone);
+    backend.reset();
+    survivor->Play(false);
+    EXPECT_FALSE(survivor->Playing());
+    ::unsetenv("SDL_AUDIODRIVER");
 }
 
 TEST(SoundDeviceTest, NeedsAForm) {

@@ -418,13 +418,26 @@ TEST_F(SettingsFileTest, FullDiskLeavesNoHalfWrittenFileBehind) {
 }
 
 TEST_F(SettingsFileTest, UnreadableFileIsNotOverwritten) {
-    if (::geteuid() == 0) GTEST_SKIP() << "root reads every file";
-    const std::string old = "[Record]\nNome1=Keeper\n[Mine]\nx=y\n";
-    Put(old);
-    ::chmod(Path_.c_str(), 0200);
+    // A file whose reading fails with an I/O error, for every user, root too:
+    // the process's own memory read from address 0.
+    fs::create_symlink("/proc/self/mem", Path_);
     ExpectWriteError(Path_, DefaultHallOfFame());
-    ::chmod(Path_.c_str(), 0600);
-    EXPECT_EQ(Get(), old);
+    EXPECT_TRUE(fs::is_symlink(Path_));
+    EXPECT_EQ(fs::read_symlink(Path_), "/proc/self/mem");
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(Dir_)) names.push_back(entry.path().filename().string());
+    EXPECT_EQ(names, std::vector<std::string>{SettingsFileName});
+
+    // A file without read permission, where that stops the reader (not root).
+    if (::geteuid() != 0) {
+        fs::remove(Path_);
+        const std::string old = "[Record]\nNome1=Keeper\n[Mine]\nx=y\n";
+        Put(old);
+        ::chmod(Path_.c_str(), 0200);
+        ExpectWriteError(Path_, DefaultHallOfFame());
+        ::chmod(Path_.c_str(), 0600);
+        EXPECT_EQ(Get(), old);
+    }
 }
 
 // --- hostile files ---------------------------------------------------------
