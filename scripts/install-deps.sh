@@ -9,6 +9,7 @@ packages=(
   nlohmann-json3-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth
+  clang-14 libclang-rt-14-dev
 )
 
 if ! command -v dpkg-query >/dev/null 2>&1; then
