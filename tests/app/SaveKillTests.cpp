@@ -136,7 +136,7 @@ TEST(SaveKillTest, AKillWhileWritingLeavesTheWholeOldFileOrTheWholeNewOne) {
     TRandom random;
     random.Seed(10);
     const int32_t spreadUs = static_cast<int32_t>(std::max<int64_t>(windowUs, 1000) * 3 / 2);
-    constexpr int Tries = 100;
+    constexpr int Tries = 50;
     int sawOld = 0, sawNew = 0, leftovers = 0;
     for (int i = 0; i < Tries; ++i) {
         WriteText(file, oldText);
