@@ -1,10 +1,15 @@
-# The two commands of the README: `make run` and `make test`.
+# The commands of the README: `make run`, `make test`, `make fuzz`, `make soak`.
 BUILD      ?= build
 TEST_BUILD ?= build-test
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 300
+SOAK_TICKS ?= 1000000
+SOAK_SEED  ?= 1
+FUZZERS    := settings script picture sound
 GENERATOR  := -G Ninja
 ARGS       ?=
 
-.PHONY: all deps build run test bench clean
+.PHONY: all deps build run test bench fuzz soak clean
 
 all: build
 
@@ -25,9 +30,34 @@ test: deps
 	ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	  ctest --test-dir $(TEST_BUILD) --output-on-failure -j2
 
+# Each fuzzer for FUZZ_SECONDS, one after the other; new inputs go to
+# $(FUZZ_BUILD)/corpus/, the seeds of fuzz/corpus/ stay as they are, a crash
+# is kept as $(FUZZ_BUILD)/crash-<fuzzer>-*.
+fuzz: deps
+	cmake -S . -B $(FUZZ_BUILD) $(GENERATOR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++-14 \
+	  -DTIBO_FUZZ=ON -DTIBO_TESTS=OFF -DTIBO_BENCH=OFF
+	cmake --build $(FUZZ_BUILD) -j2 --target $(addprefix fuzz_,$(FUZZERS))
+	@set -e; for f in $(FUZZERS); do \
+	  mkdir -p $(FUZZ_BUILD)/corpus/$$f; \
+	  echo "== fuzz_$$f, $(FUZZ_SECONDS) s"; \
+	  ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+	    $(FUZZ_BUILD)/fuzz/fuzz_$$f -max_total_time=$(FUZZ_SECONDS) -timeout=10 -rss_limit_mb=2048 \
+	    -print_final_stats=1 -artifact_prefix=$(FUZZ_BUILD)/crash-$$f- \
+	    $(FUZZ_BUILD)/corpus/$$f fuzz/corpus/$$f > $(FUZZ_BUILD)/fuzz_$$f.log 2>&1 \
+	    || { tail -n 80 $(FUZZ_BUILD)/fuzz_$$f.log; exit 1; }; \
+	  grep -E '^(#[0-9]+[[:space:]]+DONE|Done|stat::)' $(FUZZ_BUILD)/fuzz_$$f.log; \
+	done
+
+# The soak player for SOAK_TICKS ticks, in the sanitized build of the tests.
+soak: deps
+	cmake -S . -B $(TEST_BUILD) $(GENERATOR) -DCMAKE_BUILD_TYPE=Debug -DTIBO_SANITIZE=ON -DTIBO_TESTS=ON -DTIBO_BENCH=OFF
+	cmake --build $(TEST_BUILD) --target tibo_soak
+	ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+	  ./$(TEST_BUILD)/tests/tibo_soak $(SOAK_TICKS) $(SOAK_SEED)
+
 bench: build
 	./$(BUILD)/tibo_bench
 	bench/window-figures.sh ./$(BUILD)/tibo
 
 clean:
-	rm -rf $(BUILD) $(TEST_BUILD)
+	rm -rf $(BUILD) $(TEST_BUILD) $(FUZZ_BUILD)

@@ -11,6 +11,7 @@ packages=(
   xvfb xauth
   xdotool imagemagick
   desktop-file-utils appstream
+  clang-14 libclang-rt-14-dev
 )
 
 if ! command -v dpkg-query >/dev/null 2>&1; then

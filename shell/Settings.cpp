@@ -264,10 +264,9 @@ std::string TIniFile::Text() const {
 }
 
 THallOfFame ReadHallOfFame(const std::string& path) {
-    TIniFile ini;
+    std::vector<uint8_t> bytes;
     try {
-        const std::vector<uint8_t> bytes = ReadFileBytes(path, MaxSettingsFileBytes);
-        ini = TIniFile::Parse(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+        bytes = ReadFileBytes(path, MaxSettingsFileBytes);
     } catch (const EFileError& e) {
         // A missing file gives the defaults; so do a folder or a file that may
         // not be read, which the writing then reports. Something that is no
@@ -276,6 +275,11 @@ THallOfFame ReadHallOfFame(const std::string& path) {
         if (e.Problem == P::NotRegular || e.Problem == P::TooLarge)
             throw ESettingsError(std::string(e.what()) + "; the hall of fame is left as it is");
     }
+    return HallOfFameFromText(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+}
+
+THallOfFame HallOfFameFromText(std::string_view text) {
+    const TIniFile ini = TIniFile::Parse(text);
     THallOfFame hall = DefaultHallOfFame();
     for (int n = 1; n <= 10; ++n) {
         HallEntry& entry = hall[static_cast<size_t>(n - 1)];

@@ -49,6 +49,9 @@ private:
 // ESettingsError naming the file when it is no regular file (a FIFO, a device)
 // or larger than MaxSettingsFileBytes.
 THallOfFame ReadHallOfFame(const std::string& path);
+// The table as a settings file's text gives it (what ReadHallOfFame does once
+// the bytes are read): missing or unreadable keys give the defaults.
+THallOfFame HallOfFameFromText(std::string_view text);
 // Writes the 30 keys (Nome1, Punti1, Livello1, ... Livello10) into the file,
 // keeping the rest of it; the old file stays intact until the new one is safely
 // on disk, and the new one keeps its permission bits. A read-only file is not

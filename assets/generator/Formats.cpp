@@ -183,8 +183,10 @@ std::string ReadWavInfo(std::span<const uint8_t> file, WavInfo& info) {
             const uint32_t block = Get16(file, body + 12);
             info.Format.Bits = static_cast<int>(Get16(file, body + 14));
             if (info.FormatTag != 1) return "WAVE file is not uncompressed PCM";
+            // Both fields are 16 bits: their product is taken in 32 unsigned bits.
+            const uint32_t bitsPerFrame = Get16(file, body + 2) * uint32_t{Get16(file, body + 14)};
             if (info.Format.Channels < 1 || info.Format.Bits < 8 || info.Format.Bits % 8 != 0 ||
-                block != static_cast<uint32_t>(info.Format.Channels * info.Format.Bits / 8))
+                block != bitsPerFrame / 8)
                 return "WAVE format chunk is damaged";
             haveFormat = true;
         } else if (TagAt(file, at, "data")) {

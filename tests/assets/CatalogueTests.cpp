@@ -408,6 +408,15 @@ TEST(Formats, WavesRoundTripAndDamageIsCaught) {
     std::vector<uint8_t> compressed = file;
     compressed[20] = 2;  // ADPCM
     EXPECT_EQ(ReadWavInfo(compressed, info), "WAVE file is not uncompressed PCM");
+    // Channels and bits so large that their product overflows an int: refused
+    // as damage, not multiplied past the range.
+    std::vector<uint8_t> huge = file;
+    huge[22] = 0x01, huge[23] = 0xB8;  // 47105 channels
+    huge[34] = 0xB8, huge[35] = 0xB8;  // 47288 bits a sample
+    EXPECT_EQ(ReadWavInfo(huge, info), "WAVE format chunk is damaged");
+    huge[22] = 0xFF, huge[23] = 0xFF;  // 65535 of each
+    huge[34] = 0xF8, huge[35] = 0xFF;
+    EXPECT_EQ(ReadWavInfo(huge, info), "WAVE format chunk is damaged");
     // An odd-sized 8-bit sound is padded to an even chunk and still reads whole.
     const std::vector<uint8_t> odd = EncodeWav({11025, 8, 1}, std::vector<uint8_t>(5, 128));
     ASSERT_EQ(ReadWavInfo(odd, info), "");
