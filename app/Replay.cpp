@@ -155,7 +155,8 @@ std::string ReplayText(const TReplay& replay) {
     }
     for (; check != replay.Checks.end(); ++check)
         text += Format("# check %lld %016llX\n", static_cast<long long>(check->first), static_cast<unsigned long long>(check->second));
-    text += Format("# end %lld\n", static_cast<long long>(replay.End));
+    // A replay read without an end line has none to write (a tick is never 0).
+    if (replay.End > 0) text += Format("# end %lld\n", static_cast<long long>(replay.End));
     return text;
 }
 

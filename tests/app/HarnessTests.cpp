@@ -894,3 +894,22 @@ TEST(InputScriptTest, AnyKeyCaseAByteOrderMarkAndBadLinesShownSafely) {
 
 }  // namespace
 }  // namespace tibo
+
+namespace tibo {
+namespace {
+
+// Found by the replay fuzzer: a replay without an end line was written back
+// with "# end 0", which no reader takes.
+TEST(ReplayFileTest, WhatIsReadWritesOutAndReadsBackTheSame) {
+    for (const char* text : {"# tibo-replay 1\n# seed 7\n5 press 60\n", "# tibo-replay 1\n# seed 7\n# check 50 00000000000000AB\n# end 60\n"}) {
+        const TReplay replay = ParseReplay(text, "r.replay");
+        const std::string written = ReplayText(replay);
+        TReplay again;
+        ASSERT_NO_THROW(again = ParseReplay(written, "again.replay")) << written;
+        EXPECT_EQ(ReplayText(again), written);
+        EXPECT_EQ(again.LastTick(), replay.LastTick());
+    }
+}
+
+}  // namespace
+}  // namespace tibo
