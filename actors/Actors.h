@@ -16,10 +16,13 @@ int32_t CellScreenY(const TPlayVariables& v, int32_t row, int32_t offsetY);
 // Puts a sprite of the play on the screen at its cell.
 void PlaceAtCell(TImageSprite& sprite, int32_t column, int32_t row, int32_t offsetX, int32_t offsetY);
 
+class TPlay;
+
+// The explosion, played once: a blast fragment, a monster killed, the hero dying.
+void ShowExplosion(TImageSprite& sprite, TPlay& play);
+
 // A walker's picture for its kind (0 to 4) and way (1 right, -1 left).
 const char* WalkerPicture(uint8_t kind, int8_t direction);
-
-class TPlay;
 
 // Tibo: walks and climbs a cell at a time, sliding across the window or
 // scrolling the view under him near its edges.

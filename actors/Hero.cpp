@@ -67,11 +67,7 @@ void TTiboSprite::Escaping(TPlay& play) {
     v.MoveState = 2;
     if (AdvanceStep(play) && v.HeroRow <= 3) {
         HeroState = 2;
-        ShowPicture(play.SpriteTibo.Items.Find("Vittoria"));
-        FrameCount = Image->PatternTotal();
-        FrameLooped = true;
-        FrameSpeed = 0.004;
-        FramePos = 0;
+        PlayAnimation(play.SpriteTibo.Items.Find("Vittoria"), true, 0.004);
         Counter = 0;
     }
     PlaceOnScreen(play);
@@ -118,11 +114,7 @@ void TTiboSprite::Dying(TPlay& play) {
 void TTiboSprite::HeroDies() {
     TPlay& play = PlayOf(*this);
     play.Vars.Health = 0;
-    ShowPicture(play.Sfondo.Items.Find("Esplosione"));
-    FrameCount = Image->PatternTotal();
-    FrameLooped = false;
-    FrameSpeed = 0.015;
-    FramePos = 0;
+    ShowExplosion(*this, play);
     HeroState = 3;
     play.PlaySound("GameOver");
     play.Host.GameOver();

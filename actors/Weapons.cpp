@@ -8,19 +8,12 @@
 
 namespace tibo {
 
+void ShowExplosion(TImageSprite& sprite, TPlay& play) { sprite.PlayAnimation(play.Sfondo.Items.Find("Esplosione"), false, 0.015); }
+
 namespace {
 
 // The whole part of a sprite's animation position: the picture it shows.
 int32_t FrameIndex(const TImageSprite& sprite) { return static_cast<int32_t>(sprite.FramePos); }
-
-// The explosion picture, played once, for a fragment or a monster that dies.
-void ShowExplosion(TImageSprite& sprite, TPlay& play) {
-    sprite.ShowPicture(play.Sfondo.Items.Find("Esplosione"));
-    sprite.FrameCount = sprite.Image->PatternTotal();
-    sprite.FrameLooped = false;
-    sprite.FrameSpeed = 0.015;
-    sprite.FramePos = 0;
-}
 
 // Whatever a shot or a blast touches that is a live monster dies.
 // Returns true when it killed one.
@@ -199,9 +192,6 @@ void TBonusSprite::Describe(TFieldWriter& w) const {
     w.Field("OffsetY", static_cast<int32_t>(OffsetY));
 }
 
-// A blast enters the cell unless it is the exit or a wall that cannot break;
-// a wall breaks only sideways, and only when there is more labyrinth behind it
-// (not the border, the sky, a slope, or the world outside the grid).
 TProiettileSprite& LaunchShot(TPlay& play, int32_t column, int32_t row, int8_t direction) {
     auto* shot = new TProiettileSprite(&play.Engine());
     shot->ShowPicture(play.Sfondo.Items.Find(direction == 1 ? "ProiettileDx" : "ProiettileSx"));
@@ -227,14 +217,13 @@ TBombaSprite& LayBomb(TPlay& play, int32_t column, int32_t row) {
     bomb->Lit = true;
     bomb->Fragment = false;
     bomb->Stopped = false;
-    bomb->ShowPicture(play.Sfondo.Items.Find("EsplosioneBomba"));
-    bomb->FrameCount = bomb->Image->PatternTotal();
-    bomb->FrameLooped = false;
-    bomb->FrameSpeed = 0.005;
-    bomb->FramePos = 0;
+    bomb->PlayAnimation(play.Sfondo.Items.Find("EsplosioneBomba"), false, 0.005);
     return *bomb;
 }
 
+// A blast enters the cell unless it is the exit or a wall that cannot break;
+// a wall breaks only sideways, and only when there is more labyrinth behind it
+// (not the border, the sky, a slope, or the world outside the grid).
 void TPlay::SpawnBlast(int32_t column, int32_t row, int32_t dx, int32_t dy) {
     TMaze& m = Vars.Maze;
     if (!m.Inside(column, row)) return;

@@ -127,6 +127,16 @@ std::string DumpText(const nlohmann::json& state) {
     return text + "\n}\n";
 }
 
+// A file named on the command line; one that cannot be read is a bad command line.
+std::string ReadArgumentFile(const char* option, const std::string& path) {
+    try {
+        const std::vector<uint8_t> bytes = ReadFileBytes(path);
+        return std::string(bytes.begin(), bytes.end());
+    } catch (const EFileError& e) {
+        throw EUsageError(std::string(option) + ": " + e.what());
+    }
+}
+
 double Percentile(std::vector<double> v, double p) {
     if (v.empty()) return 0;
     std::sort(v.begin(), v.end());
@@ -149,8 +159,7 @@ private:
     void AfterTick(bool flipped);
     void DeliverPlatformEvent(const TPlatformEvent& e);
     void WaitForNextTick();
-    void RecordPadRelease();
-    void ReleasePad();
+    void LetGo(bool keys);
     void OpenAudioAfterFirstPicture();
     // The window has the focus and is not minimised: ticks run and keys count.
     bool WindowActive() const { return Window_->Focused() && !Window_->Minimized(); }
@@ -190,27 +199,13 @@ private:
 };
 
 int TSession::Run() {
-    if (!Options_.InputFile.empty()) {
-        std::vector<uint8_t> bytes;
-        try {
-            bytes = ReadFileBytes(Options_.InputFile);
-        } catch (const EFileError& e) {
-            throw EUsageError(std::string("--input: ") + e.what());
-        }
-        Script_ = ParseInputScript(std::string(bytes.begin(), bytes.end()), Options_.InputFile);
-    }
+    if (!Options_.InputFile.empty()) Script_ = ParseInputScript(ReadArgumentFile("--input", Options_.InputFile), Options_.InputFile);
     LastTick_ = Options_.Frames;
     TFormOptions formOptions;
     formOptions.Arguments = Options_.Arguments;
     formOptions.Seed = Options_.Seed;
     if (!Options_.ReplayFile.empty()) {
-        std::vector<uint8_t> bytes;
-        try {
-            bytes = ReadFileBytes(Options_.ReplayFile);
-        } catch (const EFileError& e) {
-            throw EUsageError(std::string("--replay: ") + e.what());
-        }
-        Playback_ = ParseReplay(std::string(bytes.begin(), bytes.end()), Options_.ReplayFile);
+        Playback_ = ParseReplay(ReadArgumentFile("--replay", Options_.ReplayFile), Options_.ReplayFile);
         Script_ = Playback_->Events;
         formOptions.Seed = Playback_->Seed;
         formOptions.Arguments.clear();
@@ -354,7 +349,7 @@ void TSession::AfterTick(bool flipped) {
         nlohmann::json state = DumpState(form);
         state["Tick"] = Tick_;
         const std::string text = DumpText(state);
-        WriteFileBytes(it->second, std::span(reinterpret_cast<const uint8_t*>(text.data()), text.size()));
+        WriteFileText(it->second, text);
     }
     EventsSinceTick_ = false;
     if (Recording_ && Tick_ % ReplayCheckEvery == 0) Recording_->Checks[Tick_] = StateChecksum(form);
@@ -366,113 +361,73 @@ void TSession::AfterTick(bool flipped) {
 void TSession::DeliverPlatformEvent(const TPlatformEvent& e) {
     TMainForm& form = *Form_;
     using K = TPlatformEvent::Kind;
-    // A replay plays by itself: the player's keys, mouse and pad do not reach it.
-    const bool pad = e.Type == K::PadDown || e.Type == K::PadUp || e.Type == K::PadStick || e.Type == K::PadRemoved;
-    if (Playback_ && (e.Type == K::KeyDown || e.Type == K::KeyUp || e.Type == K::MouseDown || e.Type == K::MouseMove || pad)) return;
-    // What the recording gets: the script event that does the same, before the next tick.
-    TScriptEvent recorded;
-    recorded.Tick = Tick_ + 1;
-    recorded.Key = e.Key;
-    recorded.X = e.X;
-    recorded.Y = e.Y;
+    using A = TScriptEvent::Action;
+    // Keys, the mouse and the pad reach the game as the script events that do
+    // the same, so that the recording gets exactly what the game got. A replay
+    // plays by itself: the player's own do not reach it.
+    TScriptEvent s;
+    s.Tick = Tick_ + 1;
+    s.Key = e.Key;
+    s.X = e.X;
+    s.Y = e.Y;
+    bool record = true;
     switch (e.Type) {
-        case K::KeyDown: recorded.What = TScriptEvent::Action::Down; Record(recorded); break;
-        case K::KeyUp: recorded.What = TScriptEvent::Action::Up; Record(recorded); break;
-        case K::MouseDown: recorded.What = TScriptEvent::Action::Click; Record(recorded); break;
-        case K::MouseMove:
-            // A move nothing listens to changes nothing.
-            recorded.What = TScriptEvent::Action::Move;
-            if (form.MouseMoveHooked()) Record(recorded);
-            break;
-        case K::PadDown: recorded.What = TScriptEvent::Action::PadDown; recorded.Key = e.Button; Record(recorded); break;
-        case K::PadUp: recorded.What = TScriptEvent::Action::PadUp; recorded.Key = e.Button; Record(recorded); break;
+        case K::KeyDown: s.What = A::Down; break;
+        case K::KeyUp: s.What = A::Up; break;
+        case K::MouseDown: s.What = A::Click; break;
+        // A move nothing listens to changes nothing.
+        case K::MouseMove: s.What = A::Move; record = form.MouseMoveHooked(); break;
+        case K::PadDown: s.What = A::PadDown; s.Key = e.Button; break;
+        case K::PadUp: s.What = A::PadUp; s.Key = e.Button; break;
+        // The stick only counts by the directions it gives.
         case K::PadStick:
-            // The stick only counts by the directions it gives.
-            recorded.What = TScriptEvent::Action::PadStick;
-            if (StickDirections(e.X, e.Y) != StickDirections(form.Pad.StickX(), form.Pad.StickY())) Record(recorded);
-            break;
-        case K::Deactivated:
-            // The keys let go below, one by one.
-            recorded.What = TScriptEvent::Action::Up;
-            for (int vk = 1; vk < 256 && !Playback_; ++vk) {
-                recorded.Key = vk;
-                if (form.Input.Keyboard.Held(vk)) Record(recorded);
-            }
-            if (!Playback_) RecordPadRelease();
-            break;
-        case K::PadRemoved: RecordPadRelease(); break;
-        default: break;
-    }
-    switch (e.Type) {
-        case K::KeyDown:
-            form.KeyDownEvent(e.Key);
-            break;
-        case K::KeyUp:
-            form.KeyUpEvent(e.Key);
-            break;
-        case K::MouseDown:
-            form.MainScreenMouseDown(e.Button, e.X, e.Y);
-            break;
-        case K::MouseMove:
-            form.DeliverMouseMove(e.X, e.Y);
-            break;
-        case K::Quit:
-            form.Close();
-            break;
-        case K::Activated:
-            form.EngineTimer.SetApplicationActive(true);
-            form.SoundDevice.SetPaused(false);
-            break;
-        case K::PadDown:
-        case K::PadUp:
-            form.PadButtonEvent(static_cast<TPadButton>(e.Button), e.Type == K::PadDown);
-            break;
-        case K::PadStick:
-            form.PadStickEvent(e.X, e.Y);
+            s.What = A::PadStick;
+            record = StickDirections(e.X, e.Y) != StickDirections(form.Pad.StickX(), form.Pad.StickY());
             break;
         case K::PadRemoved:
             // What an unplugged pad held is let go.
-            ReleasePad();
-            break;
+            if (!Playback_) LetGo(false);
+            return;
+        case K::Quit:
+            form.Close();
+            return;
+        case K::Activated:
+            form.EngineTimer.SetApplicationActive(true);
+            form.SoundDevice.SetPaused(false);
+            return;
         case K::Deactivated:
             // Keys and pad buttons let go while another window has the focus
             // never report it (a replay holds and lets go its keys itself).
-            if (!Playback_) {
-                form.Input.Keyboard.ReleaseAll();
-                ReleasePad();
-            }
+            if (!Playback_) LetGo(true);
             form.EngineTimer.SetApplicationActive(false);
-            // The sounds wait with the game.
-            form.SoundDevice.SetPaused(true);
-            break;
+            form.SoundDevice.SetPaused(true);  // the sounds wait with the game
+            return;
         case K::MouseUp:
         case K::RenderReset:
-            break;
+            return;
     }
+    if (Playback_) return;
+    if (record) Record(s);
+    DeliverScriptEvent(form, s);
 }
 
-// The pad's buttons let go one by one, then the stick centred, as the recording has it.
-void TSession::RecordPadRelease() {
-    const TMainForm& form = *Form_;
-    TScriptEvent recorded;
-    recorded.Tick = Tick_ + 1;
-    recorded.What = TScriptEvent::Action::PadUp;
-    for (int b = 0; b < PadButtonCount; ++b) {
-        recorded.Key = b;
-        if (form.Pad.Held(static_cast<TPadButton>(b))) Record(recorded);
-    }
-    if (StickDirections(form.Pad.StickX(), form.Pad.StickY()) != 0) {
-        recorded.What = TScriptEvent::Action::PadStick;
-        recorded.Key = 0;
-        Record(recorded);
-    }
-}
-
-void TSession::ReleasePad() {
+// Everything held is let go, the keyboard's keys too when `keys`: the pad's
+// buttons one by one, then the stick centred, each as the recording has it.
+void TSession::LetGo(bool keys) {
     TMainForm& form = *Form_;
+    TScriptEvent s;
+    s.Tick = Tick_ + 1;
+    auto send = [&](TScriptEvent::Action what, int key, bool record) {
+        s.What = what;
+        s.Key = key;
+        if (record) Record(s);
+        DeliverScriptEvent(form, s);
+    };
+    for (int vk = 1; keys && vk < 256; ++vk)
+        if (form.Input.Keyboard.Held(vk)) send(TScriptEvent::Action::Up, vk, true);
     for (int b = 0; b < PadButtonCount; ++b)
-        if (form.Pad.Held(static_cast<TPadButton>(b))) form.PadButtonEvent(static_cast<TPadButton>(b), false);
-    form.PadStickEvent(0, 0);
+        if (form.Pad.Held(static_cast<TPadButton>(b))) send(TScriptEvent::Action::PadUp, b, true);
+    send(TScriptEvent::Action::PadStick, 0, StickDirections(form.Pad.StickX(), form.Pad.StickY()) != 0);
 }
 
 void TSession::OpenAudioAfterFirstPicture() {
@@ -519,7 +474,7 @@ void TSession::WriteTimingReport() const {
     getrusage(RUSAGE_SELF, &ru);
     report["peak_rss_kb"] = ru.ru_maxrss;
     const std::string text = report.dump(1);
-    WriteFileBytes(Options_.TimingReport, std::span(reinterpret_cast<const uint8_t*>(text.data()), text.size()));
+    WriteFileText(Options_.TimingReport, text);
 }
 
 void TSession::Record(TScriptEvent e) {
@@ -534,7 +489,7 @@ void TSession::FinishRecording() {
     // replay checks its sums after ticks).
     if (Tick_ > 0 && !EventsSinceTick_) r.Checks[Tick_] = StateChecksum(*Form_);
     const std::string text = ReplayText(r);
-    WriteFileBytes(Options_.RecordFile, std::span(reinterpret_cast<const uint8_t*>(text.data()), text.size()));
+    WriteFileText(Options_.RecordFile, text);
 }
 
 // The check of the tick that has just run.

@@ -103,6 +103,10 @@ void WriteFileBytes(const std::string& path, std::span<const uint8_t> data) {
     if (::close(fd) != 0) Fail("Cannot write", path, Reason());
 }
 
+void WriteFileText(const std::string& path, std::string_view text) {
+    WriteFileBytes(path, std::span(reinterpret_cast<const uint8_t*>(text.data()), text.size()));
+}
+
 void WriteFileAtomic(const std::string& path, std::string_view content) {
     struct stat old {};
     const bool replacing = ::stat(path.c_str(), &old) == 0 && S_ISREG(old.st_mode);

@@ -26,6 +26,7 @@ inline constexpr size_t DefaultReadLimit = size_t{64} << 20;
 std::vector<uint8_t> ReadFileBytes(const std::string& path, size_t maxBytes = DefaultReadLimit);
 bool FileExists(const std::string& path);
 void WriteFileBytes(const std::string& path, std::span<const uint8_t> data);
+void WriteFileText(const std::string& path, std::string_view text);
 // Replaces the file so that a crash or a full disk at any moment leaves either
 // the old or the new content: a new file of a name no one else uses, made in
 // the same folder (never through a link), flushed and synced, renamed over the

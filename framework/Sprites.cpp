@@ -266,6 +266,14 @@ void TImageSprite::ShowPicture(TPictureItem& picture) {
     Height = picture.Height();
 }
 
+void TImageSprite::PlayAnimation(TPictureItem& picture, bool looped, double speed) {
+    ShowPicture(picture);
+    FrameCount = picture.PatternTotal();
+    FrameLooped = looped;
+    FrameSpeed = speed;
+    FramePos = 0;
+}
+
 int32_t TImageSprite::PatternIndex() const {
     if (!std::isfinite(FramePos)) return -1;
     const double t = std::trunc(FramePos);

@@ -123,6 +123,9 @@ public:
 
     // Shows `picture`, the sprite taking its size.
     void ShowPicture(TPictureItem& picture);
+    // Shows `picture` and runs through all its patterns from the first, at
+    // `speed` patterns per move count, once or round and round.
+    void PlayAnimation(TPictureItem& picture, bool looped, double speed);
 
     // The pattern shown now: Trunc(FramePos) + FrameBase (-1 when out of range).
     int32_t PatternIndex() const;

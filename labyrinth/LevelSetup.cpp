@@ -84,12 +84,9 @@ void TPlay::StartLevel() {
         auto* drop = new TGocciaSprite(&Engine());
         drop->Column = x;
         drop->Row = y;
-        drop->ShowPicture(Nemici.Items.Find("Gocce"));
+        drop->PlayAnimation(Nemici.Items.Find("Gocce"), true, 0.02);
         drop->ImageCheck = false;
-        drop->FrameCount = drop->Image->PatternTotal();
-        drop->FrameLooped = true;
-        drop->FrameSpeed = 0.02;
-        drop->FramePos = Randomizer.Random(12);
+        drop->FramePos = Randomizer.Random(12);  // neighbouring drops drip out of step
     });
     BuildMiniMap();
 
@@ -99,14 +96,10 @@ void TPlay::StartLevel() {
         walker->Kind = static_cast<uint8_t>(Randomizer.Random(5));
         walker->Direction = -1;
         if (walker->Kind != 0) walker->Direction = Randomizer.Random(2) == 0 ? 1 : -1;
-        walker->ShowPicture(Nemici.Items.Find(WalkerPicture(walker->Kind, walker->Direction)));
+        TPictureItem& picture = Nemici.Items.Find(WalkerPicture(walker->Kind, walker->Direction));
+        if (walker->Kind != 1) walker->PlayAnimation(picture, true, 0.02);
+        else walker->ShowPicture(picture);  // the worm has one picture
         walker->ImageCheck = true;
-        if (walker->Kind != 1) {
-            walker->FrameCount = walker->Image->PatternTotal();
-            walker->FrameLooped = true;
-            walker->FrameSpeed = 0.02;
-            walker->FramePos = 0;
-        }
     }
     for (TVermeSprite* walker : AllOf<TVermeSprite>(Engine())) {
         int x = 0, y = 0;

@@ -71,19 +71,13 @@ void TMainForm::FormKeyDown(int key) {
             if (key != KeyEscape && key != KeyM && key != KeyF12) Vars.AnyKey = true;
             break;
         case gsNameEntry:
-            if (Vars.NewEntryRank >= 1 && Vars.NewEntryRank <= 10) {
-                std::string& name = Vars.HallOfFame[static_cast<size_t>(Vars.NewEntryRank - 1)].Nome;
-                if (key == KeyDelete) {
-                    if (!name.empty()) name.pop_back();
-                } else if (key >= 32 && key <= 90) {
-                    if (name.size() < 10) name.push_back(static_cast<char>(key));
-                }
-            }
+            if (key == KeyDelete) DeleteNameLetter();
+            else if (key >= 32 && key <= 90) AddNameLetter(static_cast<char>(key));
             if (key == KeyEnter) Vars.NameDone = true;
             break;
         case gsLevelChoice:
-            if (key == KeyUp && Vars.ChosenLevel > 1) --Vars.ChosenLevel;
-            else if (key == KeyDown && Vars.ChosenLevel < 5) ++Vars.ChosenLevel;
+            if (key == KeyUp) StepLevel(-1);
+            else if (key == KeyDown) StepLevel(1);
             else if (key == KeyEnter && Vars.ChosenLevel > 0) StartChosenLevel();
             break;
         default:
@@ -125,8 +119,8 @@ void TMainForm::FormPadButton(TPadButton button) {
             break;
         case gsLevelChoice:
             // The settings are listed PYRAMID first: left takes it, right MINE.
-            if (button == B::Up && Vars.ChosenLevel > 1) --Vars.ChosenLevel;
-            else if (button == B::Down && Vars.ChosenLevel < 5) ++Vars.ChosenLevel;
+            if (button == B::Up) StepLevel(-1);
+            else if (button == B::Down) StepLevel(1);
             else if (button == B::Left) Vars.ChosenSetting = SettingPyramid;
             else if (button == B::Right) Vars.ChosenSetting = SettingMine;
             else if ((button == B::South || button == B::Start) && Vars.ChosenLevel > 0) StartChosenLevel();
@@ -148,12 +142,29 @@ void TMainForm::PadNameEntry(TPadButton button) {
     using B = TPadButton;
     Vars.PadNaming = true;
     if (button == B::Start) Vars.NameDone = true;
-    if (Vars.NewEntryRank < 1 || Vars.NewEntryRank > 10) return;
-    std::string& name = Vars.HallOfFame[static_cast<size_t>(Vars.NewEntryRank - 1)].Nome;
     if (button == B::Up) Vars.PadLetter = NextPadLetter(Vars.PadLetter, 1);
     else if (button == B::Down) Vars.PadLetter = NextPadLetter(Vars.PadLetter, -1);
-    else if (button == B::South && name.size() < 10) name.push_back(Vars.PadLetter);
-    else if (button == B::West && !name.empty()) name.pop_back();
+    else if (button == B::South) AddNameLetter(Vars.PadLetter);
+    else if (button == B::West) DeleteNameLetter();
+}
+
+// The level choice's list: up and down, from level 1 to level 5.
+void TMainForm::StepLevel(int step) {
+    if (step < 0 && Vars.ChosenLevel > 1) --Vars.ChosenLevel;
+    else if (step > 0 && Vars.ChosenLevel < 5) ++Vars.ChosenLevel;
+}
+
+// The new entry's name, by keyboard or pad: ten characters at most.
+void TMainForm::AddNameLetter(char letter) {
+    if (Vars.NewEntryRank < 1 || Vars.NewEntryRank > 10) return;
+    std::string& name = Vars.HallOfFame[static_cast<size_t>(Vars.NewEntryRank - 1)].Nome;
+    if (name.size() < 10) name.push_back(letter);
+}
+
+void TMainForm::DeleteNameLetter() {
+    if (Vars.NewEntryRank < 1 || Vars.NewEntryRank > 10) return;
+    std::string& name = Vars.HallOfFame[static_cast<size_t>(Vars.NewEntryRank - 1)].Nome;
+    if (!name.empty()) name.pop_back();
 }
 
 void TMainForm::MainScreenMouseDown(int /*button*/, int x, int y) {

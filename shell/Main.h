@@ -157,6 +157,9 @@ private:
     void OpenLevelChoice();
     void StartChosenLevel();   // START: the pointer goes, the level starts next frame
     void PadNameEntry(TPadButton button);
+    void StepLevel(int step);
+    void AddNameLetter(char letter);
+    void DeleteNameLetter();
     std::string HallLine(const HallEntry& entry, bool cursor) const;
 
     const assets::AssetStore& Assets_;

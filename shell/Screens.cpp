@@ -133,11 +133,7 @@ void TMainForm::OpenLevelChoice() {
     SelectionSprite->X = 50;
     SelectionSprite->Y = 50;
     SelectionSprite->SetZ(0);
-    SelectionSprite->ShowPicture(Sfondo.Items.Find("Selezione"));
-    SelectionSprite->FrameCount = SelectionSprite->Image->PatternTotal();
-    SelectionSprite->FrameLooped = true;
-    SelectionSprite->FrameSpeed = 0.01;
-    SelectionSprite->FramePos = 0;
+    SelectionSprite->PlayAnimation(Sfondo.Items.Find("Selezione"), true, 0.01);
     Vars.FrameCounter = 0;
     MouseMoveHooked_ = true;
     Vars.GameState = gsLevelChoice;
