@@ -38,14 +38,6 @@ bool ParseInt64(const std::string& text, int64_t& value) {
     return true;
 }
 
-std::vector<std::string> SplitWords(const std::string& line) {
-    std::istringstream in(line);
-    std::vector<std::string> words;
-    std::string w;
-    while (in >> w) words.push_back(w);
-    return words;
-}
-
 // "T:FILE" of --screenshot and --dump-state.
 std::pair<int64_t, std::string> TickAndFile(const std::string& option, const std::string& value) {
     const auto colon = value.find(':');
@@ -56,6 +48,14 @@ std::pair<int64_t, std::string> TickAndFile(const std::string& option, const std
 }
 
 }  // namespace
+
+std::vector<std::string> SplitWords(const std::string& line) {
+    std::istringstream in(line);
+    std::vector<std::string> words;
+    std::string w;
+    while (in >> w) words.push_back(w);
+    return words;
+}
 
 std::vector<TScriptEvent> ParseInputScript(const std::string& text, const std::string& fileName) {
     std::vector<TScriptEvent> events;

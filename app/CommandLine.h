@@ -24,6 +24,9 @@ struct TScriptEvent {
     int X = 0, Y = 0;  // the pointer, or the stick (-32768..32767, y downwards)
 };
 
+// The words of a line, split at white space.
+std::vector<std::string> SplitWords(const std::string& line);
+
 // Reads an input script: one event a line, "TICK ACTION ARGS"; blank lines and
 // lines starting with "#" are skipped. Raises EUsageError naming the line.
 std::vector<TScriptEvent> ParseInputScript(const std::string& text, const std::string& fileName);

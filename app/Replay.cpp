@@ -13,14 +13,6 @@
 namespace tibo {
 namespace {
 
-std::vector<std::string> Words(const std::string& line) {
-    std::istringstream in(line);
-    std::vector<std::string> words;
-    std::string w;
-    while (in >> w) words.push_back(w);
-    return words;
-}
-
 // A whole number of digits only (no sign, no spaces) that fits 64 bits.
 bool ParseUnsigned(const std::string& text, int base, uint64_t& value) {
     if (text.empty() || text.size() > 20) return false;
@@ -62,7 +54,7 @@ TReplay ParseReplay(const std::string& text, const std::string& fileName) {
         auto bad = [&](const std::string& why) {
             return EUsageError(Format("%s:%d: %s", fileName.c_str(), number, why.c_str()));
         };
-        const std::vector<std::string> w = Words(line);
+        const std::vector<std::string> w = SplitWords(line);
         if (w.empty()) continue;
         if (!header) {
             if (w.size() != 3 || w[0] != "#" || w[1] != "tibo-replay") throw bad("not a replay: the first line must be '# tibo-replay 1'");
