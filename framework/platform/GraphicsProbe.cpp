@@ -41,6 +41,7 @@ bool GraphicsDeviceOpenable() {
     return false;
 }
 
+#if defined(SDL_VIDEO_DRIVER_X11)
 // libX11 is already loaded (SDL's X11 driver runs); it is asked for nothing
 // that would load it.
 template <typename T>
@@ -71,6 +72,7 @@ bool XServerRendersDirectly(Display* display) {
     }
     return false;
 }
+#endif  // SDL_VIDEO_DRIVER_X11: an SDL without X11 (the browser's) has no X server to ask
 
 }  // namespace
 
