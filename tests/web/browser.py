@@ -7,11 +7,12 @@ takes screenshots. Run with /usr/bin/python3 (Debian's selenium).
 
     with served("build-web") as url, Browser() as browser:
         browser.open(url + "/index.html")
-        browser.wait_for_line(r"tibo-first-picture (\\d+)")
+        match, ms = browser.wait_for_line(r"tibo-first-picture (\\d+)")
         browser.press("Space")
         png = browser.screenshot("shot.png")
 """
 
+import base64
 import os
 import re
 import shutil
@@ -48,10 +49,12 @@ def served(folder):
     finally:
         server.terminate()
         server.wait(timeout=10)
+        server.stdout.close()
 
 
 # Collects the page's console lines and uncaught errors from its first script
-# on, in the order they came, for the test to read.
+# on, in the order they came, with the time of each (milliseconds since the
+# navigation began), for the test to read.
 COLLECTOR = r"""
 (() => {
   const lines = [];
@@ -62,10 +65,14 @@ COLLECTOR = r"""
   }).join(' ');
   for (const level of ['log', 'info', 'warn', 'error', 'debug']) {
     const original = console[level].bind(console);
-    console[level] = function () { lines.push([level, text(arguments)]); original.apply(null, arguments); };
+    console[level] = function () {
+      lines.push([level, text(arguments), performance.now()]);
+      original.apply(null, arguments);
+    };
   }
-  addEventListener('error', e => lines.push(['exception', String(e.error && e.error.stack || e.message)]));
-  addEventListener('unhandledrejection', e => lines.push(['exception', String(e.reason && e.reason.stack || e.reason)]));
+  const failed = (what) => lines.push(['exception', String(what), performance.now()]);
+  addEventListener('error', e => failed(e.error && e.error.stack || e.message));
+  addEventListener('unhandledrejection', e => failed(e.reason && e.reason.stack || e.reason));
 })();
 """
 
@@ -116,12 +123,13 @@ class Browser:
             "const t = performance.getEntriesByType('navigation')[0]; return t ? t.loadEventEnd : null;")
 
     def lines(self):
-        """Every console line so far, as (level, text); 'exception' for uncaught errors."""
+        """Every console line so far, as (level, text, ms); 'exception' for uncaught errors."""
         got = self.driver.execute_script("return window.__tiboConsole || [];")
         for entry in self.driver.get_log("browser"):
             # The browser's own complaints, which no script wrote: failed loads.
-            if entry.get("level") == "SEVERE" and entry.get("source") != "console-api":
-                self.failures.append(entry.get("message", ""))
+            message = entry.get("message", "")
+            if entry.get("level") == "SEVERE" and entry.get("source") != "console-api" and message not in self.failures:
+                self.failures.append(message)
         return [tuple(x) for x in got]
 
     def new_lines(self):
@@ -133,20 +141,21 @@ class Browser:
 
     def errors(self):
         """Console errors, uncaught exceptions and failed loads so far."""
-        return [text for level, text in self.lines() if level in ("error", "exception")] + self.failures
+        return [text for level, text, _ in self.lines() if level in ("error", "exception")] + self.failures
 
     def wait_for_line(self, pattern, timeout=20.0):
         """Waits for a console line matching `pattern` (a regular expression);
-        returns its match. Raises TimeoutError naming the lines seen."""
+        returns its match and the line's time. Raises TimeoutError naming the
+        lines seen."""
         regex = re.compile(pattern)
         end = time.monotonic() + timeout
         while True:
-            for _, text in self.lines():
+            for _, text, ms in self.lines():
                 match = regex.search(text)
                 if match:
-                    return match
+                    return match, ms
             if time.monotonic() > end:
-                seen = "\n".join("  %s: %s" % line for line in self.lines()[-20:])
+                seen = "\n".join("  %s: %s" % line[:2] for line in self.lines()[-20:])
                 raise TimeoutError("no console line like %r within %.0f s; the last lines:\n%s"
                                    % (pattern, timeout, seen))
             time.sleep(0.05)
@@ -163,9 +172,19 @@ class Browser:
         ActionChains(self.driver).move_to_element_with_offset(
             element, x - size["width"] / 2, y - size["height"] / 2).click().perform()
 
-    def screenshot(self, path=None):
-        """The page as a PNG; saved to `path` when given. Returns the PNG's bytes."""
-        png = self.driver.get_screenshot_as_png()
+    def screenshot(self, path=None, element_css=None):
+        """The page, or only the element `element_css` (its CSS pixels), as a
+        PNG; saved to `path` when given. Returns the PNG's bytes."""
+        if element_css is None:
+            png = self.driver.get_screenshot_as_png()
+        else:
+            x, y, w, h = self.driver.execute_script(
+                "const r = document.querySelector(arguments[0]).getBoundingClientRect();"
+                "return [r.left + scrollX, r.top + scrollY, r.width, r.height];", element_css)
+            shot = self.driver.execute_cdp_cmd("Page.captureScreenshot", {
+                "format": "png", "captureBeyondViewport": True,
+                "clip": {"x": x, "y": y, "width": w, "height": h, "scale": 1}})
+            png = base64.b64decode(shot["data"])
         if path:
             with open(path, "wb") as out:
                 out.write(png)
