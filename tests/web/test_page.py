@@ -3,7 +3,8 @@ keys lead from the intro through the level choice into a game.
 
     /usr/bin/python3 -m unittest discover -s tests/web -v     (after `make web`)
 
-TIBO_WEB_BUILD names the page's folder (default: build-web of the checkout).
+TIBO_WEB_BUILD names the page's folder (default: build-web of the checkout);
+with TIBO_WEB_SHOTS set, the canvas of each screen reached is saved there as a PNG.
 Figures (load, first picture, ticks a second) are printed, not judged: they
 belong to tests/web/figures.py.
 """
@@ -16,6 +17,7 @@ from pathlib import Path
 from browser import Browser, png_pixels, served
 
 PAGE = Path(os.environ.get("TIBO_WEB_BUILD", Path(__file__).resolve().parents[2] / "build-web"))
+SHOTS = os.environ.get("TIBO_WEB_SHOTS")
 
 
 def shares(png):
@@ -65,6 +67,8 @@ class PageTest(unittest.TestCase):
             png = self.browser.screenshot(element_css="canvas")
             s = shares(png)
             if is_screen(s):
+                if SHOTS:
+                    Path(SHOTS, name.replace(" ", "-") + ".png").write_bytes(png)
                 return png
             if time.monotonic() > end:
                 path = "/tmp/tibo-web-%s.png" % name
