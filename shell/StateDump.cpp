@@ -49,9 +49,9 @@ nlohmann::json DumpState(TMainForm& form) {
 uint64_t StateChecksum(TMainForm& form) {
     nlohmann::json state = GameVariables(form);
     for (const char* windowBound : {"TickBusy", "TimerEnabled", "BlinkTimerEnabled", "Blink"}) state.erase(windowBound);
-    // The help page and the screenshot notice are views: what the page holds
-    // back shows in the rest of the state, and whether a screenshot could be
-    // written depends on the disk.
+    // The help page is a view over the game: what it holds back, and the key
+    // that closed it and acts on nothing, show in the rest of the state. The
+    // screenshot notice depends on the disk the picture was written to.
     for (const char* view : {"HelpShown", "HelpClosingKey", "ScreenshotNoticeFrames", "ScreenshotFailed"}) state.erase(view);
     // A name need not be valid UTF-8: such bytes count as U+FFFD.
     const std::string text = state.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
