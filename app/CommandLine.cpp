@@ -166,7 +166,11 @@ Controls:
                                              entry of the hall of fame M types an M)
   F12                                        save a screenshot, tibo-DATE-TIME-N.png,
                                              in the folder of Tibo.Ini (the path is printed)
-  Up and Down, Enter, mouse                  choose the level
+  F1                                         the help page, over any screen (the game
+                                             waits behind it; any key goes back)
+  Up and Down, Left and Right, Enter, mouse  choose the level, PYRAMID or MINE, start
+  Letters, digits, space, Delete or          a hall-of-fame name: type it, take back
+  Backspace, Enter                           the last character, end it
 
 Gamepad (plugged in at any time; a gamecontrollerdb.txt in the folder of
 Tibo.Ini adds mappings for more controllers):
@@ -175,6 +179,7 @@ Tibo.Ini adds mappings for more controllers):
   East button (B)                            lay a bomb
   Left and Right on the level choice         PYRAMID and MINE
   Start                                      start the game; pause and resume
+  Back                                       the help page
   Any button                                 leave the intro and the hall of fame
   Hall-of-fame name: Up and Down choose a letter, South adds it, West
   deletes, Start ends

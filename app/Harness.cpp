@@ -424,7 +424,7 @@ void TSession::LetGo(bool keys) {
         DeliverScriptEvent(form, s);
     };
     for (int vk = 1; keys && vk < 256; ++vk)
-        if (form.Input.Keyboard.Held(vk)) send(TScriptEvent::Action::Up, vk, true);
+        if (form.Input.Keyboard.Held(vk) || vk == form.Vars.HelpClosingKey) send(TScriptEvent::Action::Up, vk, true);
     for (int b = 0; b < PadButtonCount; ++b)
         if (form.Pad.Held(static_cast<TPadButton>(b))) send(TScriptEvent::Action::PadUp, b, true);
     send(TScriptEvent::Action::PadStick, 0, StickDirections(form.Pad.StickX(), form.Pad.StickY()) != 0);

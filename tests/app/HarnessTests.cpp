@@ -27,26 +27,15 @@
 #include "shell/Main.h"
 #include "shell/Settings.h"
 #include "shell/StateDump.h"
+#include "tests/support/FormRig.h"
 
 namespace tibo {
 namespace {
 
-namespace fs = std::filesystem;
+using testing_support::Game;
+using testing_support::TempDir;
 
-class TempDir {
-public:
-    TempDir() {
-        std::string tmpl = (fs::temp_directory_path() / "tibo-test-XXXXXX").string();
-        Path_ = ::mkdtemp(tmpl.data());
-    }
-    ~TempDir() { std::error_code ec; fs::remove_all(Path_, ec); }
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-    std::string File(const std::string& name) const { return (fs::path(Path_) / name).string(); }
-    const std::string& Path() const { return Path_; }
-private:
-    std::string Path_;
-};
+namespace fs = std::filesystem;
 
 std::string ReadText(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -56,80 +45,6 @@ std::string ReadText(const std::string& path) {
 }
 
 // ---------------------------------------------------------------- in-process
-
-class FakeHost final : public IFormHost {
-public:
-    void SetCursorVisible(bool visible) override { CursorVisible = visible; }
-    void WarpMouse(int x, int y) override { WarpX = x; WarpY = y; }
-    bool CursorVisible = true;
-    int WarpX = -1, WarpY = -1;
-};
-
-const assets::AssetStore& Store() {
-    static const assets::AssetStore store;  // read-only, shared by the tests
-    return store;
-}
-
-// One game in memory, ticked by hand at 20 ms a tick.
-struct Game {
-    explicit Game(const std::string& configDir, std::vector<std::string> args = {})
-        : form(Options(configDir, std::move(args)), Store(), clock, nullptr, nullptr, host) {
-        form.FormCreate();
-        form.MainScreen.Initialize();
-    }
-    static TFormOptions Options(const std::string& dir, std::vector<std::string> args) {
-        TFormOptions o;
-        o.ConfigDir = dir;
-        o.Seed = 7;
-        o.Arguments = std::move(args);
-        return o;
-    }
-    void Tick(int n = 1) {
-        for (int i = 0; i < n; ++i) {
-            clock.Now += 20;
-            form.TimerScritteLampeggianti.Poll();
-            form.EngineTimerTimer(1);
-        }
-    }
-    void Key(int vk) {
-        form.KeyDownEvent(vk);
-        form.KeyUpEvent(vk);
-    }
-    // Holds a fire button through the exit preview, which skips it.
-    void SkipPreview() {
-        form.KeyDownEvent(' ');
-        Tick(2);
-        form.KeyUpEvent(' ');
-        Tick();
-        ASSERT_EQ(form.Vars.GameState, gsPlaying);
-    }
-    // Intro, hall of fame (opened by a key) and into the level choice.
-    void ToLevelChoice() {
-        Key('A');
-        Tick(3);
-        ASSERT_EQ(form.Vars.GameState, gsLevelChoice);
-    }
-    // Runs a script's events as the session does, each before the tick it names
-    // (counted from this call), a press let go before the next tick.
-    void Script(const std::string& text, int ticks) {
-        const std::vector<TScriptEvent> events = ParseInputScript(text, "script");
-        size_t next = 0;
-        std::vector<TScriptEvent> presses;
-        for (int tick = 1; tick <= ticks; ++tick) {
-            for (const TScriptEvent& press : presses) ReleaseScriptPress(form, press);
-            presses.clear();
-            for (; next < events.size() && events[next].Tick <= tick; ++next) {
-                DeliverScriptEvent(form, events[next]);
-                const auto what = events[next].What;
-                if (what == TScriptEvent::Action::Press || what == TScriptEvent::Action::PadPress) presses.push_back(events[next]);
-            }
-            Tick();
-        }
-    }
-    TManualClock clock;
-    FakeHost host;
-    TMainForm form;
-};
 
 struct FormTest : ::testing::Test {
     TempDir dir;
@@ -356,7 +271,8 @@ TEST_F(FormTest, GameOverWithAPlaceGoesToTheNameEntry) {
     game.Key(46);
     game.Key('P');
     game.Key(8);
-    EXPECT_EQ(game.form.Vars.HallOfFame[1].Nome, "ABCDEFGHIP") << "Backspace does nothing";
+    EXPECT_EQ(game.form.Vars.HallOfFame[1].Nome, "ABCDEFGHI") << "Backspace deletes as Delete does";
+    game.Key('P');
     game.Tick();
     game.Key(13);
     game.Tick();
@@ -589,6 +505,22 @@ TEST_F(ProgramTest, MAndF12WorkFromScriptsAndLeaveTheScreenAsItIs) {
     EXPECT_EQ(ScreenshotPath(dir.Path(), noon), first.substr(0, first.size() - 6) + "-2.png");
 }
 
+TEST_F(ProgramTest, F1FromAScriptShowsTheHelpPageAndTheDumpSaysSo) {
+    Script("3 press F1\n8 press Space\n");
+    const RunResult r = RunTibo(Headless() + " --input " + dir.File("input.txt") + " --frames 10 --dump-state 2:" + dir.File("a.json") +
+                                " --dump-state 7:" + dir.File("b.json") + " --dump-state 10:" + dir.File("c.json"));
+    ASSERT_EQ(r.Status, 0) << r.Output;
+    const nlohmann::json a = State("a.json"), b = State("b.json"), c = State("c.json");
+    EXPECT_EQ(a["HelpShown"], false);
+    EXPECT_EQ(b["HelpShown"], true);
+    EXPECT_EQ(b["GameStateName"], "gsIntro");
+    EXPECT_EQ(b["FrameCounter"], a["FrameCounter"]) << "the intro waits behind the page";
+    EXPECT_EQ(c["HelpShown"], false);
+    EXPECT_EQ(c["HelpClosingKey"], 0) << "let go at once";
+    EXPECT_EQ(c["AnyKey"], false) << "the key that closed the page does nothing more";
+    EXPECT_EQ(c["FrameCounter"], a["FrameCounter"].get<int>() + 3);
+}
+
 TEST_F(ProgramTest, SameSeedAndInputGiveTheSameRun) {
     Script("3 press Space\n5 press Enter\n7 down Space\n9 up Space\n");
     const std::string args = Headless() + " --input " + dir.File("input.txt") + " --frames 12";
@@ -629,7 +561,7 @@ TEST_F(ProgramTest, HelpAndVersion) {
     r = RunTibo("--help");
     EXPECT_EQ(r.Status, 0);
     for (const char* word : {"--headless", "--seed", "--input", "--frames", "--screenshot", "--dump-state", "--config-dir", "--windowed", "Escape",
-                             "\n  M ", "F12", "pad stick", "Gamepad"})
+                             "\n  M ", "F12", "\n  F1 ", "help page", "Backspace", "Left and Right", "pad stick", "Gamepad"})
         EXPECT_NE(r.Output.find(word), std::string::npos) << word;
 }
 
