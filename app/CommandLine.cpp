@@ -162,12 +162,17 @@ Options:
                          counted from the first tick
   --record FILE          write the game as a replay: its seed (one is picked
                          without --seed), frame rate, starting hall of fame,
-                         every input event by tick and a checksum of the game
-                         every 50 ticks; a replay is also an --input script
+                         every input event by tick, a checksum of the game
+                         every 50 ticks and one as it closes; a replay is also
+                         an --input script. It is written as the game runs, as
+                         FILE.partial, which becomes FILE when the game closes:
+                         a recording cut short (a kill, a crash) stays there
   --replay FILE          play a replay back (headless or in a window) and check
-                         every checksum: exit 3 naming the first tick that
-                         differs, 0 when it matches to its end; not with
-                         --input, --seed, --record or a frame rate
+                         every checksum: 0 when it matches to its end, 3 when
+                         it differs (naming the first tick) or is cut short,
+                         128+N when signal N stops it (130 for Ctrl+C); not
+                         with --input, --seed, --record, --export-assets or a
+                         frame rate
 
 Keys in input scripts: )") + KeyNames() + R"(.
 Pad buttons in input scripts: )" + PadButtonNames() + R"(.

@@ -576,7 +576,7 @@ TEST_F(ProgramTest, HelpAndVersion) {
     r = RunTibo("--help");
     EXPECT_EQ(r.Status, 0);
     for (const char* word : {"--headless", "--seed", "--input", "--frames", "--screenshot", "--dump-state", "--config-dir", "--windowed", "Escape",
-                             "\n  M ", "F12", "pad stick", "Gamepad"})
+                             "\n  M ", "F12", "pad stick", "Gamepad", "FILE.partial", "cut short", "130 for Ctrl+C"})
         EXPECT_NE(r.Output.find(word), std::string::npos) << word;
 }
 
