@@ -13,24 +13,9 @@
 #include "assets/AssetStore.h"
 #include "framework/FrameTimer.h"
 #include "shell/Main.h"
+#include "tests/support/TempDir.h"
 
 namespace tibo::testing_support {
-
-// A folder of the test's own, removed with everything in it.
-class TempDir {
-public:
-    TempDir() {
-        std::string tmpl = (std::filesystem::temp_directory_path() / "tibo-test-XXXXXX").string();
-        Path_ = ::mkdtemp(tmpl.data());
-    }
-    ~TempDir() { std::error_code ec; std::filesystem::remove_all(Path_, ec); }
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-    std::string File(const std::string& name) const { return (std::filesystem::path(Path_) / name).string(); }
-    const std::string& Path() const { return Path_; }
-private:
-    std::string Path_;
-};
 
 class FakeHost final : public IFormHost {
 public:
