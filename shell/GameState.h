@@ -26,6 +26,12 @@ struct TGameVariables {
     THallOfFame HallOfFame = DefaultHallOfFame();
     uint8_t ScrollFirstLine = 0;
     int32_t ScrollOffset = 0;
+    // Escape (or EXIT) in a game asks first: the frames the question stays up
+    // (0 when not asked), and the state the game goes back to.
+    int32_t QuitQuestion = 0;
+    uint8_t QuitReturnState = 0;
+    // A key, click or button asked to cut the game-over pause short.
+    bool SkipEnd = false;
 };
 
 }  // namespace tibo

@@ -57,9 +57,23 @@ void TMainForm::SaveScreenshot() {
     std::fflush(stdout);
 }
 
-void TMainForm::FormKeyDown(int key) {
+void TMainForm::FormKeyDown(int key, bool repeat) {
     if (key == KeyF12) SaveScreenshot();
     if (key == KeyM && Vars.GameState != gsNameEntry) SoundDevice.SetMuted(!SoundDevice.Muted());
+    // In a game Escape asks first; the question takes the next key (not the
+    // keyboard's repeat of one held, nor M or F12, which act at once).
+    const bool actsEverywhere = key == KeyM || key == KeyF12;
+    if (Vars.QuitQuestion > 0) {
+        if (repeat || actsEverywhere) return;
+        if (key == KeyEscape) Quit();
+        else ReturnFromQuit();
+        return;
+    }
+    if (key == KeyEscape && InGame()) {
+        if (!repeat) AskQuit();
+        return;
+    }
+    if (EndSkippable() && !repeat && !actsEverywhere) Vars.SkipEnd = true;
     if (key == KeyP) {
         if (Vars.GameState == gsPlaying) PauseGame();
         else if (Vars.GameState == gsPaused) ResumeGame();
@@ -83,10 +97,8 @@ void TMainForm::FormKeyDown(int key) {
         default:
             break;
     }
-    if (key == KeyEscape) {
-        if (Vars.GameState == gsPlaying || Vars.GameState == gsGameOver || Vars.GameState == gsPaused) StopPlay();
-        Close();
-    }
+    // Outside a game Escape closes the window at once.
+    if (key == KeyEscape) Close();
 }
 
 void TMainForm::PadButtonEvent(TPadButton button, bool down) {
@@ -109,6 +121,11 @@ void TMainForm::PadStickEvent(int x, int y) {
 
 void TMainForm::FormPadButton(TPadButton button) {
     using B = TPadButton;
+    if (Vars.QuitQuestion > 0) {
+        ReturnFromQuit();
+        return;
+    }
+    if (EndSkippable()) Vars.SkipEnd = true;
     switch (Vars.GameState) {
         case gsIntro:
         case gsHallOfFame:
@@ -174,9 +191,21 @@ void TMainForm::MainScreenMouseDown(int /*button*/, int x, int y) {
         return;
     }
     const bool buttonRow = Inside(y, 424, 441);
+    const bool exitButton = buttonRow && Inside(x, 130, 186);
+    // EXIT during a game asks first, as Escape does; the question takes the next click.
+    if (Vars.QuitQuestion > 0) {
+        if (exitButton) Quit();
+        else ReturnFromQuit();
+        return;
+    }
+    if (exitButton && InGame()) {
+        AskQuit();
+        return;
+    }
+    if (EndSkippable()) Vars.SkipEnd = true;
     if (Vars.GameState == gsPlaying && buttonRow && Inside(x, 8, 60)) PauseGame();
     if (Vars.GameState == gsPaused && buttonRow && Inside(x, 68, 125)) ResumeGame();
-    if (buttonRow && Inside(x, 130, 186)) Close();
+    if (exitButton) Close();
     if (Vars.GameState != gsLevelChoice) return;
     if (Inside(x, 200, 440)) {
         if (Inside(y, 51, 76)) Vars.ChosenSetting = 1;

@@ -61,9 +61,10 @@ uint64_t StateChecksum(TMainForm& form) {
 
 nlohmann::json GameVariables(TMainForm& form) {
     const TGameVariables& g = form.Vars;
-    // Between games there is no play: its variables show their starting values.
+    // Between games the play variables are those of the game that ended last;
+    // before the first game, their starting values.
     static const TPlayVariables NoPlay{};
-    const TPlayVariables& v = form.Play() ? form.Play()->Vars : NoPlay;
+    const TPlayVariables& v = form.Play() ? form.Play()->Vars : form.FinishedPlay() ? *form.FinishedPlay() : NoPlay;
     nlohmann::json out = nlohmann::json::object();
     out["GameState"] = g.GameState;
     out["GameStateName"] = std::string(GameStateName(g.GameState));
@@ -79,6 +80,9 @@ nlohmann::json GameVariables(TMainForm& form) {
     out["BestScore"] = v.BestScore;
     out["ScrollFirstLine"] = g.ScrollFirstLine;
     out["ScrollOffset"] = g.ScrollOffset;
+    out["QuitQuestion"] = g.QuitQuestion;
+    out["QuitReturnState"] = g.QuitReturnState;
+    out["SkipEnd"] = g.SkipEnd;
     out["FieldOriginX"] = v.FieldOriginX;
     out["FieldOriginY"] = v.FieldOriginY;
     out["ShakeX"] = v.ShakeX;
@@ -140,6 +144,8 @@ nlohmann::json GameVariables(TMainForm& form) {
     out["MoveState"] = v.MoveState;
     out["Facing"] = v.Facing;
     out["StepToggle"] = v.StepToggle;
+    out["Escaped"] = v.Escaped;
+    out["EscapeBonus"] = v.EscapeBonus;
     nlohmann::json grid = nlohmann::json::array(), path = nlohmann::json::array();
     for (int y = 1; y <= m.MazeHeight; ++y) {
         std::vector<int> gridRow, pathRow;

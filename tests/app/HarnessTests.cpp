@@ -321,6 +321,8 @@ TEST_F(FormTest, PanelButtonsPauseResumeAndExit) {
     game.Key('P');
     EXPECT_EQ(game.form.Vars.GameState, gsPlaying);
     game.form.MainScreenMouseDown(1, 150, 430);
+    EXPECT_FALSE(game.form.CloseRequested()) << "EXIT in a game asks first";
+    game.form.MainScreenMouseDown(1, 150, 430);
     EXPECT_TRUE(game.form.CloseRequested());
 }
 
@@ -404,7 +406,7 @@ TEST_F(FormTest, GameOverWithoutAPlaceGoesBackToTheIntro) {
     ASSERT_NE(game.form.LogoSprite, nullptr);
 }
 
-TEST_F(FormTest, EscapeInPlayStopsPlayAndTheHallOfFameIsWritten) {
+TEST_F(FormTest, EscapeTwiceInPlayStopsPlayAndTheHallOfFameIsWritten) {
     {
         Game game(dir.Path());
         game.ToLevelChoice();
@@ -412,6 +414,8 @@ TEST_F(FormTest, EscapeInPlayStopsPlayAndTheHallOfFameIsWritten) {
         game.Tick(2);
         game.SkipPreview();
         game.form.Vars.HallOfFame[0].Nome = "Zed";
+        game.Key(27);
+        EXPECT_FALSE(game.form.CloseRequested()) << "the first Escape asks";
         game.Key(27);
         EXPECT_EQ(game.form.Engine().SpriteCount(), 0);
         ASSERT_TRUE(game.form.CloseRequested());
@@ -792,10 +796,10 @@ TEST_F(ProgramTest, ACommittedVictoryPlaysBackAndAnyChangeIsCaught) {
         EXPECT_EQ(r.Status, 3) << r.Output;
         EXPECT_NE(r.Output.find("replay differs at tick " + tick + "\n"), std::string::npos) << r.Output;
     }
-    // A game that closes before its checks: Escape for the second step.
-    r = play(ReplaceLine(replay, "29 press Right", "29 press Escape"));
+    // A game that closes before its checks: Escape twice for the second step.
+    r = play(ReplaceLine(replay, "29 press Right", "29 press Escape\n30 press Escape"));
     EXPECT_EQ(r.Status, 3) << r.Output;
-    EXPECT_NE(r.Output.find("replay differs at tick 50: the game closed after tick 28"), std::string::npos) << r.Output;
+    EXPECT_NE(r.Output.find("replay differs at tick 50: the game closed after tick 29"), std::string::npos) << r.Output;
 }
 
 TEST_F(ProgramTest, ARecordingWithoutASeedReplaysItsOwnHallOfFameAndIsAScript) {
