@@ -159,9 +159,11 @@ void TMainForm::StopPlay() {
     const int32_t count = engine.Count();
     for (int32_t i = 0; i < count; ++i) engine.Items(i)->Retire();
     engine.FreeRetired();
-    // Every sprite is gone: forget the ones the form points to, and the play.
+    // Every sprite is gone: forget the ones the form points to, and the play,
+    // whose variables stay to be seen until the next game.
     LogoSprite = nullptr;
     SelectionSprite = nullptr;
+    if (Play_) FinishedPlay_ = std::make_unique<TPlayVariables>(Play_->Vars);
     Play_.reset();
 }
 
@@ -173,6 +175,26 @@ void TMainForm::PauseGame() {
 void TMainForm::ResumeGame() {
     TimerScritteLampeggianti.SetEnabled(false);
     Vars.GameState = gsPlaying;
+    Input.ForgetPresses();  // taps made in the pause are no shots
+}
+
+void TMainForm::AskQuit() {
+    Vars.QuitReturnState = Vars.GameState;
+    Vars.QuitQuestion = QuitQuestionFrames;
+    Vars.GameState = gsPaused;
+}
+
+void TMainForm::ReturnFromQuit() {
+    // The caption timer runs as it did: on in a pause and after the game's end.
+    Vars.GameState = Vars.QuitReturnState;
+    Vars.QuitQuestion = 0;
+    Input.ForgetPresses();
+}
+
+void TMainForm::Quit() {
+    Vars.QuitQuestion = 0;
+    StopPlay();
+    Close();
 }
 
 void TMainForm::StartLevel() {
@@ -192,7 +214,12 @@ void TMainForm::StartLevel() {
 }
 
 void TMainForm::PlayFrame() {
-    if (Play_->PlayFrame()) EndGame();
+    if (Play_->PlayFrame()) {
+        EndGame();
+        return;
+    }
+    // Unanswered, the question goes when its time is up.
+    if (Vars.QuitQuestion > 0 && --Vars.QuitQuestion == 0) ReturnFromQuit();
 }
 
 void TMainForm::PreviewEnded() { Vars.GameState = gsPlaying; }
@@ -202,12 +229,16 @@ void TMainForm::LevelWon() { Vars.GameState = gsLevelWon; }
 void TMainForm::GameOver() {
     Vars.GameState = gsGameOver;
     Vars.FrameCounter = 0;
+    Vars.SkipEnd = false;
     TimerScritteLampeggianti.SetEnabled(true);
 }
 
-bool TMainForm::GameOverFrame() { return ++Vars.FrameCounter > 500; }
+bool TMainForm::GameOverFrame() { return ++Vars.FrameCounter > 500 || Vars.SkipEnd; }
 
 void TMainForm::EndGame() {
+    // Cut short, the pause leaves the score waiting would have given.
+    Play_->FinishEscapeBonus();
+    Vars.SkipEnd = false;
     const int32_t score = Play_->Vars.Score;
     StopPlay();
     const int place = FindHallPlace(Vars.HallOfFame, score);

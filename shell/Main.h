@@ -88,7 +88,8 @@ public:
     // Events of the form and its components.
     void FormCreate();
     void FormClose();
-    void FormKeyDown(int key);
+    // `repeat`: the key was held already (the keyboard's own repeat).
+    void FormKeyDown(int key, bool repeat = false);
     // A pad button pressed (the stick leaning into a direction counts as that
     // direction of the D-pad): the menus' actions and the pause.
     void FormPadButton(TPadButton button);
@@ -121,6 +122,13 @@ public:
     void StartLevel();
     TPlay* Play() { return Play_.get(); }
     const TPlay* Play() const { return Play_.get(); }
+    // The play variables of the game that ended last, kept until the next one
+    // starts; none before the first.
+    const TPlayVariables* FinishedPlay() const { return FinishedPlay_.get(); }
+    // Escape or EXIT during a game: the game pauses and asks before it is left.
+    void AskQuit();
+    // The question is answered by anything else, or left unanswered: back to the game.
+    void ReturnFromQuit();
 
     // What the play tells the form.
     uint8_t GameState() const override { return Vars.GameState; }
@@ -129,6 +137,7 @@ public:
     void GameOver() override;
     bool GameOverFrame() override;
     bool Blink() const override { return Vars.Blink; }
+    int32_t QuitQuestion() const override { return Vars.QuitQuestion; }
     void SetCursorVisible(bool visible) override { Host_.SetCursorVisible(visible); }
 
     // Closing the window: FormClose runs once, from the message loop.
@@ -163,6 +172,10 @@ private:
     // moment after F12, whether the screenshot was saved.
     void DrawOverlays();
     void EndGame();  // the hand-over after the game-over pause
+    bool InGame() const { return Vars.GameState >= gsExitPreview && Play_ != nullptr; }
+    // The game-over pause may be cut short from its second second on.
+    bool EndSkippable() const { return Vars.GameState == gsGameOver && Vars.FrameCounter >= 50; }
+    void Quit();  // a game left for good: the play stops and the window closes
     void OpenLevelChoice();
     void StartChosenLevel();   // START: the pointer goes, the level starts next frame
     void PadNameEntry(TPadButton button);
@@ -180,6 +193,7 @@ private:
     bool MouseMoveHooked_ = true;
     std::map<std::string, TBitmap> DecodedPictures_;  // the full-screen pictures, by name
     std::unique_ptr<TPlay> Play_;
+    std::unique_ptr<TPlayVariables> FinishedPlay_;
 };
 
 // A file name in `folder` that is not taken yet: tibo-YYYYMMDD-HHMMSS-N.png,

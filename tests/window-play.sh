@@ -88,9 +88,13 @@ grep -qF "screenshot saved to $saved" "$work/out.txt" || fail "F12 did not say w
 n=$(differ "$saved" "$work/play.png" $panel_area)
 [ "${n%%.*}" -le 50 ] || fail "the F12 screenshot is not the play screen ($n pixels of the panel differ)"
 
+# In a game the first Escape only asks; the second, within three seconds, quits.
+xdotool key Escape
+sleep 0.5
+kill -0 "$game" 2>/dev/null || fail "one Escape closed the game"
 xdotool key Escape
 for _ in $(seq 100); do kill -0 "$game" 2>/dev/null || break; sleep 0.1; done
-kill -0 "$game" 2>/dev/null && fail "Escape did not close the game"
+kill -0 "$game" 2>/dev/null && fail "Escape twice did not close the game"
 wait "$game" || fail "the game exited with $?: $(cat "$work/out.txt")"
 game=
 keys=$(grep -cE '^(Nome|Punti|Livello)([1-9]|10)=' "$work/cfg/Tibo.Ini" || true)

@@ -228,6 +228,8 @@ TEST_F(FormTest, PanelButtonsPauseResumeAndExit) {
     game.Key('P');
     EXPECT_EQ(game.form.Vars.GameState, gsPlaying);
     game.form.MainScreenMouseDown(1, 150, 430);
+    EXPECT_FALSE(game.form.CloseRequested()) << "EXIT in a game asks first";
+    game.form.MainScreenMouseDown(1, 150, 430);
     EXPECT_TRUE(game.form.CloseRequested());
 }
 
@@ -312,7 +314,7 @@ TEST_F(FormTest, GameOverWithoutAPlaceGoesBackToTheIntro) {
     ASSERT_NE(game.form.LogoSprite, nullptr);
 }
 
-TEST_F(FormTest, EscapeInPlayStopsPlayAndTheHallOfFameIsWritten) {
+TEST_F(FormTest, EscapeTwiceInPlayStopsPlayAndTheHallOfFameIsWritten) {
     {
         Game game(dir.Path());
         game.ToLevelChoice();
@@ -320,6 +322,8 @@ TEST_F(FormTest, EscapeInPlayStopsPlayAndTheHallOfFameIsWritten) {
         game.Tick(2);
         game.SkipPreview();
         game.form.Vars.HallOfFame[0].Nome = "Zed";
+        game.Key(27);
+        EXPECT_FALSE(game.form.CloseRequested()) << "the first Escape asks";
         game.Key(27);
         EXPECT_EQ(game.form.Engine().SpriteCount(), 0);
         ASSERT_TRUE(game.form.CloseRequested());
@@ -673,21 +677,22 @@ TEST_F(ProgramTest, ACommittedVictoryPlaysBackAndAnyChangeIsCaught) {
     r = play(late);
     EXPECT_EQ(r.Status, 3) << r.Output;
     EXPECT_NE(r.Output.find("replay differs at tick 50\n"), std::string::npos) << r.Output;
-    // One digit of a late checksum, and of the last.
-    for (const std::string tick : {"1000", "1679"}) {
-        const size_t at = replay.find("# check " + tick + " ");
-        ASSERT_NE(at, std::string::npos) << tick;
+    // One digit of a late checksum, and of the one at the end.
+    for (const std::string line : {"# check 1000 ", "# end 1679 "}) {
+        const size_t at = replay.find(line);
+        ASSERT_NE(at, std::string::npos) << line;
         std::string altered = replay;
-        char& digit = altered[at + 8 + tick.size() + 1 + 15];
+        char& digit = altered[at + line.size() + 15];
         digit = digit == '0' ? '1' : '0';
         r = play(altered);
         EXPECT_EQ(r.Status, 3) << r.Output;
-        EXPECT_NE(r.Output.find("replay differs at tick " + tick + "\n"), std::string::npos) << r.Output;
+        const std::string said = line[2] == 'c' ? "replay differs at tick 1000\n" : "replay differs at its end, after tick 1679";
+        EXPECT_NE(r.Output.find(said), std::string::npos) << r.Output;
     }
-    // A game that closes before its checks: Escape for the second step.
-    r = play(ReplaceLine(replay, "29 press Right", "29 press Escape"));
+    // A game that closes before its checks: Escape twice for the second step.
+    r = play(ReplaceLine(replay, "29 press Right", "29 press Escape\n30 press Escape"));
     EXPECT_EQ(r.Status, 3) << r.Output;
-    EXPECT_NE(r.Output.find("replay differs at tick 50: the game closed after tick 28"), std::string::npos) << r.Output;
+    EXPECT_NE(r.Output.find("replay differs at tick 50: the game closed after tick 29"), std::string::npos) << r.Output;
 }
 
 TEST_F(ProgramTest, ARecordingWithoutASeedReplaysItsOwnHallOfFameAndIsAScript) {
