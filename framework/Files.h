@@ -40,11 +40,12 @@ void WriteFileText(const std::string& path, std::string_view text);
 void WriteFileAtomic(const std::string& path, std::string_view content);
 
 // Writes `data` under a name no file has yet: nameFor(1), nameFor(2), ... the
-// first one free. The data is made whole in a temporary file first; then the
-// name is taken with O_CREAT|O_EXCL|O_NOFOLLOW (what is there, a link too, is
-// never replaced nor written through: the next name is tried) and the
-// temporary file renamed to it. A failure leaves nothing behind. Returns the
-// name taken.
+// first one free. The data is made whole in a temporary file first, which is
+// then renamed to that name without replacing anything (a link there is
+// neither replaced nor written through: the next name is tried), so a kill
+// leaves the name free or holding the whole file. Where the file system has
+// no such rename, the name is taken with O_CREAT|O_EXCL|O_NOFOLLOW and the
+// file renamed over it. A failure leaves nothing behind. Returns the name.
 std::string WriteFileAsNew(const std::function<std::string(int)>& nameFor, std::span<const uint8_t> data);
 
 // What stands at a path (a link is followed).

@@ -197,23 +197,39 @@ std::string WriteFileAsNew(const std::function<std::string(int)>& nameFor, std::
     std::string temp;
     const int fd = MakeNewFileBeside(first, temp);
     FillNewFile(fd, temp, std::string_view(reinterpret_cast<const char*>(data.data()), data.size()), first);
-    // The name is taken only now that the picture is whole: it stays empty
-    // for no longer than the rename takes.
+    // The name is taken only now that the data is whole, by a rename that
+    // replaces nothing (a link there included): a kill at any moment leaves
+    // the name free or holding the whole file. Where the file system cannot
+    // rename so, the name is taken with O_CREAT|O_EXCL|O_NOFOLLOW, then the
+    // file renamed over it: it stays empty no longer than the rename takes.
+    bool exclusiveRename = true;
     for (int n = 1;; ++n) {
         const std::string path = n == 1 ? first : nameFor(n);
+        auto failWith = [&](const std::string& why) {
+            ::unlink(temp.c_str());
+            Fail("Cannot write", path, why);
+        };
+#ifdef RENAME_NOREPLACE
+        if (exclusiveRename) {
+            if (::renameat2(AT_FDCWD, temp.c_str(), AT_FDCWD, path.c_str(), RENAME_NOREPLACE) == 0) {
+                SyncFolderOf(path);
+                return path;
+            }
+            if (errno == EEXIST && n < 100000) continue;
+            if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP) failWith(Reason());
+        }
+#endif
+        exclusiveRename = false;
         const int taken = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
         if (taken < 0) {
             if (errno == EEXIST && n < 100000) continue;
-            const std::string why = Reason();
-            ::unlink(temp.c_str());
-            Fail("Cannot write", path, why);
+            failWith(Reason());
         }
         ::close(taken);
         if (::rename(temp.c_str(), path.c_str()) != 0) {
             const std::string why = Reason();
-            ::unlink(temp.c_str());
             ::unlink(path.c_str());
-            Fail("Cannot write", path, why);
+            failWith(why);
         }
         SyncFolderOf(path);
         return path;
