@@ -7,7 +7,6 @@
 
 #include <cstdio>
 #include <ctime>
-#include <filesystem>
 #include <string_view>
 
 #include "framework/Files.h"
@@ -56,26 +55,25 @@ char NextPadLetter(char letter, int step) {
 
 }  // namespace
 
-std::string ScreenshotPath(const std::string& folder, std::time_t now) {
+std::string ScreenshotPath(const std::string& folder, std::time_t now, int n) {
     std::tm local{};
     localtime_r(&now, &local);
     char stamp[32];
     std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
-    for (int n = 1;; ++n) {
-        const std::string path = JoinPath(folder, "tibo-" + std::string(stamp) + "-" + std::to_string(n) + ".png");
-        std::error_code ignored;
-        if (!std::filesystem::exists(path, ignored)) return path;
-    }
+    return JoinPath(folder, "tibo-" + std::string(stamp) + "-" + std::to_string(n) + ".png");
 }
 
 void TMainForm::SaveScreenshot() {
     const TSurface* picture = MainScreen.Surface();
     if (picture == nullptr) return;
-    const std::string path = ScreenshotPath(Options_.ConfigDir, std::time(nullptr));
+    const std::time_t now = std::time(nullptr);
     // Said on the screen too, for a moment (the next frames draw it).
     Vars.ScreenshotNoticeFrames = ScreenshotNoticeLength;
     try {
-        SavePng(picture->ToBitmap(), path);
+        if (!Options_.WriteFiles) throw EFileError("a replay playing back writes no files");
+        // The first number of this second that no file has, taken only once the picture is whole.
+        const std::string path = WriteFileAsNew([&](int n) { return ScreenshotPath(Options_.ConfigDir, now, n); },
+                                                EncodePng(picture->ToBitmap()));
         Vars.ScreenshotFailed = false;
         std::printf("tibo: screenshot saved to %s\n", path.c_str());
     } catch (const std::exception& e) {

@@ -71,7 +71,8 @@ void TMainForm::LoadFormData() {
 }
 
 void TMainForm::FormCreate() {
-    Vars.HallOfFame = ReadHallOfFame(SettingsPath_);
+    Vars.HallOfFame = Options_.WriteFiles ? OpenHallOfFame(SettingsPath_) : ReadHallOfFame(SettingsPath_);
+    HallAtStart_ = Vars.HallOfFame;
     MiniWall = assets::LoadBitmap(Assets_, "muromappa");
     MiniSlopeLeft = assets::LoadBitmap(Assets_, "muroraccsxmappa");
     MiniSlopeRight = assets::LoadBitmap(Assets_, "muroraccdxmappa");
@@ -97,7 +98,7 @@ void TMainForm::FormClose() {
     EngineTimer.SetEnabled(false);
     for (TBitmap* b : {&MiniWall, &MiniSlopeLeft, &MiniSlopeRight, &MiniEmpty, &MiniBorder, &MiniStars, &MiniHero})
         *b = TBitmap{};
-    WriteHallOfFame(SettingsPath_, Vars.HallOfFame);
+    if (Options_.WriteFiles) StoreHallOfFame();
 }
 
 void TMainForm::MainScreenInitialize() {
@@ -125,11 +126,22 @@ void TMainForm::MainScreenRestoreSurface() {
 }
 
 void TMainForm::SaveHallOfFame() {
+    if (!Options_.WriteFiles) return;
     try {
-        WriteHallOfFame(SettingsPath_, Vars.HallOfFame);
+        StoreHallOfFame();
     } catch (const std::exception&) {
         // The table stays in memory; FormClose writes it again and says why it cannot.
     }
+}
+
+void TMainForm::StoreHallOfFame() {
+    // The entries this game added to the table it started from: the file is
+    // read again and they join what it holds by then, so that the entries of
+    // another game that closed meanwhile stay. The game's own table stays as
+    // it is: what it decides is this game's alone (and a replay repeats it).
+    const std::vector<HallEntry> fresh = EntriesAdded(EntriesAdded(Vars.HallOfFame, HallAtStart_), HallStored_);
+    StoreHallEntries(SettingsPath_, fresh);
+    HallStored_.insert(HallStored_.end(), fresh.begin(), fresh.end());
 }
 
 void TMainForm::TimerScritteLampeggiantiTimer() { Vars.Blink = !Vars.Blink; }

@@ -43,6 +43,9 @@ struct TFormOptions {
     std::vector<std::string> Arguments;     // positional arguments; the first is the frame rate
     std::string ConfigDir;                  // folder of the settings file
     std::optional<uint64_t> Seed;           // fixed seed for scripted runs
+    // False while a replay plays back: nothing the player keeps is written
+    // (the hall of fame on disk stays as it is, F12 saves no picture).
+    bool WriteFiles = true;
 };
 
 class TMainForm final : public IPlayHost {
@@ -112,10 +115,12 @@ public:
     void OpenHelp();
     void CloseHelp();
     // The picture on the screen as a PNG in the folder of the settings file,
-    // named by the time (see ScreenshotPath); says where on standard output.
+    // under a name of its own (see ScreenshotPath), written whole or not at
+    // all; says where on standard output.
     void SaveScreenshot();
     // A new name in the table is kept on disk at once; should that fail, the
-    // close tries again and reports why.
+    // close tries again and reports why. What another game put in the file
+    // meanwhile stays there (see StoreHallEntries).
     void SaveHallOfFame();
 
     // The play: made by the level set-up, owned while the game lasts.
@@ -183,6 +188,8 @@ private:
     void AddNameLetter(char letter);
     void DeleteNameLetter();
     std::string HallLine(const HallEntry& entry, bool cursor) const;
+    // Puts this game's new entries, those not kept yet, into the file.
+    void StoreHallOfFame();
 
     const assets::AssetStore& Assets_;
     IFormHost& Host_;
@@ -194,11 +201,13 @@ private:
     std::map<std::string, TBitmap> DecodedPictures_;  // the full-screen pictures, by name
     std::unique_ptr<TPlay> Play_;
     std::unique_ptr<TPlayVariables> FinishedPlay_;
+    THallOfFame HallAtStart_;             // the table as the file gave it at the start
+    std::vector<HallEntry> HallStored_;   // this game's entries the file has been given
 };
 
-// A file name in `folder` that is not taken yet: tibo-YYYYMMDD-HHMMSS-N.png,
-// local time, N from 1.
-std::string ScreenshotPath(const std::string& folder, std::time_t now);
+// The N-th name of a screenshot taken at `now` in `folder`:
+// tibo-YYYYMMDD-HHMMSS-N.png, local time, N from 1 (the first one free is taken).
+std::string ScreenshotPath(const std::string& folder, std::time_t now, int n);
 
 // The interval of the frame timer for the first command-line argument.
 int FrameIntervalFromArgument(const std::vector<std::string>& arguments);

@@ -60,10 +60,17 @@ wait_for() {
   fail "the window never showed $what (last difference: ${n:-none} pixels)"
 }
 
-"$BIN" --windowed --seed $seed --config-dir "$work/cfg" >"$work/out.txt" 2>&1 &
+# Started under another file name: the window's class is still the one the
+# desktop entry names, so the desktop finds the entry (and its icon) for it.
+cp "$BIN" "$work/renamed-game"
+"$work/renamed-game" --windowed --seed $seed --config-dir "$work/cfg" >"$work/out.txt" 2>&1 &
 game=$!
 window=$(timeout 30 xdotool search --sync --name '^Tibo v4\.0$' | head -n1)
 [ -n "$window" ] || fail "no window appeared"
+wmclass=$(sed -n 's/^StartupWMClass=//p' "$(dirname "$0")/../desktop/org.tibogame.Tibo.desktop")
+[ -n "$wmclass" ] || fail "the desktop entry names no StartupWMClass"
+xdotool search --class "^$wmclass\$" | grep -qx "$window" || fail "the window's class is not $wmclass"
+xdotool search --classname "^$wmclass\$" | grep -qx "$window" || fail "the window's instance name is not $wmclass"
 xdotool windowfocus --sync "$window"
 echo "window $window"
 

@@ -26,6 +26,11 @@ struct TPlatformEvent {
 
 struct TWindowOptions {
     std::string Title = "Tibo v4.0";
+    // The window's class (X11's WM_CLASS, Wayland's application id): what the
+    // desktop entry's StartupWMClass names, whatever the program file is
+    // called. SDL_VIDEO_X11_WMCLASS or SDL_VIDEO_WAYLAND_WMCLASS, when set,
+    // still name another.
+    std::string WindowClass = "tibo";
     bool Windowed = false;   // false: full screen on the desktop
     int Width = 640, Height = 480;  // the back surface's size
     bool VSync = true;       // wait for the display's refresh when presenting

@@ -373,6 +373,11 @@ TSdlWindow::TSdlWindow(const TWindowOptions& options) : Options_(options) {
     // of the start-up) is of no use to it. An empty one, unless the user names
     // a table. (No other thread runs yet to read the environment meanwhile.)
     ::setenv("XCOMPOSEFILE", "/dev/null", 0);
+    // SDL names the window after the program file (a renamed or wrapped
+    // program would lose its menu entry's icon in the task list) unless told.
+    ::setenv("SDL_VIDEO_X11_WMCLASS", Options_.WindowClass.c_str(), 0);
+    ::setenv("SDL_VIDEO_WAYLAND_WMCLASS", Options_.WindowClass.c_str(), 0);
+    SDL_SetHint(SDL_HINT_APP_NAME, Options_.WindowClass.c_str());
     const bool driverNamed = ChooseVideoDrivers();
     const int started = SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
     if (!driverNamed) SDL_ResetHint(SDL_HINT_VIDEODRIVER);

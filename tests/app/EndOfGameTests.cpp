@@ -166,7 +166,7 @@ TEST(EndOfGameTest, EscapeOrExitDuringAGameAsksBeforeItQuits) {
     EXPECT_EQ(g.form.Vars.GameState, gsGameOver);
     EXPECT_FALSE(g.form.Vars.SkipEnd) << "the key answered the question and skips nothing";
     // Twice, and the game is left: the hall of fame is written.
-    g.form.Vars.HallOfFame[0].Nome = "Zed";
+    g.form.Vars.HallOfFame[0] = {"Zed", 20000, 3};  // an entry of this game's own
     g.form.MainScreenMouseDown(1, 150, 430);
     g.Key(VkEscape);
     EXPECT_TRUE(g.form.CloseRequested());
