@@ -83,4 +83,21 @@ void TPixelScaler::Scale(const uint16_t* picture, int w, int h, const TViewMappi
     }
 }
 
+TRowRun NextChangedRows(const uint16_t* picture, const uint16_t* shown, int w, int h, int from, bool toEnd) {
+    const size_t rowBytes = static_cast<size_t>(w) * sizeof(uint16_t);
+    const auto same = [&](int row) {
+        const size_t at = static_cast<size_t>(row) * static_cast<size_t>(w);
+        return std::memcmp(picture + at, shown + at, rowBytes) == 0;
+    };
+    int y = std::max(from, 0);
+    while (y < h && same(y)) ++y;
+    if (y >= h) return {h, h};
+    int end = y + 1;
+    // Runs of changed rows, joined across short gaps of unchanged ones.
+    for (int gap = 0; end < h && gap < 8; ++end) gap = same(end) ? gap + 1 : 0;
+    while (end > y + 1 && same(end - 1)) --end;
+    if (toEnd) end = h;
+    return {y, end};
+}
+
 }  // namespace tibo

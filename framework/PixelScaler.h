@@ -29,4 +29,16 @@ private:
     int ColumnsFor_[2] = {0, 0};
 };
 
+// Picture rows first..end-1.
+struct TRowRun {
+    int First = 0, End = 0;
+};
+
+// Where a new picture differs from the one shown (both w x h), from row `from`
+// on: the first changed row to the last of a run in which fewer than eight
+// unchanged rows stand between changed ones (each run is then redrawn and sent
+// to the screen as one); with `toEnd`, to the last row of the picture. First is
+// h when no row from `from` on changed.
+TRowRun NextChangedRows(const uint16_t* picture, const uint16_t* shown, int w, int h, int from, bool toEnd);
+
 }  // namespace tibo

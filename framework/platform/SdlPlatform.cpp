@@ -466,24 +466,16 @@ bool TSdlWindow::PresentToFramebuffer(const TSurface& back) {
         const size_t rowBytes = static_cast<size_t>(w) * sizeof(uint16_t);
         int y = 0;
         while (y < h) {
-            const auto same = [&](int row) {
-                const size_t at = static_cast<size_t>(row) * static_cast<size_t>(w);
-                return std::memcmp(bits + at, Shown_.data() + at, rowBytes) == 0;
-            };
-            while (y < h && same(y)) ++y;
-            if (y >= h) break;
-            int end = y + 1;
-            // Runs of changed rows, joined across short gaps of unchanged ones.
-            for (int gap = 0; end < h && gap < 8; ++end) gap = same(end) ? gap + 1 : 0;
-            while (end > y + 1 && same(end - 1)) --end;
-            if (count == MaxSpans - 1) end = h;   // the last span takes the rest
-            const size_t from = static_cast<size_t>(y) * static_cast<size_t>(w);
-            std::memcpy(Shown_.data() + from, bits + from, static_cast<size_t>(end - y) * rowBytes);
-            Scaler_.Scale(bits, w, h, view, dst, target->pitch, bpp, y, end);
+            // The last span takes the rest.
+            const TRowRun run = NextChangedRows(bits, Shown_.data(), w, h, y, count == MaxSpans - 1);
+            if (run.First >= h) break;
+            const size_t from = static_cast<size_t>(run.First) * static_cast<size_t>(w);
+            std::memcpy(Shown_.data() + from, bits + from, static_cast<size_t>(run.End - run.First) * rowBytes);
+            Scaler_.Scale(bits, w, h, view, dst, target->pitch, bpp, run.First, run.End);
             int first = 0, stop = 0;
-            TPixelScaler::BufferRows(h, view.H, y, end, first, stop);
+            TPixelScaler::BufferRows(h, view.H, run.First, run.End, first, stop);
             if (stop > first) spans[count++] = SDL_Rect{view.X, view.Y + first, view.W, stop - first};
-            y = end;
+            y = run.End;
         }
         if (SDL_MUSTLOCK(target)) SDL_UnlockSurface(target);
         if (count > 0) SDL_UpdateWindowSurfaceRects(Window_, spans, count);

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <initializer_list>
+#include <utility>
 #include <vector>
 
 namespace tibo {
@@ -89,6 +91,48 @@ TEST_F(PixelScalerTest, NothingWithoutATableOrAView) {
     bare.Scale(Picture, W, H, {0, 0, W, H}, out.Bytes(), W * 4, 4);
     Scaler.Scale(Picture, W, H, {0, 0, 0, 0}, out.Bytes(), W * 4, 4);
     EXPECT_EQ(out.At(0, 0), 0xDEADu);
+}
+
+
+// --- the rows a new picture changed ------------------------------------------------------
+
+// Pictures 3 pixels wide whose rows listed in `changed` differ from the one shown.
+struct TTwoPictures {
+    static constexpr int W = 3, H = 40;
+    std::vector<uint16_t> Shown = std::vector<uint16_t>(W * H, 7);
+    std::vector<uint16_t> Next = Shown;
+    explicit TTwoPictures(std::initializer_list<int> changed, int column = 0) {
+        for (const int row : changed) Next[static_cast<size_t>(row * W + column)] = 9;
+    }
+    // Every run from the top, as the presenter takes them.
+    std::vector<std::pair<int, int>> Runs(int toEndAfter = 99) const {
+        std::vector<std::pair<int, int>> runs;
+        for (int from = 0;;) {
+            const TRowRun run = NextChangedRows(Next.data(), Shown.data(), W, H, from,
+                                                static_cast<int>(runs.size()) == toEndAfter);
+            if (run.First >= H) return runs;
+            EXPECT_LT(run.First, run.End);
+            runs.emplace_back(run.First, run.End);
+            from = run.End;
+        }
+    }
+};
+
+TEST(ChangedRowsTest, RunsJoinAcrossFewerThanEightUnchangedRows) {
+    using TRuns = std::vector<std::pair<int, int>>;
+    // 4 and 12 have seven unchanged rows between them: one run; 12 and 21
+    // have eight: two. A run ends on its last changed row.
+    EXPECT_EQ(TTwoPictures({4, 5, 12, 21}).Runs(), (TRuns{{4, 13}, {21, 22}}));
+    // The last column counts as much as the first; the last row too.
+    EXPECT_EQ(TTwoPictures({0, 39}, 2).Runs(), (TRuns{{0, 1}, {39, 40}}));
+    EXPECT_EQ(TTwoPictures({30, 37, 39}).Runs(), (TRuns{{30, 40}}));
+    // Nothing changed: no run, from any row.
+    EXPECT_TRUE(TTwoPictures({}).Runs().empty());
+    const TTwoPictures some({10});
+    EXPECT_EQ(NextChangedRows(some.Next.data(), some.Shown.data(), 3, 40, 11, false).First, 40);
+    // Told to take the rest, the run found goes to the picture's end.
+    EXPECT_EQ(TTwoPictures({2, 20, 33}).Runs(1), (TRuns{{2, 3}, {20, 40}}));
+    EXPECT_EQ(TTwoPictures({}).Runs(0), TRuns{});
 }
 
 }  // namespace
