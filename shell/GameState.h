@@ -2,7 +2,9 @@
 // The form's game variables: the state of the screens around the play, one
 // instance per running game; and the one random generator every draw comes from.
 #include <cstdint>
+#include <tuple>
 
+#include "framework/FieldList.h"
 #include "labyrinth/GameStates.h"
 #include "labyrinth/Random.h"
 #include "shell/HallOfFame.h"
@@ -26,6 +28,27 @@ struct TGameVariables {
     THallOfFame HallOfFame = DefaultHallOfFame();
     uint8_t ScrollFirstLine = 0;
     int32_t ScrollOffset = 0;
+
+    // Every variable above, as the state dump and the replay checksum write it.
+    static constexpr auto Fields = std::tuple{
+        Field("GameState", &TGameVariables::GameState),
+        Field("FrameCounter", &TGameVariables::FrameCounter),
+        Field("AnyKey", &TGameVariables::AnyKey),
+        Field("NameDone", &TGameVariables::NameDone),
+        Field("StartRequested", &TGameVariables::StartRequested),
+        Field("NewEntryRank", &TGameVariables::NewEntryRank),
+        Field("PadLetter", &TGameVariables::PadLetter, TFieldUse::NotDumped),
+        Field("PadNaming", &TGameVariables::PadNaming, TFieldUse::NotDumped),
+        Field("ChosenLevel", &TGameVariables::ChosenLevel),
+        Field("ChosenSetting", &TGameVariables::ChosenSetting),
+        // The blink timer runs on the wall clock in a window and only changes
+        // what the captions look like.
+        Field("Blink", &TGameVariables::Blink, TFieldUse::DumpOnly),
+        Field("HallOfFame", &TGameVariables::HallOfFame),
+        Field("ScrollFirstLine", &TGameVariables::ScrollFirstLine),
+        Field("ScrollOffset", &TGameVariables::ScrollOffset),
+    };
 };
+static_assert(ListsEveryMember<TGameVariables>(), "each game variable has its line in TGameVariables::Fields");
 
 }  // namespace tibo

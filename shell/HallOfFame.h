@@ -3,6 +3,9 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <tuple>
+
+#include "framework/FieldList.h"
 
 namespace tibo {
 
@@ -10,7 +13,14 @@ struct HallEntry {
     std::string Nome;     // the player's name (at most 255 characters; 10 when typed)
     int32_t Punti = 0;    // points
     int8_t Livello = 1;   // level the game was played at
+
+    static constexpr auto Fields = std::tuple{
+        Field("Nome", &HallEntry::Nome),
+        Field("Punti", &HallEntry::Punti),
+        Field("Livello", &HallEntry::Livello),
+    };
 };
+static_assert(ListsEveryMember<HallEntry>(), "each field of an entry has its line in HallEntry::Fields");
 
 using THallOfFame = std::array<HallEntry, 10>;
 
