@@ -31,7 +31,6 @@ namespace tibo {
 enum class TFieldUse {
     Checked,   // in the state dump and in the replay checksum
     DumpOnly,  // in the state dump only: it follows the window rather than the game
-    NotDumped, // in neither yet
 };
 
 // A field by its name in the state dump: a member pointer of its structure, or

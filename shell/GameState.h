@@ -37,8 +37,8 @@ struct TGameVariables {
         Field("NameDone", &TGameVariables::NameDone),
         Field("StartRequested", &TGameVariables::StartRequested),
         Field("NewEntryRank", &TGameVariables::NewEntryRank),
-        Field("PadLetter", &TGameVariables::PadLetter, TFieldUse::NotDumped),
-        Field("PadNaming", &TGameVariables::PadNaming, TFieldUse::NotDumped),
+        Field("PadLetter", &TGameVariables::PadLetter),
+        Field("PadNaming", &TGameVariables::PadNaming),
         Field("ChosenLevel", &TGameVariables::ChosenLevel),
         Field("ChosenSetting", &TGameVariables::ChosenSetting),
         // The blink timer runs on the wall clock in a window and only changes

@@ -50,6 +50,8 @@ nlohmann::json JsonValue(const Owner& /*owner*/, const Value& value, TPurpose pu
         return object;
     } else if constexpr (std::is_same_v<Value, std::string_view>) {
         return std::string(value);
+    } else if constexpr (std::is_same_v<Value, char>) {
+        return std::string(1, value);  // a letter
     } else {
         return value;
     }
@@ -85,7 +87,7 @@ void WriteFields(nlohmann::json& out, Owner& owner, const auto& fields, TPurpose
     std::apply(
         [&](const auto&... field) {
             const auto write = [&](const auto& f) {
-                if (f.Use == TFieldUse::NotDumped || (purpose == TPurpose::Checksum && f.Use != TFieldUse::Checked)) return;
+                if (purpose == TPurpose::Checksum && f.Use != TFieldUse::Checked) return;
                 const auto& value = std::invoke(f.Get, owner);
                 using Value = std::remove_cvref_t<decltype(value)>;
                 // A structure with its own list: its fields beside these.
