@@ -838,7 +838,7 @@ TEST_F(ProgramTest, ACommittedVictoryPlaysBackAndAnyChangeIsCaught) {
         return RunTibo("--headless --config-dir " + dir.Path() + " --replay " + dir.File("game.replay"));
     };
     RunResult r = play(replay);
-    ASSERT_EQ(r.Status, 0) << r.Output << "\n(re-record it with tests/data/record-victory.sh if the game changed on purpose)";
+    ASSERT_EQ(r.Status, 0) << r.Output << "\n(record it again with tests/data/record-all.sh if the game changed on purpose)";
     EXPECT_NE(ReadText(dir.File("Tibo.Ini")).find("=TIBO\n"), std::string::npos) << "the victory's name is in the hall of fame";
 
     // The first step a tick late: the hero is one tick behind at the first check.
