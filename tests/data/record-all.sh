@@ -27,7 +27,8 @@
 #                             a live sprite of CLASS (TVermeSprite, TMummiaSprite,
 #                             TFantasmaSprite; KIND: a walker's kind, 0 the bat)
 #                             no more than 8 cells away, that the shot is sure
-#                             to meet
+#                             to meet; or, for one 3 to 8 cells behind him, a
+#                             step toward it first and the shot 8 ticks later
 #   # expect T LEFT OP RIGHT  a fact of the state after tick T, OP one of
 #                             == != < <= > >=; LEFT is a field of the state
 #                             dump (Health, GameStateName, Muted, ...),
@@ -149,14 +150,16 @@ BEGIN {
 }
 AWK
 
-# Whether the first enemy the shot of the standing hero would touch, on his
-# row with no wall between and at most 8 cells away, is a live sprite of
-# `class` (and `kind`) that the shot is sure to meet: prints "yes" or "no".
-# Walkers pace their corridor and always meet it; a mummy or a ghost must be
-# coming toward the hero, the mummy with no rope to fall down on its way, the
-# ghost with a wall on its left all along (it turns left wherever it can).
+# Whether a shot of the standing hero would first touch, on his row with no
+# wall between and at most 8 cells away, a live sprite of `class` (and `kind`)
+# that it is sure to meet: prints "yes" for one in front of him, "turn" for
+# one at least 3 cells behind him (he steps toward it and fires 8 ticks
+# later), else "no". Walkers pace their corridor and always meet the shot; a
+# mummy or a ghost must be coming toward the hero, the mummy with no rope to
+# fall down on its way, the ghost with a wall on its left all along (it turns
+# left wherever it can).
 cat > "$work/aim.awk" <<'AWK'
-function meets(i, c, d,   k, x, side) {
+function meets(i, c, d, f,   k, x, side) {
     if (c == "TVermeSprite" || d < 1) return 1
     if (c == "TMummiaSprite") {
         if (sp[i, "Mode"] != -f) return 0
@@ -168,12 +171,10 @@ function meets(i, c, d,   k, x, side) {
     for (k = 1; k < d; k++) { x = hx + f * k; if (!wall(x, hy + side) && grid[x, hy + side] != 108) return 0 }
     return 1
 }
-BEGIN {
-    load(file)
-    hx = field["HeroColumn"] + 0; hy = field["HeroRow"] + 0; f = field["Facing"] + 0
-    if (field["GameStateName"] != "gsPlaying" || field["HeroOffsetX"] != 0 || field["HeroOffsetY"] != 0 ||
-        field["Shots"] + 0 < 1 || field["ShotsInFlight"] + 0 > 2) { print "no"; exit }
-    reach = 0   # cells open in front of the hero, up to 8
+# Cells to the first enemy a shot toward f would touch (0: overlapping the
+# hero's cell), -1 for none; its sprite in `first`.
+function target(f,   reach, i, c, r, ahead) {
+    reach = 0
     while (reach < 8 && !wall(hx + f * (reach + 1), hy)) reach++
     first = 0
     for (i = 1; i <= ns; i++) {
@@ -184,9 +185,20 @@ BEGIN {
         if (r <= -32 || r > 32 * reach) continue
         if (!first || r < ahead) { first = i; ahead = r }
     }
-    if (!first) { print "no"; exit }
-    c = sp[first, "Class"]
-    print (c == class && (kind == "" || sp[first, "Kind"] == kind) && meets(first, c, int((ahead + 31) / 32))) ? "yes" : "no"
+    return first ? int((ahead + 31) / 32) : -1
+}
+function wanted(i, d, f) {
+    return sp[i, "Class"] == class && (kind == "" || sp[i, "Kind"] == kind) && meets(i, sp[i, "Class"], d, f)
+}
+BEGIN {
+    load(file)
+    hx = field["HeroColumn"] + 0; hy = field["HeroRow"] + 0; f = field["Facing"] + 0
+    if (field["GameStateName"] != "gsPlaying" || field["HeroOffsetX"] != 0 || field["HeroOffsetY"] != 0 ||
+        field["Shots"] + 0 < 1 || field["ShotsInFlight"] + 0 > 2) { print "no"; exit }
+    d = target(f)
+    if (d >= 0 && wanted(first, d, f)) { print "yes"; exit }
+    d = target(-f)
+    print ((d >= 3 && wanted(first, d, -f)) ? "turn" : "no")
 }
 AWK
 
@@ -259,9 +271,16 @@ record() {
                         shot=
                         t=$from
                         while [ "$t" -le "$to" ]; do
-                            if [ "$(awk -v file="$work/aim-$t.json" -v class="$class" -v kind="$kind" -f "$work/state.awk" -f "$work/aim.awk")" = yes ]; then
-                                shot=$((t + 1)); break
-                            fi
+                            seen=$(awk -v file="$work/aim-$t.json" -v class="$class" -v kind="$kind" -f "$work/state.awk" -f "$work/aim.awk") ||
+                                fail "aim: the state after tick $t could not be read"
+                            case $seen in
+                                yes) shot=$((t + 1)); break ;;
+                                turn)
+                                    back=Left
+                                    [ "$(awk -v file="$work/aim-$t.json" -v what=Facing -f "$work/state.awk" -f "$work/query.awk")" = 1 ] || back=Right
+                                    echo "$((t + 1)) press $back" >> "$work/script.txt"
+                                    shot=$((t + 9)); break ;;
+                            esac
                             t=$((t + 1))
                         done
                         rm -f "$work"/aim-*.json
