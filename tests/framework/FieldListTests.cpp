@@ -69,7 +69,7 @@ static_assert(!ListsEveryMember<TForeign>());
 // A computed value counts as no member.
 struct TComputed {
     int32_t A = 0;
-    static constexpr auto Fields = std::tuple{Field("A", [](const TComputed& c) { return c.A; })};
+    static constexpr auto Fields = std::tuple{Field("A", [](const auto& c) { return c.A; })};
 };
 static_assert(!ListsEveryMember<TComputed>());
 
