@@ -221,6 +221,25 @@ tick() {
     esac
 }
 
+# Looks at the states from tick $t to $1 for the aim's target: sets `shot`
+# (adding a step toward a target behind the hero to the script), or leaves
+# `t` after $1.
+aim_at() {
+    while [ "$t" -le "$1" ]; do
+        seen=$(awk -v file="$work/aim-$t.json" -v class="$class" -v kind="$kind" -f "$work/state.awk" -f "$work/aim.awk") ||
+            fail "aim: the state after tick $t could not be read"
+        case $seen in
+            yes) shot=$((t + 1)); return ;;
+            turn)
+                back=Left
+                [ "$(awk -v file="$work/aim-$t.json" -v what=Facing -f "$work/state.awk" -f "$work/query.awk")" = 1 ] || back=Right
+                echo "$((t + 1)) press $back" >> "$work/script.txt"
+                shot=$((t + 9)); return ;;
+        esac
+        t=$((t + 1))
+    done
+}
+
 record() {
     name=$1
     input=$here/$name.input
@@ -263,27 +282,19 @@ record() {
                         ;;
                     aim)
                         from=$(tick "$3"); to=$(tick "$4"); class=$5; kind=${6:-}
-                        dumps=
-                        t=$from
-                        while [ "$t" -le "$to" ]; do dumps="$dumps --dump-state $t:$work/aim-$t.json"; t=$((t + 1)); done
-                        # shellcheck disable=SC2086
-                        run_to "$to" $dumps
                         shot=
                         t=$from
-                        while [ "$t" -le "$to" ]; do
-                            seen=$(awk -v file="$work/aim-$t.json" -v class="$class" -v kind="$kind" -f "$work/state.awk" -f "$work/aim.awk") ||
-                                fail "aim: the state after tick $t could not be read"
-                            case $seen in
-                                yes) shot=$((t + 1)); break ;;
-                                turn)
-                                    back=Left
-                                    [ "$(awk -v file="$work/aim-$t.json" -v what=Facing -f "$work/state.awk" -f "$work/query.awk")" = 1 ] || back=Right
-                                    echo "$((t + 1)) press $back" >> "$work/script.txt"
-                                    shot=$((t + 9)); break ;;
-                            esac
-                            t=$((t + 1))
+                        while [ -z "$shot" ] && [ "$t" -le "$to" ]; do
+                            # The states of the next 250 ticks at most, one run each.
+                            upto=$((t + 249)); [ "$upto" -le "$to" ] || upto=$to
+                            dumps=
+                            u=$t
+                            while [ "$u" -le "$upto" ]; do dumps="$dumps --dump-state $u:$work/aim-$u.json"; u=$((u + 1)); done
+                            # shellcheck disable=SC2086
+                            run_to "$upto" $dumps
+                            aim_at "$upto"
+                            rm -f "$work"/aim-*.json
                         done
-                        rm -f "$work"/aim-*.json
                         [ -n "$shot" ] || fail "aim: no $class ${kind:+of kind $kind }in line from tick $from to $to"
                         printf '%d down Space\n%d up Space\n' "$shot" $((shot + 2)) >> "$work/script.txt"
                         mark=$shot
