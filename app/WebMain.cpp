@@ -19,6 +19,7 @@
 #include "app/Harness.h"
 #include "assets/AssetStore.h"
 #include "framework/Files.h"
+#include "framework/GamepadMappings.h"
 #include "framework/platform/Platform.h"
 #include "shell/Main.h"
 
@@ -73,7 +74,9 @@ public:
         TWindowOptions windowOptions;
         windowOptions.Title = GameTitle;
         windowOptions.Windowed = true;
-        windowOptions.GamepadMappings = JoinPath(formOptions.ConfigDir, GamepadMappingsFileName);
+        TGamepadMappings mappings = ReadGamepadMappings(JoinPath(formOptions.ConfigDir, GamepadMappingsFileName), PlatformName());
+        for (const std::string& warning : mappings.Warnings) std::fprintf(stderr, "tibo: warning: %s\n", warning.c_str());
+        windowOptions.GamepadMappings = std::move(mappings.Text);
         Window_ = TPlatformWindow::Open(windowOptions);
         Host_ = std::make_unique<TWindowHost>(*Window_);
         Form_ = std::make_unique<TMainForm>(formOptions, Store_, Clock_, Window_.get(), nullptr, *Host_);

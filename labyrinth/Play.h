@@ -7,8 +7,11 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
+#include <tuple>
 
 #include "framework/Display.h"
+#include "framework/FieldList.h"
 #include "framework/ImageList.h"
 #include "framework/Input.h"
 #include "framework/Sound.h"
@@ -20,6 +23,10 @@
 
 namespace tibo {
 
+// The exit preview's hint, across the bottom of the play window.
+inline constexpr std::string_view PreviewHint = "PRESS FIRE TO SKIP";
+inline constexpr int PreviewHintX = 44, PreviewHintY = 346;
+
 class TMummiaSprite;
 class TVermeSprite;
 class TFantasmaSprite;
@@ -29,7 +36,13 @@ class TFantasmaSprite;
 struct TButtonLatches {
     bool FireLatch = false;
     bool BombLatch = false;
+
+    static constexpr auto Fields = std::tuple{
+        Field("FireLatch", &TButtonLatches::FireLatch),
+        Field("BombLatch", &TButtonLatches::BombLatch),
+    };
 };
+static_assert(ListsEveryMember<TButtonLatches>(), "each latch has its line in TButtonLatches::Fields");
 
 // The play's program-wide variables: one set per game.
 struct TPlayVariables {
@@ -99,7 +112,70 @@ struct TPlayVariables {
     uint8_t MoveState = 4;
     int8_t Facing = 1;
     bool StepToggle = true;
+
+    // The hero has climbed out (his victory began), and the points his health
+    // and oxygen have given so far in the count-down that follows.
+    bool Escaped = false;
+    int32_t EscapeBonus = 0;
+
+    // Every variable above, as the state dump and the replay checksum write it;
+    // the labyrinth's fields stand beside the others.
+    static constexpr auto Fields = std::tuple{
+        Field("Score", &TPlayVariables::Score),
+        Field("BestScore", &TPlayVariables::BestScore),
+        Field("FieldOriginX", &TPlayVariables::FieldOriginX),
+        Field("FieldOriginY", &TPlayVariables::FieldOriginY),
+        Field("ShakeX", &TPlayVariables::ShakeX),
+        Field("ShakeY", &TPlayVariables::ShakeY),
+        Field("Maze", &TPlayVariables::Maze),
+        Field("MummyCount", &TPlayVariables::MummyCount),
+        Field("GhostCount", &TPlayVariables::GhostCount),
+        Field("ViewColumn", &TPlayVariables::ViewColumn),
+        Field("ViewRow", &TPlayVariables::ViewRow),
+        Field("ViewOffsetX", &TPlayVariables::ViewOffsetX),
+        Field("ViewOffsetY", &TPlayVariables::ViewOffsetY),
+        Field("ExplosionCount", &TPlayVariables::ExplosionCount),
+        Field("ViewDirty", &TPlayVariables::ViewDirty),
+        Field("CellDirty", &TPlayVariables::CellDirty),
+        Field("DirtyColumn", &TPlayVariables::DirtyColumn),
+        Field("DirtyRow", &TPlayVariables::DirtyRow),
+        Field("DrawnViewColumn", &TPlayVariables::DrawnViewColumn),
+        Field("DrawnViewRow", &TPlayVariables::DrawnViewRow),
+        Field("SavedViewColumn", &TPlayVariables::SavedViewColumn),
+        Field("SavedViewRow", &TPlayVariables::SavedViewRow),
+        Field("PreviewPhase", &TPlayVariables::PreviewPhase),
+        Field("PreviewSkip", &TPlayVariables::PreviewSkip),
+        Field("MapSteps", &TPlayVariables::MapSteps),
+        Field("MapColumn", &TPlayVariables::MapColumn),
+        Field("MapRow", &TPlayVariables::MapRow),
+        Field("TorchSteps", &TPlayVariables::TorchSteps),
+        Field("TorchColumn", &TPlayVariables::TorchColumn),
+        Field("TorchRow", &TPlayVariables::TorchRow),
+        Field("Health", &TPlayVariables::Health),
+        Field("Oxygen", &TPlayVariables::Oxygen),
+        Field("Shots", &TPlayVariables::Shots),
+        Field("Bombs", &TPlayVariables::Bombs),
+        Field("ShotsInFlight", &TPlayVariables::ShotsInFlight),
+        Field("BombsLive", &TPlayVariables::BombsLive),
+        Field("LastBombColumn", &TPlayVariables::LastBombColumn),
+        Field("LastBombRow", &TPlayVariables::LastBombRow),
+        Field("HeroColumn", &TPlayVariables::HeroColumn),
+        Field("HeroRow", &TPlayVariables::HeroRow),
+        Field("HeroScreenColumn", &TPlayVariables::HeroScreenColumn),
+        Field("HeroScreenRow", &TPlayVariables::HeroScreenRow),
+        Field("HeroOffsetX", &TPlayVariables::HeroOffsetX),
+        Field("HeroOffsetY", &TPlayVariables::HeroOffsetY),
+        Field("StepX", &TPlayVariables::StepX),
+        Field("StepY", &TPlayVariables::StepY),
+        Field("StepLimit", &TPlayVariables::StepLimit),
+        Field("MoveState", &TPlayVariables::MoveState),
+        Field("Facing", &TPlayVariables::Facing),
+        Field("StepToggle", &TPlayVariables::StepToggle),
+        Field("Escaped", &TPlayVariables::Escaped),
+        Field("EscapeBonus", &TPlayVariables::EscapeBonus),
+    };
 };
+static_assert(ListsEveryMember<TPlayVariables>(), "each play variable has its line in TPlayVariables::Fields");
 
 // The form's components the play works with; they outlive it.
 struct TPlayComponents {
@@ -119,6 +195,10 @@ struct TPlayComponents {
     TButtonLatches& Latches;
 };
 
+// How long the question whether to quit stays up: 150 frames, three seconds
+// at 50 frames a second.
+constexpr int32_t QuitQuestionFrames = 150;
+
 // What the play tells the game around it, and the little it asks of it.
 class IPlayHost {
 public:
@@ -134,6 +214,8 @@ public:
     virtual bool GameOverFrame() = 0;
     // The flashing captions' phase.
     virtual bool Blink() const = 0;
+    // Frames the question whether to quit stays up (the game is paused then); 0 when not asked.
+    virtual int32_t QuitQuestion() const = 0;
     virtual void SetCursorVisible(bool visible) = 0;
 };
 
@@ -182,6 +264,12 @@ public:
     // A blast sprite has burnt out: the shake stops with the last one.
     void BlastEnded();
 
+    // One frame of the count-down after a victory: 100 of health and of oxygen
+    // become 4 and 2 points. False when nothing was left to count.
+    bool CountEscapeBonus();
+    // The rest of the count-down at once, after a victory (the score it would reach).
+    void FinishEscapeBonus();
+
     TSpriteEngine& Engine() { return *SpriteEngine.Engine(); }
     void PlaySound(const std::string& name) { Suoni.Items.Find(name).Play(false); }
     TTextWriter Text();
@@ -189,6 +277,8 @@ public:
 private:
     void DrawScores();
     void DrawGauges();
+    void DrawSupplies();
+    void DrawCaptions();
     void DrawPercentages();
     void DrawMapWindow();
 };

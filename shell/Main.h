@@ -6,10 +6,13 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <tuple>
 #include <vector>
 
 #include "assets/AssetStore.h"
 #include "framework/Display.h"
+#include "framework/FieldList.h"
 #include "framework/FrameTimer.h"
 #include "framework/Gamepad.h"
 #include "framework/ImageList.h"
@@ -43,6 +46,9 @@ struct TFormOptions {
     std::vector<std::string> Arguments;     // positional arguments; the first is the frame rate
     std::string ConfigDir;                  // folder of the settings file
     std::optional<uint64_t> Seed;           // fixed seed for scripted runs
+    // False while a replay plays back: nothing the player keeps is written
+    // (the hall of fame on disk stays as it is, F12 saves no picture).
+    bool WriteFiles = true;
 };
 
 class TMainForm final : public IPlayHost {
@@ -75,6 +81,7 @@ public:
     std::unique_ptr<TSurface> NoMapSurface;
     std::unique_ptr<TSurface> FontSurface;
     std::unique_ptr<TSurface> PictureSurface;
+    std::unique_ptr<TSurface> HelpSurface;  // the help page, drawn when it opens
     TBitmap MiniWall, MiniSlopeLeft, MiniSlopeRight, MiniEmpty, MiniBorder, MiniStars, MiniHero;
     TImageSprite* SelectionSprite = nullptr;
     bool TickBusy = false;
@@ -87,7 +94,8 @@ public:
     // Events of the form and its components.
     void FormCreate();
     void FormClose();
-    void FormKeyDown(int key);
+    // `repeat`: the key was held already (the keyboard's own repeat).
+    void FormKeyDown(int key, bool repeat = false);
     // A pad button pressed (the stick leaning into a direction counts as that
     // direction of the D-pad): the menus' actions and the pause.
     void FormPadButton(TPadButton button);
@@ -105,17 +113,30 @@ public:
     void PauseGame();
     void ResumeGame();
     void LoadPicture(TSurface& surface, const std::string& name);
+    // The help page: over whatever screen is on, which waits behind it (a
+    // game stays as it was, in the state it was in).
+    void OpenHelp();
+    void CloseHelp();
     // The picture on the screen as a PNG in the folder of the settings file,
-    // named by the time (see ScreenshotPath); says where on standard output.
+    // under a name of its own (see ScreenshotPath), written whole or not at
+    // all; says where on standard output.
     void SaveScreenshot();
     // A new name in the table is kept on disk at once; should that fail, the
-    // close tries again and reports why.
+    // close tries again and reports why. What another game put in the file
+    // meanwhile stays there (see StoreHallEntries).
     void SaveHallOfFame();
 
     // The play: made by the level set-up, owned while the game lasts.
     void StartLevel();
     TPlay* Play() { return Play_.get(); }
     const TPlay* Play() const { return Play_.get(); }
+    // The play variables of the game that ended last, kept until the next one
+    // starts; none before the first.
+    const TPlayVariables* FinishedPlay() const { return FinishedPlay_.get(); }
+    // Escape or EXIT during a game: the game pauses and asks before it is left.
+    void AskQuit();
+    // The question is answered by anything else, or left unanswered: back to the game.
+    void ReturnFromQuit();
 
     // What the play tells the form.
     uint8_t GameState() const override { return Vars.GameState; }
@@ -124,6 +145,7 @@ public:
     void GameOver() override;
     bool GameOverFrame() override;
     bool Blink() const override { return Vars.Blink; }
+    int32_t QuitQuestion() const override { return Vars.QuitQuestion; }
     void SetCursorVisible(bool visible) override { Host_.SetCursorVisible(visible); }
 
     // Closing the window: FormClose runs once, from the message loop.
@@ -136,11 +158,10 @@ public:
 
     // Events as the window delivers them: keys feed the held-key state and the
     // key handler; mouse moves reach the handler only while it is hooked.
-    void KeyDownEvent(int key) {
-        Input.Keyboard.KeyDown(key);
-        FormKeyDown(key);
-    }
-    void KeyUpEvent(int key) { Input.Keyboard.KeyUp(key); }
+    // On the help page a new press of any key but the modifiers, M and F12
+    // closes it and is held for nothing until it goes up.
+    void KeyDownEvent(int key);
+    void KeyUpEvent(int key);
     void DeliverMouseMove(int x, int y) { if (MouseMoveHooked_) MainScreenMouseMove(x, y); }
     // Pad events feed the joystick's states; presses reach the button handler.
     void PadButtonEvent(TPadButton button, bool down);
@@ -153,7 +174,16 @@ private:
     void NameEntryFrame();
     void LevelChoiceFrame();
     void PlayFrame();
+    void HelpFrame();
+    void DrawHelpPage();
+    // What is shown over every screen: the sign of muted sound and, for a
+    // moment after F12, whether the screenshot was saved.
+    void DrawOverlays();
     void EndGame();  // the hand-over after the game-over pause
+    bool InGame() const { return Vars.GameState >= gsExitPreview && Play_ != nullptr; }
+    // The game-over pause may be cut short from its second second on.
+    bool EndSkippable() const { return Vars.GameState == gsGameOver && Vars.FrameCounter >= 50; }
+    void Quit();  // a game left for good: the play stops and the window closes
     void OpenLevelChoice();
     void StartChosenLevel();   // START: the pointer goes, the level starts next frame
     void PadNameEntry(TPadButton button);
@@ -161,6 +191,8 @@ private:
     void AddNameLetter(char letter);
     void DeleteNameLetter();
     std::string HallLine(const HallEntry& entry, bool cursor) const;
+    // Puts this game's new entries, those not kept yet, into the file.
+    void StoreHallOfFame();
 
     const assets::AssetStore& Assets_;
     IFormHost& Host_;
@@ -171,11 +203,44 @@ private:
     bool MouseMoveHooked_ = true;
     std::map<std::string, TBitmap> DecodedPictures_;  // the full-screen pictures, by name
     std::unique_ptr<TPlay> Play_;
+    std::unique_ptr<TPlayVariables> FinishedPlay_;
+    THallOfFame HallAtStart_;             // the table as the file gave it at the start
+    std::vector<HallEntry> HallStored_;   // this game's entries the file has been given
 };
 
-// A file name in `folder` that is not taken yet: tibo-YYYYMMDD-HHMMSS-N.png,
-// local time, N from 1.
-std::string ScreenshotPath(const std::string& folder, std::time_t now);
+// What the state dump and the replay checksum write of the form: the game's
+// variables, the play's (between games their starting values), the form's
+// own values and every sprite below the engine with its own fields. The
+// values marked DumpOnly are left out of the checksum.
+inline constexpr auto FormFields = std::tuple{
+    Field("Vars", &TMainForm::Vars),
+    // Between games the play variables are those of the game that ended last;
+    // before the first game, their starting values.
+    Field("Play", [](const TMainForm& f) -> const TPlayVariables& {
+        static const TPlayVariables NoPlay{};
+        return f.Play() != nullptr ? f.Play()->Vars : f.FinishedPlay() != nullptr ? *f.FinishedPlay() : NoPlay;
+    }),
+    Field("GameStateName", [](const TMainForm& f) { return GameStateName(f.Vars.GameState); }),
+    Field("Interval", [](const TMainForm& f) { return f.EngineTimer.Interval(); }),
+    Field("MouseMoveHooked", [](const TMainForm& f) { return f.MouseMoveHooked(); }),
+    Field("Latches", &TMainForm::Latches),
+    Field("Sprites", [](TMainForm& f) -> const TSpriteEngine& { return f.Engine(); }),
+    Field("SpriteCount", [](TMainForm& f) { return f.Engine().SpriteCount(); }),
+    // What follows the window rather than the game: the frame tick still
+    // running, and the timers, which run on the wall clock in a window.
+    Field("TickBusy", &TMainForm::TickBusy, TFieldUse::DumpOnly),
+    Field("TimerEnabled", [](const TMainForm& f) { return f.EngineTimer.Enabled(); }, TFieldUse::DumpOnly),
+    Field("BlinkTimerEnabled", [](const TMainForm& f) { return f.TimerScritteLampeggianti.Enabled(); }, TFieldUse::DumpOnly),
+    // The sound device's switch, and the sounds asked for since the last
+    // dump, which the dump takes away.
+    Field("Muted", [](const TMainForm& f) { return f.SoundDevice.Muted(); }, TFieldUse::DumpOnly),
+    Field("Sounds", [](TMainForm& f) -> const std::vector<std::string>& { return f.Suoni.Items.PlayRequests; },
+          TFieldUse::DumpOnly),
+};
+
+// The N-th name of a screenshot taken at `now` in `folder`:
+// tibo-YYYYMMDD-HHMMSS-N.png, local time, N from 1 (the first one free is taken).
+std::string ScreenshotPath(const std::string& folder, std::time_t now, int n);
 
 // The interval of the frame timer for the first command-line argument.
 int FrameIntervalFromArgument(const std::vector<std::string>& arguments);

@@ -7,13 +7,16 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <chrono>
+#include <ctime>
 #include <thread>
 
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <nlohmann/json.hpp>
 #include <regex>
 #include <sstream>
@@ -27,109 +30,17 @@
 #include "shell/Main.h"
 #include "shell/Settings.h"
 #include "shell/StateDump.h"
+#include "tests/support/FormRig.h"
+#include "tests/support/ProgramRun.h"
+#include "tests/support/FileSizeLimit.h"
 
 namespace tibo {
 namespace {
 
 namespace fs = std::filesystem;
-
-class TempDir {
-public:
-    TempDir() {
-        std::string tmpl = (fs::temp_directory_path() / "tibo-test-XXXXXX").string();
-        Path_ = ::mkdtemp(tmpl.data());
-    }
-    ~TempDir() { std::error_code ec; fs::remove_all(Path_, ec); }
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-    std::string File(const std::string& name) const { return (fs::path(Path_) / name).string(); }
-    const std::string& Path() const { return Path_; }
-private:
-    std::string Path_;
-};
-
-std::string ReadText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
+using namespace testing_support;
 
 // ---------------------------------------------------------------- in-process
-
-class FakeHost final : public IFormHost {
-public:
-    void SetCursorVisible(bool visible) override { CursorVisible = visible; }
-    void WarpMouse(int x, int y) override { WarpX = x; WarpY = y; }
-    bool CursorVisible = true;
-    int WarpX = -1, WarpY = -1;
-};
-
-const assets::AssetStore& Store() {
-    static const assets::AssetStore store;  // read-only, shared by the tests
-    return store;
-}
-
-// One game in memory, ticked by hand at 20 ms a tick.
-struct Game {
-    explicit Game(const std::string& configDir, std::vector<std::string> args = {})
-        : form(Options(configDir, std::move(args)), Store(), clock, nullptr, nullptr, host) {
-        form.FormCreate();
-        form.MainScreen.Initialize();
-    }
-    static TFormOptions Options(const std::string& dir, std::vector<std::string> args) {
-        TFormOptions o;
-        o.ConfigDir = dir;
-        o.Seed = 7;
-        o.Arguments = std::move(args);
-        return o;
-    }
-    void Tick(int n = 1) {
-        for (int i = 0; i < n; ++i) {
-            clock.Now += 20;
-            form.TimerScritteLampeggianti.Poll();
-            form.EngineTimerTimer(1);
-        }
-    }
-    void Key(int vk) {
-        form.KeyDownEvent(vk);
-        form.KeyUpEvent(vk);
-    }
-    // Holds a fire button through the exit preview, which skips it.
-    void SkipPreview() {
-        form.KeyDownEvent(' ');
-        Tick(2);
-        form.KeyUpEvent(' ');
-        Tick();
-        ASSERT_EQ(form.Vars.GameState, gsPlaying);
-    }
-    // Intro, hall of fame (opened by a key) and into the level choice.
-    void ToLevelChoice() {
-        Key('A');
-        Tick(3);
-        ASSERT_EQ(form.Vars.GameState, gsLevelChoice);
-    }
-    // Runs a script's events as the session does, each before the tick it names
-    // (counted from this call), a press let go before the next tick.
-    void Script(const std::string& text, int ticks) {
-        const std::vector<TScriptEvent> events = ParseInputScript(text, "script");
-        size_t next = 0;
-        std::vector<TScriptEvent> presses;
-        for (int tick = 1; tick <= ticks; ++tick) {
-            for (const TScriptEvent& press : presses) ReleaseScriptPress(form, press);
-            presses.clear();
-            for (; next < events.size() && events[next].Tick <= tick; ++next) {
-                DeliverScriptEvent(form, events[next]);
-                const auto what = events[next].What;
-                if (what == TScriptEvent::Action::Press || what == TScriptEvent::Action::PadPress) presses.push_back(events[next]);
-            }
-            Tick();
-        }
-    }
-    TManualClock clock;
-    FakeHost host;
-    TMainForm form;
-};
 
 struct FormTest : ::testing::Test {
     TempDir dir;
@@ -321,6 +232,8 @@ TEST_F(FormTest, PanelButtonsPauseResumeAndExit) {
     game.Key('P');
     EXPECT_EQ(game.form.Vars.GameState, gsPlaying);
     game.form.MainScreenMouseDown(1, 150, 430);
+    EXPECT_FALSE(game.form.CloseRequested()) << "EXIT in a game asks first";
+    game.form.MainScreenMouseDown(1, 150, 430);
     EXPECT_TRUE(game.form.CloseRequested());
 }
 
@@ -356,7 +269,8 @@ TEST_F(FormTest, GameOverWithAPlaceGoesToTheNameEntry) {
     game.Key(46);
     game.Key('P');
     game.Key(8);
-    EXPECT_EQ(game.form.Vars.HallOfFame[1].Nome, "ABCDEFGHIP") << "Backspace does nothing";
+    EXPECT_EQ(game.form.Vars.HallOfFame[1].Nome, "ABCDEFGHI") << "Backspace deletes as Delete does";
+    game.Key('P');
     game.Tick();
     game.Key(13);
     game.Tick();
@@ -404,14 +318,16 @@ TEST_F(FormTest, GameOverWithoutAPlaceGoesBackToTheIntro) {
     ASSERT_NE(game.form.LogoSprite, nullptr);
 }
 
-TEST_F(FormTest, EscapeInPlayStopsPlayAndTheHallOfFameIsWritten) {
+TEST_F(FormTest, EscapeTwiceInPlayStopsPlayAndTheHallOfFameIsWritten) {
     {
         Game game(dir.Path());
         game.ToLevelChoice();
         game.Key(13);
         game.Tick(2);
         game.SkipPreview();
-        game.form.Vars.HallOfFame[0].Nome = "Zed";
+        game.form.Vars.HallOfFame[0] = {"Zed", 20000, 3};
+        game.Key(27);
+        EXPECT_FALSE(game.form.CloseRequested()) << "the first Escape asks";
         game.Key(27);
         EXPECT_EQ(game.form.Engine().SpriteCount(), 0);
         ASSERT_TRUE(game.form.CloseRequested());
@@ -450,6 +366,70 @@ TEST_F(FormTest, TheChecksumLeavesTheSoundsAndTheBlinkAloneAndSeesTheHero) {
     EXPECT_EQ(StateChecksum(a.form), StateChecksum(b.form));
 }
 
+// Walks the members a list names, with their dump names and the use that
+// holds for them: within a listed structure, its own members; of a table of
+// listed entries, the last entry's. Computed values are no members to change.
+template <class Owner, class Visit>
+void ForEachListedMember(Owner& owner, const auto& fields, const std::string& prefix, TFieldUse outer, Visit& visit) {
+    std::apply(
+        [&](const auto&... field) {
+            const auto one = [&](const auto& f) {
+                if constexpr (std::is_member_object_pointer_v<std::remove_cvref_t<decltype(f.Get)>>) {
+                    auto& value = owner.*f.Get;
+                    using Value = std::remove_cvref_t<decltype(value)>;
+                    const TFieldUse use = std::max(outer, f.Use);  // Checked, then DumpOnly: the narrower holds
+                    const std::string name = prefix + std::string(f.Name);
+                    if constexpr (HasFieldList<Value>) ForEachListedMember(value, Value::Fields, name + ".", use, visit);
+                    else if constexpr (requires { requires HasFieldList<typename Value::value_type>; })
+                        ForEachListedMember(value.back(), Value::value_type::Fields, name + "[last].", use, visit);
+                    else visit(name, use, value);
+                }
+            };
+            (one(field), ...);
+        },
+        fields);
+}
+
+void Change(bool& value) { value = !value; }
+template <std::integral T>
+void Change(T& value) { value = static_cast<T>(value + 1); }
+void Change(std::string& value) { value += "x"; }
+template <class T, size_t N>
+void Change(std::array<T, N>& cells) { Change(cells[1]); }  // a grid's cell (1, 1)
+
+TEST_F(FormTest, EveryListedVariableReachesTheDumpAndTheChecksumUnlessMarked) {
+    Game game(dir.Path());
+    game.ToLevelChoice();
+    game.Key(13);
+    game.Tick(2);
+    game.SkipPreview();
+    game.Tick(5);
+    TMainForm& form = game.form;
+    const uint64_t sum = StateChecksum(form);
+    const nlohmann::json dump = DumpState(form);
+    std::map<std::string, TFieldUse> seen;
+    auto check = [&](const std::string& name, TFieldUse use, auto& value) {
+        const auto kept = value;
+        Change(value);
+        const bool inChecksum = StateChecksum(form) != sum, inDump = DumpState(form) != dump;
+        value = kept;
+        EXPECT_EQ(inChecksum, use == TFieldUse::Checked) << name;
+        EXPECT_TRUE(inDump) << name;
+        seen[name] = use;
+    };
+    ForEachListedMember(form, FormFields, "", TFieldUse::Checked, check);
+    ForEachListedMember(form.Play()->Vars, TPlayVariables::Fields, "Play.", TFieldUse::Checked, check);
+    EXPECT_EQ(StateChecksum(form), sum) << "all put back";
+    // The walk reached into every kind of list.
+    EXPECT_GT(seen.size(), 70u);
+    EXPECT_EQ(seen["Vars.HallOfFame[last].Nome"], TFieldUse::Checked);
+    EXPECT_EQ(seen["Play.Maze.MazeGrid"], TFieldUse::Checked);
+    EXPECT_EQ(seen["Latches.BombLatch"], TFieldUse::Checked);
+    EXPECT_EQ(seen["Vars.PadLetter"], TFieldUse::Checked);
+    EXPECT_EQ(seen["Vars.Blink"], TFieldUse::DumpOnly);
+    EXPECT_EQ(seen["TickBusy"], TFieldUse::DumpOnly);
+}
+
 TEST_F(FormTest, TwoGamesSideBySide) {
     TempDir other;
     Game a(dir.Path()), b(other.Path());
@@ -461,40 +441,84 @@ TEST_F(FormTest, TwoGamesSideBySide) {
     EXPECT_EQ(b.form.Vars.FrameCounter, 3);
 }
 
-// ---------------------------------------------------------------- the program
-
-struct RunResult {
-    int Status = -1;
-    std::string Output;
-};
-
-// `prefix` goes before the command in the shell: "cd DIR &&", "VAR=value".
-RunResult RunTibo(const std::string& args, const std::string& prefix = "") {
-    const char* binary = std::getenv("TIBO_BINARY");
-    RunResult r;
-    if (!binary) return r;
-    const std::string command = prefix + " " + std::string(binary) + " " + args + " 2>&1";
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (!pipe) return r;
-    char buf[4096];
-    size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, pipe)) > 0) r.Output.append(buf, n);
-    const int status = ::pclose(pipe);
-    r.Status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return r;
+// A game over with `score`, and `name` typed into the hall of fame.
+void EnterHallOfFame(Game& game, int32_t score, const std::string& name) {
+    game.ToLevelChoice();
+    game.Key(13);
+    game.Tick(2);
+    game.SkipPreview();
+    game.form.Play()->Vars.Score = score;
+    game.form.Vars.GameState = gsGameOver;
+    game.form.Vars.FrameCounter = 0;
+    game.Tick(501);
+    ASSERT_EQ(game.form.Vars.GameState, gsNameEntry);
+    for (char c : name) game.Key(c);
+    game.Key(13);
+    game.Tick();
+    ASSERT_EQ(game.form.Vars.GameState, gsIntro);
 }
 
-struct ProgramTest : ::testing::Test {
-    void SetUp() override {
-        if (!std::getenv("TIBO_BINARY")) GTEST_SKIP() << "TIBO_BINARY is not set";
+TEST_F(FormTest, TwoGamesOnOneFileKeepEachOthersEntries) {
+    // B starts; A starts, ends with a name (kept at once) and closes; B, whose
+    // table never saw A's entry, ends with a name of its own and closes.
+    Game b(dir.Path());
+    {
+        Game a(dir.Path());
+        EnterHallOfFame(a, 9500, "ANN");
+        EXPECT_EQ(ReadHallOfFame(dir.File("Tibo.Ini"))[1], (HallEntry{"ANN", 9500, 1}));
+        a.form.FormClose();
     }
-    std::string Headless() const { return "--headless --seed 1 --config-dir " + dir.Path(); }
-    nlohmann::json State(const std::string& file) const { return nlohmann::json::parse(ReadText(dir.File(file))); }
-    void Script(const std::string& text) const {
-        std::ofstream(dir.File("input.txt")) << text;
+    EnterHallOfFame(b, 9700, "BOB");
+    EXPECT_EQ(b.form.Vars.HallOfFame[2], (HallEntry{"Tibo", 9000, 1})) << "B's own table is B's alone";
+    b.form.FormClose();
+    THallOfFame expected = DefaultHallOfFame();
+    InsertHallEntry(expected, 2, 9700, 1);
+    InsertHallEntry(expected, 3, 9500, 1);
+    expected[1].Nome = "BOB";
+    expected[2].Nome = "ANN";
+    EXPECT_EQ(ReadHallOfFame(dir.File("Tibo.Ini")), expected) << "each entry once, A's too";
+
+    // A game just like A's in a third game is a result of its own.
+    Game c(dir.Path());
+    EnterHallOfFame(c, 9500, "ANN");
+    c.form.FormClose();
+    const THallOfFame hall = ReadHallOfFame(dir.File("Tibo.Ini"));
+    EXPECT_EQ(std::count(hall.begin(), hall.end(), HallEntry{"ANN", 9500, 1}), 2);
+}
+
+TEST_F(FormTest, F12TakesANameOfItsOwnAndLeavesNothingOnAFullDisk) {
+    Game game(dir.Path());
+    game.Tick();
+    auto pictures = [&] {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(dir.Path()))
+            if (entry.path().filename().string().starts_with("tibo-")) names.push_back(entry.path().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    };
+    // Dangling links at the first names of this second and the next: F12
+    // takes another name and makes nothing where they point.
+    const std::time_t now = std::time(nullptr);
+    for (std::time_t t : {now, now + 1}) fs::create_symlink(dir.File("planted"), ScreenshotPath(dir.Path(), t, 1));
+    game.Key(123);
+    game.Key(123);
+    EXPECT_FALSE(fs::exists(dir.File("planted"))) << "written through a link";
+    std::vector<std::string> shots;
+    for (const std::string& p : pictures())
+        if (!fs::is_symlink(p)) shots.push_back(p);
+    ASSERT_EQ(shots.size(), 2u) << "two pictures of one second, two names";
+    for (const std::string& p : shots) EXPECT_EQ(LoadPictureFile(p).Width, 640) << p;
+
+    const std::vector<std::string> before = pictures();
+    {
+        testing_support::TFileSizeLimit limit(8192);
+        ASSERT_TRUE(limit.Active());
+        game.Key(123);
     }
-    TempDir dir;
-};
+    EXPECT_EQ(pictures(), before) << "a full disk leaves no piece of a picture";
+}
+
+// ---------------------------------------------------------------- the program
 
 TEST_F(ProgramTest, FramesCloseTheGameAndWriteTheThirtyKeysInOrder) {
     const RunResult r = RunTibo(Headless() + " --frames 3");
@@ -537,7 +561,7 @@ TEST_F(ProgramTest, StateDumpCarriesTheGameVariables) {
     ASSERT_EQ(a["Sprites"].size(), 1u);
     EXPECT_EQ(a["Sprites"][0]["Class"], "TBackgroundSprite");
     EXPECT_EQ(a["Sprites"][0]["X"], 1.0) << "the logo drifted one pixel";
-    for (const char* key : {"AnyKey", "NameDone", "StartRequested", "NewEntryRank", "ChosenLevel", "ChosenSetting", "Blink", "Score", "BestScore", "Sounds"})
+    for (const char* key : {"AnyKey", "NameDone", "StartRequested", "NewEntryRank", "PadLetter", "PadNaming", "ChosenLevel", "ChosenSetting", "Blink", "Score", "BestScore", "Sounds"})
         EXPECT_TRUE(a.contains(key)) << key;
     EXPECT_EQ(b["GameState"], 3);
     EXPECT_EQ(b["ChosenLevel"], 3);
@@ -581,12 +605,26 @@ TEST_F(ProgramTest, MAndF12WorkFromScriptsAndLeaveTheScreenAsItIs) {
         EXPECT_NE(r.Output.find("screenshot saved to " + shot + "\n"), std::string::npos) << r.Output;
         EXPECT_EQ(LoadPictureFile(shot).Pixels, shown.Pixels) << "the picture on the screen when F12 went down";
     }
-    // The next free number of the same second.
     const std::time_t noon = 1700000000;
-    const std::string first = ScreenshotPath(dir.Path(), noon);
+    const std::string first = ScreenshotPath(dir.Path(), noon, 1);
     ASSERT_TRUE(first.ends_with("-1.png")) << first;
-    std::ofstream(first) << "taken";
-    EXPECT_EQ(ScreenshotPath(dir.Path(), noon), first.substr(0, first.size() - 6) + "-2.png");
+    EXPECT_EQ(ScreenshotPath(dir.Path(), noon, 2), first.substr(0, first.size() - 6) + "-2.png");
+}
+
+TEST_F(ProgramTest, F1FromAScriptShowsTheHelpPageAndTheDumpSaysSo) {
+    Script("3 press F1\n8 press Space\n");
+    const RunResult r = RunTibo(Headless() + " --input " + dir.File("input.txt") + " --frames 10 --dump-state 2:" + dir.File("a.json") +
+                                " --dump-state 7:" + dir.File("b.json") + " --dump-state 10:" + dir.File("c.json"));
+    ASSERT_EQ(r.Status, 0) << r.Output;
+    const nlohmann::json a = State("a.json"), b = State("b.json"), c = State("c.json");
+    EXPECT_EQ(a["HelpShown"], false);
+    EXPECT_EQ(b["HelpShown"], true);
+    EXPECT_EQ(b["GameStateName"], "gsIntro");
+    EXPECT_EQ(b["FrameCounter"], a["FrameCounter"]) << "the intro waits behind the page";
+    EXPECT_EQ(c["HelpShown"], false);
+    EXPECT_EQ(c["HelpClosingKey"], 0) << "let go at once";
+    EXPECT_EQ(c["AnyKey"], false) << "the key that closed the page does nothing more";
+    EXPECT_EQ(c["FrameCounter"], a["FrameCounter"].get<int>() + 3);
 }
 
 TEST_F(ProgramTest, SameSeedAndInputGiveTheSameRun) {
@@ -629,7 +667,8 @@ TEST_F(ProgramTest, HelpAndVersion) {
     r = RunTibo("--help");
     EXPECT_EQ(r.Status, 0);
     for (const char* word : {"--headless", "--seed", "--input", "--frames", "--screenshot", "--dump-state", "--config-dir", "--windowed", "Escape",
-                             "\n  M ", "F12", "pad stick", "Gamepad"})
+                             "\n  M ", "F12", "\n  F1 ", "help page", "Backspace", "Left and Right", "pad stick", "Gamepad",
+                             "FILE.partial", "cut short", "130 for Ctrl+C"})
         EXPECT_NE(r.Output.find(word), std::string::npos) << word;
 }
 
@@ -768,12 +807,13 @@ TEST_F(ProgramTest, ACommittedVictoryPlaysBackAndAnyChangeIsCaught) {
     ASSERT_NE(replay.find("\n# end "), std::string::npos) << "tests/data/victory.replay";
     auto play = [&](const std::string& text) {
         std::ofstream(dir.File("game.replay"), std::ios::binary) << text;
-        fs::remove(dir.File("Tibo.Ini"));
-        return RunTibo("--headless --config-dir " + dir.Path() + " --replay " + dir.File("game.replay"));
+        return RunTibo("--headless --config-dir " + dir.Path() + " --replay " + dir.File("game.replay") + " --dump-state 1679:" +
+                       dir.File("end.json"));
     };
     RunResult r = play(replay);
-    ASSERT_EQ(r.Status, 0) << r.Output << "\n(re-record it with tests/data/record-victory.sh if the game changed on purpose)";
-    EXPECT_NE(ReadText(dir.File("Tibo.Ini")).find("=TIBO\n"), std::string::npos) << "the victory's name is in the hall of fame";
+    ASSERT_EQ(r.Status, 0) << r.Output << "\n(re-record it with tests/data/record-all.sh if the game changed on purpose)";
+    EXPECT_NE(State("end.json")["HallOfFame"].dump().find(R"("Nome":"TIBO")"), std::string::npos) << "the victory's name is in the hall of fame";
+    EXPECT_FALSE(fs::exists(dir.File("Tibo.Ini"))) << "in the game's memory only";
 
     // The first step a tick late: the hero is one tick behind at the first check.
     const std::string late = ReplaceLine(replay, "21 press Right", "22 press Right");
@@ -781,21 +821,22 @@ TEST_F(ProgramTest, ACommittedVictoryPlaysBackAndAnyChangeIsCaught) {
     r = play(late);
     EXPECT_EQ(r.Status, 3) << r.Output;
     EXPECT_NE(r.Output.find("replay differs at tick 50\n"), std::string::npos) << r.Output;
-    // One digit of a late checksum, and of the last.
-    for (const std::string tick : {"1000", "1679"}) {
-        const size_t at = replay.find("# check " + tick + " ");
-        ASSERT_NE(at, std::string::npos) << tick;
+    // One digit of a late checksum, and of the one at the end.
+    for (const std::string line : {"# check 1000 ", "# end 1679 "}) {
+        const size_t at = replay.find(line);
+        ASSERT_NE(at, std::string::npos) << line;
         std::string altered = replay;
-        char& digit = altered[at + 8 + tick.size() + 1 + 15];
+        char& digit = altered[at + line.size() + 15];
         digit = digit == '0' ? '1' : '0';
         r = play(altered);
         EXPECT_EQ(r.Status, 3) << r.Output;
-        EXPECT_NE(r.Output.find("replay differs at tick " + tick + "\n"), std::string::npos) << r.Output;
+        const std::string said = line[2] == 'c' ? "replay differs at tick 1000\n" : "replay differs at its end, after tick 1679";
+        EXPECT_NE(r.Output.find(said), std::string::npos) << r.Output;
     }
-    // A game that closes before its checks: Escape for the second step.
-    r = play(ReplaceLine(replay, "29 press Right", "29 press Escape"));
+    // A game that closes before its checks: Escape twice for the second step.
+    r = play(ReplaceLine(replay, "29 press Right", "29 press Escape\n30 press Escape"));
     EXPECT_EQ(r.Status, 3) << r.Output;
-    EXPECT_NE(r.Output.find("replay differs at tick 50: the game closed after tick 28"), std::string::npos) << r.Output;
+    EXPECT_NE(r.Output.find("replay differs at tick 50: the game closed after tick 29"), std::string::npos) << r.Output;
 }
 
 TEST_F(ProgramTest, ARecordingWithoutASeedReplaysItsOwnHallOfFameAndIsAScript) {
@@ -814,14 +855,15 @@ TEST_F(ProgramTest, ARecordingWithoutASeedReplaysItsOwnHallOfFameAndIsAScript) {
     EXPECT_NE(text.find("\n62 press KP8\n"), std::string::npos) << text;
     std::vector<int64_t> checks;
     for (const auto& [tick, sum] : recorded.Checks) checks.push_back(tick);
-    EXPECT_EQ(checks, (std::vector<int64_t>{50, 100, 133})) << "every 50 ticks and the last";
+    EXPECT_EQ(checks, (std::vector<int64_t>{50, 100})) << "every 50 ticks";
     EXPECT_EQ(recorded.End, 133);
+    EXPECT_TRUE(recorded.EndSum) << "and the state the game closed in";
 
     TempDir other;
     r = RunTibo("--headless --config-dir " + other.Path() + " --replay " + dir.File("r.replay") + " --dump-state 1:" + other.File("first.json"));
     EXPECT_EQ(r.Status, 0) << r.Output;
     EXPECT_EQ(nlohmann::json::parse(ReadText(other.File("first.json")))["HallOfFame"][0]["Nome"], "Ada");
-    EXPECT_TRUE(fs::exists(other.File("Tibo.Ini"))) << "closed as --frames closes";
+    EXPECT_FALSE(fs::exists(other.File("Tibo.Ini"))) << "a playback keeps no hall of fame";
     // As a script with its seed it is the same game.
     r = RunTibo("--headless --config-dir " + dir.Path() + " 40 --seed " + std::to_string(recorded.Seed) + " --input " + dir.File("r.replay") +
                 " --frames 133 --dump-state 133:" + dir.File("script.json"));
@@ -830,12 +872,99 @@ TEST_F(ProgramTest, ARecordingWithoutASeedReplaysItsOwnHallOfFameAndIsAScript) {
     EXPECT_EQ(a, b);
 }
 
+// Every file under `root`: its content, or where a link points.
+std::map<std::string, std::string> FilesUnder(const std::string& root) {
+    std::map<std::string, std::string> files;
+    for (const auto& entry : fs::recursive_directory_iterator(root)) {
+        const std::string path = entry.path().string();
+        if (entry.is_symlink()) files[path] = "-> " + fs::read_symlink(entry.path()).string();
+        else if (entry.is_regular_file()) files[path] = ReadText(path);
+        else files[path] = "folder";
+    }
+    return files;
+}
+
+TEST_F(ProgramTest, APlaybackWritesNothingThePlayerKeepsWhateverItsEnd) {
+    // A recording with a screenshot taken and a game played.
+    TempDir recording;
+    std::ofstream(recording.File("input.txt")) << "3 press F12\n5 press A\n8 press Enter\n10 press F12\n";
+    RunResult r = RunTibo("--headless --seed 5 --config-dir " + recording.Path() + " --input " + recording.File("input.txt") +
+                          " --frames 120 --record " + recording.File("r.replay"));
+    ASSERT_EQ(r.Status, 0) << r.Output;
+    const std::string replay = ReadText(recording.File("r.replay"));
+    const size_t check = replay.find("# check 100 ");
+    ASSERT_NE(check, std::string::npos) << replay;
+    std::string differs = replay;
+    differs[check + 12] = differs[check + 12] == '0' ? '1' : '0';
+    std::ofstream(dir.File("differs.replay")) << differs;
+
+    // The player's own folder, found as the game finds it, with a table and
+    // what a save cut short left beside it.
+    const std::string folder = dir.File("data/tibo");
+    fs::create_directories(folder);
+    std::ofstream(folder + "/Tibo.Ini") << "[Record]\nNome1=Mine\nPunti1=50000\n";
+    WriteHallOfFame(folder + "/Tibo.Ini.new-999999999-1", DefaultHallOfFame());
+    const auto before = FilesUnder(dir.File("data"));
+    const std::string env = "XDG_DATA_HOME=" + dir.File("data") + " HOME=" + dir.File("home");
+    auto expectUntouched = [&](const std::string& how) {
+        EXPECT_EQ(FilesUnder(dir.File("data")), before) << how;
+        EXPECT_FALSE(fs::exists(dir.File("home"))) << how;
+    };
+
+    r = RunTibo("--headless --replay " + recording.File("r.replay"), env);
+    EXPECT_EQ(r.Status, 0) << r.Output;
+    expectUntouched("a replay that plays back as recorded");
+    r = RunTibo("--headless --replay " + dir.File("differs.replay"), env);
+    EXPECT_EQ(r.Status, 3) << r.Output;
+    expectUntouched("a replay that differs");
+
+    // Interrupted part-way (the committed victory takes a while).
+    const std::string started = dir.File("started.json");
+    const std::string binary = std::getenv("TIBO_BINARY");
+    std::vector<std::string> args = {binary, "--headless", "--replay", TIBO_TEST_DATA "/victory.replay", "--dump-state", "1:" + started};
+    std::vector<char*> argv;
+    for (std::string& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    std::vector<std::string> envText;
+    for (char** e = environ; *e; ++e)
+        if (!std::string_view(*e).starts_with("XDG_DATA_HOME=") && !std::string_view(*e).starts_with("HOME=")) envText.push_back(*e);
+    envText.push_back("XDG_DATA_HOME=" + dir.File("data"));
+    envText.push_back("HOME=" + dir.File("home"));
+    std::vector<char*> envp;
+    for (std::string& e : envText) envp.push_back(e.data());
+    envp.push_back(nullptr);
+    pid_t pid = 0;
+    ASSERT_EQ(::posix_spawn(&pid, binary.c_str(), nullptr, nullptr, argv.data(), envp.data()), 0);
+    for (int i = 0; i < 600 && !fs::exists(started); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    ::kill(pid, SIGTERM);
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    expectUntouched("an interrupted replay");
+}
+
+TEST_F(ProgramTest, AReaderOfTheOutputThatGoesAwayEndsNothing) {
+    // `tibo ... | true`: the screenshots' messages go to a pipe no one reads.
+    Script("2 press F12\n4 press F12\n6 press F12\n");
+    const std::string command = "bash -c '\"$TIBO_BINARY\" " + Headless() + " --input " + dir.File("input.txt") +
+                                " --frames 8 | true; exit ${PIPESTATUS[0]}' 2>&1";
+    FILE* pipe = ::popen(command.c_str(), "r");
+    ASSERT_NE(pipe, nullptr);
+    std::string output;
+    char buf[4096];
+    for (size_t n; (n = std::fread(buf, 1, sizeof buf, pipe)) > 0;) output.append(buf, n);
+    const int status = ::pclose(pipe);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status << ": " << output;
+    EXPECT_TRUE(fs::exists(dir.File("Tibo.Ini"))) << "the game closed as usual";
+}
+
 TEST_F(ProgramTest, BadReplaysAndReplaysWithTheirOwnInputOnTheCommandLineExitWithTwo) {
     auto run = [&](const std::string& text, const std::string& more = "") {
         std::ofstream(dir.File("bad.replay")) << text;
         return RunTibo("--headless --config-dir " + dir.Path() + " --replay " + dir.File("bad.replay") + more);
     };
-    const std::string good = "# tibo-replay 1\n# seed 3\n5 press A\n# end 10\n";
+    Script("5 press A\n");
+    ASSERT_EQ(RunTibo(Headless() + " --input " + dir.File("input.txt") + " --frames 10 --record " + dir.File("good.replay")).Status, 0);
+    const std::string good = ReadText(dir.File("good.replay"));
     ASSERT_EQ(run(good).Status, 0) << run(good).Output;
     struct Case { std::string text, where; };
     const Case cases[] = {
@@ -901,7 +1030,7 @@ namespace {
 // Found by the replay fuzzer: a replay without an end line was written back
 // with "# end 0", which no reader takes.
 TEST(ReplayFileTest, WhatIsReadWritesOutAndReadsBackTheSame) {
-    for (const char* text : {"# tibo-replay 1\n# seed 7\n5 press 60\n", "# tibo-replay 1\n# seed 7\n# check 50 00000000000000AB\n# end 60\n"}) {
+    for (const char* text : {"# tibo-replay 1\n# seed 7\n5 press 60\n", "# tibo-replay 1\n# seed 7\n# check 50 00000000000000AB\n# end 60 0000000000000CD\n"}) {
         const TReplay replay = ParseReplay(text, "r.replay");
         const std::string written = ReplayText(replay);
         TReplay again;
