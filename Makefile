@@ -1,4 +1,5 @@
-# The commands of the README: `make run`, `make test`, `make fuzz`, `make soak`.
+# The commands of the README: `make run`, `make test`, `make fuzz`, `make soak`,
+# and for the browser `make web`, `make web-run`, `make web-test`.
 BUILD      ?= build
 TEST_BUILD ?= build-test
 FUZZ_BUILD ?= build-fuzz
@@ -8,8 +9,14 @@ SOAK_SEED  ?= 1
 FUZZERS    := settings script replay gamepad picture sound
 GENERATOR  := -G Ninja
 ARGS       ?=
+WEB_BUILD  ?= build-web
+WEB_OBJ    ?= build-web-obj
+WEB_TOOLS  ?= build-web-tools
+WEB_PORT   ?= 8016
+# Debian's Python, which has Debian's selenium.
+WEB_PYTHON := /usr/bin/python3
 
-.PHONY: all deps build run test bench fuzz soak clean
+.PHONY: all deps build run test bench fuzz soak clean web-deps web web-run web-test
 
 all: build
 
@@ -59,5 +66,29 @@ bench: build
 	./$(BUILD)/tibo_bench
 	bench/window-figures.sh ./$(BUILD)/tibo
 
+# The browser: emscripten, Chromium and SDL for the browser, built once into
+# the web cache (~/.cache/tibo-web, see scripts/build-web-libs.sh).
+web-deps:
+	@scripts/install-web-deps.sh
+	@scripts/build-web-libs.sh >/dev/null
+
+# The page in $(WEB_BUILD): the asset generator is built for this machine
+# first, its output goes into the browser's build.
+web: export NODE_PATH := /usr/share/nodejs
+web: deps web-deps
+	cmake -S . -B $(WEB_TOOLS) $(GENERATOR) -DCMAKE_BUILD_TYPE=Release -DTIBO_TESTS=OFF -DTIBO_BENCH=OFF
+	cmake --build $(WEB_TOOLS) --target tibo_assetgen
+	emcmake cmake -S . -B $(WEB_OBJ) $(GENERATOR) -DCMAKE_BUILD_TYPE=Release -DTIBO_WEB=ON \
+	  -DTIBO_WEB_SDL="$$(scripts/build-web-libs.sh --prefix)" \
+	  -DTIBO_ASSETGEN=$(CURDIR)/$(WEB_TOOLS)/assets/tibo_assetgen -DTIBO_WEB_OUT=$(CURDIR)/$(WEB_BUILD)
+	cmake --build $(WEB_OBJ)
+
+web-run: web
+	@echo "Tibo in the browser: http://127.0.0.1:$(WEB_PORT)/ (Ctrl+C stops the server)"
+	@cd $(WEB_BUILD) && $(WEB_PYTHON) -m http.server --bind 127.0.0.1 $(WEB_PORT)
+
+web-test: web
+	TIBO_WEB_BUILD=$(CURDIR)/$(WEB_BUILD) $(WEB_PYTHON) -m unittest discover -s tests/web -t tests/web -v
+
 clean:
-	rm -rf $(BUILD) $(TEST_BUILD) $(FUZZ_BUILD)
+	rm -rf $(BUILD) $(TEST_BUILD) $(FUZZ_BUILD) $(WEB_BUILD) $(WEB_OBJ) $(WEB_TOOLS)

@@ -209,7 +209,9 @@ std::string WriteFileAsNew(const std::function<std::string(int)>& nameFor, std::
     // the name free or holding the whole file. Where the file system cannot
     // rename so, the name is taken with O_CREAT|O_EXCL|O_NOFOLLOW, then the
     // file renamed over it: it stays empty no longer than the rename takes.
+#ifdef RENAME_NOREPLACE
     bool exclusiveRename = true;
+#endif
     for (int n = 1;; ++n) {
         const std::string path = n == 1 ? first : nameFor(n);
         auto failWith = [&](const std::string& why) {
@@ -225,8 +227,8 @@ std::string WriteFileAsNew(const std::function<std::string(int)>& nameFor, std::
             if (errno == EEXIST && n < 100000) continue;
             if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP) failWith(Reason());
         }
-#endif
         exclusiveRename = false;
+#endif
         const int taken = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
         if (taken < 0) {
             if (errno == EEXIST && n < 100000) continue;

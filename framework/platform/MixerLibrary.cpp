@@ -1,12 +1,32 @@
 #include "framework/platform/MixerLibrary.h"
 
+#if !defined(TIBO_MIXER_LINKED)
 #include <dlfcn.h>
 
 #include <type_traits>
+#endif
 
 namespace tibo {
 
 bool TMixLibrary::Find() {
+#if defined(TIBO_MIXER_LINKED)
+    // Linked into the program (the browser's build, which loads no libraries).
+    OpenAudio = &::Mix_OpenAudio;
+    CloseAudio = &::Mix_CloseAudio;
+    QuerySpec = &::Mix_QuerySpec;
+    AllocateChannels = &::Mix_AllocateChannels;
+    QuickLoad_RAW = &::Mix_QuickLoad_RAW;
+    FreeChunk = &::Mix_FreeChunk;
+    PlayChannel = &::Mix_PlayChannel;
+    HaltChannel = &::Mix_HaltChannel;
+    Playing = &::Mix_Playing;
+    Volume = &::Mix_Volume;
+    SetPanning = &::Mix_SetPanning;
+    MasterVolume = &::Mix_MasterVolume;
+    Pause = &::Mix_Pause;
+    Resume = &::Mix_Resume;
+    return true;
+#else
     void* lib = dlopen("libSDL2_mixer-2.0.so.0", RTLD_NOW | RTLD_LOCAL);
     if (lib == nullptr) return false;
     const auto find = [lib](auto& function, const char* name) {
@@ -19,6 +39,7 @@ bool TMixLibrary::Find() {
            find(PlayChannel, "Mix_PlayChannel") && find(HaltChannel, "Mix_HaltChannel") &&
            find(Playing, "Mix_Playing") && find(Volume, "Mix_Volume") && find(SetPanning, "Mix_SetPanning") &&
            find(MasterVolume, "Mix_MasterVolume") && find(Pause, "Mix_Pause") && find(Resume, "Mix_Resume");
+#endif
 }
 
 }  // namespace tibo

@@ -27,7 +27,8 @@ struct TMixLibrary {
     decltype(&::Mix_Resume) Resume = nullptr;
 
     // Finds every function, loading the library; false when the library or
-    // one of them is missing.
+    // one of them is missing. Where the mixer is linked into the program (the
+    // browser's build, TIBO_MIXER_LINKED) it takes the linked functions.
     bool Find();
 };
 
