@@ -1,6 +1,7 @@
 #include "assets/FormData.h"
 
 #include "assets/Catalogue.h"
+#include "assets/FileFormats.h"
 #include "framework/ImageCodec.h"
 
 namespace tibo::assets {
@@ -41,7 +42,7 @@ void LoadWaveList(TWaveList& list, const AssetStore& store) {
         TWaveItem& item = list.Items.Add();
         item.SetName(std::string(s.Name));
         try {
-            item.Wave = TWave::FromRiff(store.Get(fileName));
+            item.Wave = ReadWave(store.Get(fileName));
         } catch (const EAssetError&) {
             throw;
         } catch (const std::exception& e) {

@@ -14,7 +14,7 @@
 #include "assets/Catalogue.h"
 #include "assets/Export.h"
 #include "assets/FormData.h"
-#include "assets/generator/Formats.h"
+#include "assets/generator/Encoders.h"
 #include "framework/Display.h"
 #include "framework/Files.h"
 #include "framework/ImageCodec.h"
