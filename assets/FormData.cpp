@@ -53,6 +53,24 @@ void LoadWaveList(TWaveList& list, const AssetStore& store) {
     }
 }
 
+void LoadFormLists(const TFormLists& lists, const AssetStore& store) {
+    LoadPictureList(lists.SpriteTibo, "SpriteTibo", store);
+    LoadPictureList(lists.ComponentiLabirinto, "ComponentiLabirinto", store);
+    LoadPictureList(lists.Nemici, "Nemici", store);
+    LoadPictureList(lists.Sfondo, "Sfondo", store);
+    LoadWaveList(lists.Suoni, store);
+}
+
+void LoadPanel(TImageList& sfondo, const AssetStore& store) {
+    sfondo.Items.Items(0).Picture = LoadBitmap(store, "PANNELLO");
+}
+
+void LoadMiniMapTiles(const std::array<TBitmap*, 7>& tiles, const AssetStore& store) {
+    static constexpr std::array<const char*, 7> Names{"muromappa",  "muroraccsxmappa", "muroraccdxmappa", "vuotomappa",
+                                                      "bordomappa", "stellemappa",     "ominomappa"};
+    for (size_t i = 0; i < tiles.size(); ++i) *tiles[i] = LoadBitmap(store, Names[i]);
+}
+
 TBitmap LoadBitmap(const AssetStore& store, const std::string& name) {
     const AssetFile* f = FindPictureFile(name);
     if (!f) throw EAssetError("Picture '" + name + "' not found");

@@ -27,26 +27,14 @@
 #include "shell/Main.h"
 #include "shell/Settings.h"
 #include "shell/StateDump.h"
+#include "tests/support/TempDir.h"
 
 namespace tibo {
 namespace {
 
 namespace fs = std::filesystem;
 
-class TempDir {
-public:
-    TempDir() {
-        std::string tmpl = (fs::temp_directory_path() / "tibo-test-XXXXXX").string();
-        Path_ = ::mkdtemp(tmpl.data());
-    }
-    ~TempDir() { std::error_code ec; fs::remove_all(Path_, ec); }
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-    std::string File(const std::string& name) const { return (fs::path(Path_) / name).string(); }
-    const std::string& Path() const { return Path_; }
-private:
-    std::string Path_;
-};
+using testing_support::TTempDir;
 
 std::string ReadText(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -132,7 +120,7 @@ struct Game {
 };
 
 struct FormTest : ::testing::Test {
-    TempDir dir;
+    TTempDir dir;
 };
 
 TEST_F(FormTest, StartsOnTheIntroWithTheFrameRateOfTheFirstArgument) {
@@ -451,7 +439,7 @@ TEST_F(FormTest, TheChecksumLeavesTheSoundsAndTheBlinkAloneAndSeesTheHero) {
 }
 
 TEST_F(FormTest, TwoGamesSideBySide) {
-    TempDir other;
+    TTempDir other;
     Game a(dir.Path()), b(other.Path());
     a.Key('A');
     a.Tick(3);
@@ -493,7 +481,7 @@ struct ProgramTest : ::testing::Test {
     void Script(const std::string& text) const {
         std::ofstream(dir.File("input.txt")) << text;
     }
-    TempDir dir;
+    TTempDir dir;
 };
 
 TEST_F(ProgramTest, FramesCloseTheGameAndWriteTheThirtyKeysInOrder) {
@@ -817,7 +805,7 @@ TEST_F(ProgramTest, ARecordingWithoutASeedReplaysItsOwnHallOfFameAndIsAScript) {
     EXPECT_EQ(checks, (std::vector<int64_t>{50, 100, 133})) << "every 50 ticks and the last";
     EXPECT_EQ(recorded.End, 133);
 
-    TempDir other;
+    TTempDir other;
     r = RunTibo("--headless --config-dir " + other.Path() + " --replay " + dir.File("r.replay") + " --dump-state 1:" + other.File("first.json"));
     EXPECT_EQ(r.Status, 0) << r.Output;
     EXPECT_EQ(nlohmann::json::parse(ReadText(other.File("first.json")))["HallOfFame"][0]["Nome"], "Ada");

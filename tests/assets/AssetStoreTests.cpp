@@ -2,10 +2,6 @@
 // the export, and the form's components filled from the assets.
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
-
-#include <unistd.h>
-
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -18,6 +14,7 @@
 #include "framework/Display.h"
 #include "framework/Files.h"
 #include "framework/ImageCodec.h"
+#include "tests/support/TempDir.h"
 
 namespace tibo::assets {
 namespace {
@@ -26,24 +23,7 @@ namespace fs = std::filesystem;
 
 std::vector<uint8_t> Bytes(std::span<const uint8_t> s) { return {s.begin(), s.end()}; }
 
-// A fresh folder, removed afterwards.
-class TempDir {
-public:
-    TempDir() {
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        Path_ = fs::temp_directory_path() /
-                ("tibo-assets-" + std::to_string(::getpid()) + "-" + info->test_suite_name() + "-" + info->name());
-        fs::remove_all(Path_);
-        fs::create_directories(Path_);
-    }
-    ~TempDir() { fs::remove_all(Path_); }
-    std::string Path() const { return Path_.string(); }
-    std::string File(const std::string& name) const { return (Path_ / name).string(); }
-    void Write(const std::string& name, std::span<const uint8_t> bytes) const { WriteFileBytes(File(name), bytes); }
-
-private:
-    fs::path Path_;
-};
+using testing_support::TTempDir;
 
 // A 16-colour picture of w x h: a key background with a square of red.
 std::vector<uint8_t> Bmp4(int w, int h) {
@@ -68,7 +48,7 @@ std::vector<uint8_t> Wav(int rate, int bits, int channels, int frames) {
 }
 
 // The message of the EAssetError that OverrideFrom raises, or "" when it accepts.
-std::string Refusal(AssetStore& store, const TempDir& dir) {
+std::string Refusal(AssetStore& store, const TTempDir& dir) {
     try {
         store.OverrideFrom(dir.Path());
     } catch (const EAssetError& e) {
@@ -133,7 +113,7 @@ TEST(AssetStore, CheckAssetComparesWithTheCatalogue) {
 }
 
 TEST(AssetStore, OverrideReplacesGoodFilesWhateverTheirCase) {
-    TempDir dir;
+    TTempDir dir;
     const std::vector<uint8_t> hero = Bmp4(32, 32);
     const std::vector<uint8_t> ouch = Wav(11025, 8, 1, 1665);
     dir.Write("ominodx0.bmp", hero);  // found without regard to case
@@ -152,7 +132,7 @@ TEST(AssetStore, OverrideReplacesGoodFilesWhateverTheirCase) {
 }
 
 TEST(AssetStore, OverrideReplacesTheIcon) {
-    TempDir dir;
+    TTempDir dir;
     const std::vector<uint8_t> icon = Bmp8(32, 32);
     dir.Write("tibo.bmp", icon);
     AssetStore store;
@@ -162,7 +142,7 @@ TEST(AssetStore, OverrideReplacesTheIcon) {
     EXPECT_EQ(loaded.BitCount, 8);
     EXPECT_EQ(loaded.At(5, 0), 0x141414u);  // grey 5 of the gradient
 
-    TempDir wrong;
+    TTempDir wrong;
     wrong.Write("Tibo.bmp", Bmp4(32, 32));
     AssetStore other;
     EXPECT_EQ(Refusal(other, wrong),
@@ -170,7 +150,7 @@ TEST(AssetStore, OverrideReplacesTheIcon) {
 }
 
 TEST(AssetStore, OverrideKeepsTheTwoPyramidWallsApart) {
-    TempDir dir;
+    TTempDir dir;
     const std::vector<uint8_t> wall = Bmp4(32, 32);
     dir.Write("MuroPiramide.bmp", wall);
     AssetStore store;
@@ -202,7 +182,7 @@ TEST(AssetStore, OverrideRefusesWrongFilesNamingThem) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Name + ": " + c.Reason);
-        TempDir dir;
+        TTempDir dir;
         dir.Write(c.Name, c.Bytes);
         AssetStore store;
         const std::string message = Refusal(store, dir);
@@ -211,7 +191,7 @@ TEST(AssetStore, OverrideRefusesWrongFilesNamingThem) {
 }
 
 TEST(AssetStore, OverrideRefusesUnreadableFiles) {
-    TempDir dir;
+    TTempDir dir;
     fs::create_symlink(dir.File("gone.wav"), dir.File("Sparo.wav"));  // dangling
     AssetStore store;
     const std::string message = Refusal(store, dir);
@@ -220,7 +200,7 @@ TEST(AssetStore, OverrideRefusesUnreadableFiles) {
 }
 
 TEST(AssetStore, ARefusedFolderChangesNothing) {
-    TempDir dir;
+    TTempDir dir;
     dir.Write("Ominodx0.bmp", Bmp4(32, 32));  // good
     dir.Write("Ominodx1.bmp", Bmp4(31, 32));  // wrong: the whole folder is refused
     AssetStore store;
@@ -230,7 +210,7 @@ TEST(AssetStore, ARefusedFolderChangesNothing) {
 }
 
 TEST(AssetStore, TwoFilesForOneAssetAreRefused) {
-    TempDir dir;
+    TTempDir dir;
     dir.Write("SPARO.wav", Wav(22050, 16, 1, 28180));
     dir.Write("sparo.wav", Wav(22050, 16, 1, 28180));
     AssetStore store;
@@ -277,7 +257,7 @@ TEST(AssetStore, HeadersAreCheckedBeforeDecodingAndCutOrSpecialFilesRefused) {
     };
     for (const auto& [bytes, reason] : cases) {
         SCOPED_TRACE(reason);
-        TempDir dir;
+        TTempDir dir;
         dir.Write("COPERTINA.jpg", bytes);
         AssetStore store;
         EXPECT_EQ(Refusal(store, dir), "Asset file '" + dir.File("COPERTINA.jpg") + "' refused: " + reason);
@@ -293,7 +273,7 @@ TEST(AssetStore, HeadersAreCheckedBeforeDecodingAndCutOrSpecialFilesRefused) {
     EXPECT_EQ(DecodePicture(png).Pixels, DecodePicture(png).Pixels);
 
     // A FIFO named like an asset is refused at once, never waited on.
-    TempDir dir;
+    TTempDir dir;
     ASSERT_EQ(::mkfifo(dir.File("Sparo.wav").c_str(), 0600), 0);
     AssetStore store;
     const std::string message = Refusal(store, dir);
@@ -308,7 +288,7 @@ TEST(AssetStore, HeadersAreCheckedBeforeDecodingAndCutOrSpecialFilesRefused) {
 }
 
 TEST(Export, WritesEveryAssetAndAContactSheetThatReadBackAsOverrides) {
-    TempDir dir;
+    TTempDir dir;
     const AssetStore store;
     ExportAssets(store, dir.Path());
     for (const std::string& name : store.Names()) {
