@@ -5,7 +5,7 @@ FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 300
 SOAK_TICKS ?= 1000000
 SOAK_SEED  ?= 1
-FUZZERS    := settings script replay picture sound
+FUZZERS    := settings script replay gamepad picture sound
 GENERATOR  := -G Ninja
 ARGS       ?=
 

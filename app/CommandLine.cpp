@@ -4,8 +4,9 @@
 #include <cctype>
 #include <cerrno>
 #include <cstdlib>
-#include <sstream>
+#include <map>
 
+#include "app/Replay.h"
 #include "framework/Gamepad.h"
 #include "framework/platform/KeyMap.h"
 
@@ -14,7 +15,7 @@ namespace {
 
 // A line of a script as a message shows it: bytes that are no printable ASCII
 // as \xNN, at most about 60 characters.
-std::string Shown(const std::string& line) {
+std::string Shown(std::string_view line) {
     constexpr size_t Longest = 60;
     std::string out;
     for (unsigned char c : line) {
@@ -49,26 +50,42 @@ std::pair<int64_t, std::string> TickAndFile(const std::string& option, const std
 
 }  // namespace
 
-std::vector<std::string> SplitWords(const std::string& line) {
-    std::istringstream in(line);
-    std::vector<std::string> words;
-    std::string w;
-    while (in >> w) words.push_back(w);
+std::vector<std::string_view> LineWords(std::string_view line, size_t maxWords) {
+    // The white space of the C locale, as a stream reads words.
+    auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; };
+    std::vector<std::string_view> words;
+    size_t at = 0;
+    while (words.size() < maxWords) {
+        while (at < line.size() && blank(line[at])) ++at;
+        if (at == line.size()) break;
+        const size_t start = at;
+        while (at < line.size() && !blank(line[at])) ++at;
+        words.push_back(line.substr(start, at - start));
+    }
     return words;
+}
+
+void ForEachLine(std::string_view text, const std::function<void(int, std::string_view)>& each) {
+    constexpr std::string_view Bom = "\xEF\xBB\xBF";
+    if (text.starts_with(Bom)) text.remove_prefix(Bom.size());
+    int number = 0;
+    while (!text.empty()) {
+        const size_t end = text.find('\n');
+        std::string_view line = text.substr(0, end);
+        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        each(++number, line);
+    }
 }
 
 std::vector<TScriptEvent> ParseInputScript(const std::string& text, const std::string& fileName) {
     std::vector<TScriptEvent> events;
-    // A byte-order mark some editors put first is no part of the first line.
-    constexpr std::string_view Bom = "\xEF\xBB\xBF";
-    std::istringstream in(std::string_view(text).starts_with(Bom) ? text.substr(Bom.size()) : text);
-    std::string line;
-    int number = 0;
-    while (std::getline(in, line)) {
-        ++number;
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        const std::vector<std::string> w = SplitWords(line);
-        if (w.empty() || w[0][0] == '#') continue;
+    ForEachLine(text, [&](int number, std::string_view line) {
+        // At most one word more than the longest event has, so that a line
+        // of many words is refused without splitting it all.
+        const std::vector<std::string_view> words = LineWords(line, 6);
+        if (words.empty() || words[0][0] == '#') return;
+        const std::vector<std::string> w(words.begin(), words.end());
         auto bad = [&](const std::string& why) {
             return EUsageError(Format("%s:%d: %s: '%s'", fileName.c_str(), number, why.c_str(), Shown(line).c_str()));
         };
@@ -113,7 +130,7 @@ std::vector<TScriptEvent> ParseInputScript(const std::string& text, const std::s
             throw bad("unknown action '" + action + "'");
         }
         events.push_back(e);
-    }
+    });
     std::stable_sort(events.begin(), events.end(), [](const TScriptEvent& a, const TScriptEvent& b) { return a.Tick < b.Tick; });
     return events;
 }
@@ -145,12 +162,17 @@ Options:
                          counted from the first tick
   --record FILE          write the game as a replay: its seed (one is picked
                          without --seed), frame rate, starting hall of fame,
-                         every input event by tick and a checksum of the game
-                         every 50 ticks; a replay is also an --input script
+                         every input event by tick, a checksum of the game
+                         every 50 ticks and one as it closes; a replay is also
+                         an --input script. It is written as the game runs, as
+                         FILE.partial, which becomes FILE when the game closes:
+                         a recording cut short (a kill, a crash) stays there
   --replay FILE          play a replay back (headless or in a window) and check
-                         every checksum: exit 3 naming the first tick that
-                         differs, 0 when it matches to its end; not with
-                         --input, --seed, --record or a frame rate
+                         every checksum: 0 when it matches to its end, 3 when
+                         it differs (naming the first tick) or is cut short,
+                         128+N when signal N stops it (130 for Ctrl+C); not
+                         with --input, --seed, --record, --export-assets or a
+                         frame rate
 
 Keys in input scripts: )") + KeyNames() + R"(.
 Pad buttons in input scripts: )" + PadButtonNames() + R"(.
@@ -166,7 +188,11 @@ Controls:
                                              entry of the hall of fame M types an M)
   F12                                        save a screenshot, tibo-DATE-TIME-N.png,
                                              in the folder of Tibo.Ini (the path is printed)
-  Up and Down, Enter, mouse                  choose the level
+  F1                                         the help page, over any screen (the game
+                                             waits behind it; any key goes back)
+  Up and Down, Left and Right, Enter, mouse  choose the level, PYRAMID or MINE, start
+  Letters, digits, space, Delete or          a hall-of-fame name: type it, take back
+  Backspace, Enter                           the last character, end it
 
 Gamepad (plugged in at any time; a gamecontrollerdb.txt in the folder of
 Tibo.Ini adds mappings for more controllers):
@@ -175,6 +201,7 @@ Tibo.Ini adds mappings for more controllers):
   East button (B)                            lay a bomb
   Left and Right on the level choice         PYRAMID and MINE
   Start                                      start the game; pause and resume
+  Back                                       the help page
   Any button                                 leave the intro and the hall of fame
   Hall-of-fame name: Up and Down choose a letter, South adds it, West
   deletes, Start ends
@@ -183,35 +210,43 @@ Tibo.Ini adds mappings for more controllers):
 
 TProgramOptions ParseCommandLine(const std::vector<std::string>& args) {
     TProgramOptions o;
+    std::map<std::string, int> given;  // options taking one value, by how often they came
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         auto value = [&]() -> const std::string& {
             if (i + 1 >= args.size()) throw EUsageError(a + " needs a value");
+            if (args[i + 1].empty()) throw EUsageError(a + ": the value is empty");
             return args[++i];
+        };
+        // A second one replaces the first: said, so that it is no surprise.
+        auto once = [&]() -> const std::string& {
+            const std::string& v = value();
+            if (++given[a] == 2) o.Warnings.push_back(a + " is given more than once: the last one counts");
+            return v;
         };
         if (a == "--headless") o.Headless = true;
         else if (a == "--windowed") o.Windowed = true;
         else if (a == "--help" || a == "-h") o.Help = true;
         else if (a == "--version") o.Version = true;
         else if (a == "--seed") {
-            const std::string& v = value();
+            const std::string& v = once();
             int64_t seed = 0;
             if (!ParseInt64(v, seed) || seed < 0) throw EUsageError("--seed: expected a whole number from 0, got '" + v + "'");
             o.Seed = static_cast<uint64_t>(seed);
-        } else if (a == "--input") o.InputFile = value();
+        } else if (a == "--input") o.InputFile = once();
         else if (a == "--frames") {
-            const std::string& v = value();
+            const std::string& v = once();
             int64_t n = 0;
             if (!ParseInt64(v, n) || n < 1) throw EUsageError("--frames: expected a whole number from 1, got '" + v + "'");
             o.Frames = n;
         } else if (a == "--screenshot") o.Screenshots.insert(TickAndFile(a, value()));
         else if (a == "--dump-state") o.Dumps.insert(TickAndFile(a, value()));
-        else if (a == "--config-dir") o.ConfigDir = value();
-        else if (a == "--assets") o.AssetsDir = value();
-        else if (a == "--export-assets") o.ExportDir = value();
-        else if (a == "--timing-report") o.TimingReport = value();
-        else if (a == "--record") o.RecordFile = value();
-        else if (a == "--replay") o.ReplayFile = value();
+        else if (a == "--config-dir") o.ConfigDir = once();
+        else if (a == "--assets") o.AssetsDir = once();
+        else if (a == "--export-assets") o.ExportDir = once();
+        else if (a == "--timing-report") o.TimingReport = once();
+        else if (a == "--record") o.RecordFile = once();
+        else if (a == "--replay") o.ReplayFile = once();
         else if (a.size() > 1 && a[0] == '-' && (a[1] == '-' || std::isalpha(static_cast<unsigned char>(a[1]))))
             throw EUsageError("unknown option '" + a + "'");
         else {
@@ -221,12 +256,18 @@ TProgramOptions ParseCommandLine(const std::vector<std::string>& args) {
             o.Arguments.push_back(a);
         }
     }
+    // A recording must be read back: its frame rate is one word.
+    if (!o.RecordFile.empty() && !o.Arguments.empty() && !ReplayRateWritable(o.Arguments[0]))
+        throw EUsageError(Format("--record and a frame rate '%s': a recorded frame rate is one word of 1 to %zu characters, "
+                                 "without spaces or control characters",
+                                 Shown(o.Arguments[0]).c_str(), MaxReplayRateLength));
     // A replay brings its own seed, frame rate and input.
     if (!o.ReplayFile.empty()) {
         if (!o.InputFile.empty()) throw EUsageError("--replay and --input: the replay brings its own input");
         if (o.Seed) throw EUsageError("--replay and --seed: the replay brings its own seed");
         if (!o.RecordFile.empty()) throw EUsageError("--replay and --record: a replay is not recorded again");
-        if (!o.Arguments.empty()) throw EUsageError("--replay and a frame rate '" + o.Arguments[0] + "': the replay brings its own");
+        if (!o.Arguments.empty()) throw EUsageError("--replay and a frame rate '" + Shown(o.Arguments[0]) + "': the replay brings its own");
+        if (o.ExportDir) throw EUsageError("--replay and --export-assets: exporting the assets plays no game");
     }
     // A picture or a dump after the last tick would silently never be made.
     if (o.Frames) {

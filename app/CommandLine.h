@@ -1,9 +1,11 @@
 #pragma once
 // The program's command line and its input scripts.
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "framework/Errors.h"
@@ -24,11 +26,17 @@ struct TScriptEvent {
     int X = 0, Y = 0;  // the pointer, or the stick (-32768..32767, y downwards)
 };
 
-// The words of a line, split at white space.
-std::vector<std::string> SplitWords(const std::string& line);
+// The first words of a line (at most `maxWords`), split at white space, as
+// views into it: the rest of the line is not looked at, so a long line costs
+// nothing more.
+std::vector<std::string_view> LineWords(std::string_view line, size_t maxWords);
+// Calls `each(number, line)` for every line of `text`, numbered from 1, without
+// its line break (LF or CR LF); a UTF-8 byte-order mark some editors put
+// first is no part of the first line.
+void ForEachLine(std::string_view text, const std::function<void(int, std::string_view)>& each);
 
 // Reads an input script: one event a line, "TICK ACTION ARGS"; blank lines and
-// lines starting with "#" are skipped. Raises EUsageError naming the line.
+// lines starting with "#" (after blanks) are skipped unread. Raises EUsageError naming the line.
 std::vector<TScriptEvent> ParseInputScript(const std::string& text, const std::string& fileName);
 
 struct TProgramOptions {

@@ -21,6 +21,7 @@
 #include "assets/Export.h"
 #include "assets/FormData.h"
 #include "framework/Files.h"
+#include "framework/GamepadMappings.h"
 #include "framework/ImageCodec.h"
 #include "framework/platform/Platform.h"
 #include "shell/Main.h"
@@ -37,6 +38,15 @@ constexpr const char* GamepadMappingsFileName = "gamecontrollerdb.txt";
 volatile std::sig_atomic_t CloseSignal = 0;
 
 void OnCloseSignal(int signal) { CloseSignal = signal; }
+
+const char* SignalName(int signal) {
+    switch (signal) {
+        case SIGHUP: return "SIGHUP";
+        case SIGINT: return "SIGINT";
+        case SIGTERM: return "SIGTERM";
+        default: return "a signal";
+    }
+}
 
 void CatchCloseSignals() {
     struct sigaction action {};
@@ -193,9 +203,9 @@ private:
     double CpuAtFirstTick_ = 0, WallAtFirstTick_ = 0;
     int64_t ScheduledDue_ = 0;
     std::optional<int64_t> LastTick_;       // --frames, or the end of a replay
-    std::optional<TReplay> Recording_;      // --record: filled as the game runs
+    std::optional<TReplay> Recording_;      // --record: its header
+    std::unique_ptr<TPartialFile> RecordFile_;  // --record: written as the game runs
     std::optional<TReplay> Playback_;       // --replay
-    bool EventsSinceTick_ = false;          // events delivered that no tick has run after yet
 };
 
 int TSession::Run() {
@@ -211,6 +221,15 @@ int TSession::Run() {
         formOptions.Arguments.clear();
         if (Playback_->Rate) formOptions.Arguments.push_back(*Playback_->Rate);
         LastTick_ = std::min(LastTick_.value_or(INT64_MAX), Playback_->LastTick());
+        // A picture or a dump after the replay's last tick would never be made
+        // (a whole replay's game closes before the tick after its end).
+        const int64_t last = std::min(Options_.Frames.value_or(INT64_MAX), Playback_->End.value_or(Playback_->LastTick()));
+        for (const auto* list : {&Options_.Screenshots, &Options_.Dumps}) {
+            if (!list->empty() && list->rbegin()->first > last)
+                throw EUsageError(Format("%s at tick %lld comes after the replay's last tick, %lld: it would never be made",
+                                         list == &Options_.Screenshots ? "--screenshot" : "--dump-state",
+                                         static_cast<long long>(list->rbegin()->first), static_cast<long long>(last)));
+        }
     }
     if (!Options_.RecordFile.empty()) {
         // A game without a seed re-seeds from the clock: the recording fixes the
@@ -220,6 +239,12 @@ int TSession::Run() {
                                                   0x7FFFFFFFFFFFFFFFULL);
         if (!Options_.Arguments.empty()) Recording_->Rate = Options_.Arguments[0];
         formOptions.Seed = Recording_->Seed;
+        // A path that cannot be written is found now, not when the game closes.
+        try {
+            RecordFile_ = std::make_unique<TPartialFile>(Options_.RecordFile);
+        } catch (const EFileError& e) {
+            throw EUsageError(std::string("--record: ") + e.what());
+        }
     }
     formOptions.ConfigDir = Options_.ConfigDir ? *Options_.ConfigDir : UserConfigDir();
     if (formOptions.ConfigDir.empty())
@@ -239,7 +264,11 @@ int TSession::Run() {
         windowOptions.Title = GameTitle;
         windowOptions.Windowed = Options_.Windowed;
         windowOptions.Icon = assets::LoadBitmap(Store_, "Tibo");
-        windowOptions.GamepadMappings = JoinPath(formOptions.ConfigDir, GamepadMappingsFileName);
+        // Read by the game's own reader: a FIFO, a huge file or endless lines
+        // never hold up the start.
+        TGamepadMappings mappings = ReadGamepadMappings(JoinPath(formOptions.ConfigDir, GamepadMappingsFileName), PlatformName());
+        for (const std::string& warning : mappings.Warnings) std::fprintf(stderr, "tibo: warning: %s\n", warning.c_str());
+        windowOptions.GamepadMappings = std::move(mappings.Text);
         Window_ = TPlatformWindow::Open(windowOptions);
         Host_ = std::make_unique<TWindowHost>(*Window_);
         Presenter_ = std::make_unique<TCapturingPresenter>(Window_.get());
@@ -255,16 +284,33 @@ int TSession::Run() {
     // The hall of fame decides where a game ends: a replay starts from the one
     // its recording started from.
     if (Playback_ && Playback_->Hall) form.Vars.HallOfFame = *Playback_->Hall;
-    if (Recording_) Recording_->Hall = form.Vars.HallOfFame;
+    if (Recording_) {
+        Recording_->Hall = form.Vars.HallOfFame;
+        RecordFile_->Append(ReplayHeaderText(*Recording_));
+        RecordFile_->Flush();
+    }
     // The window is shown: the drawing surface initialises.
     form.MainScreen.Initialize();
     if (Window_) form.EngineTimer.SetApplicationActive(WindowActive());
 
     try {
         Loop();
+        if (Playback_ && CloseSignal != 0)
+            throw EInterrupted(Format("replay interrupted by %s after tick %lld: it played back the same up to there", SignalName(CloseSignal),
+                                      static_cast<long long>(Tick_)),
+                               CloseSignal);
         if (Recording_) FinishRecording();
         if (Playback_) CheckReplayEnd();
     } catch (...) {
+        // A recording the game did not close keeps what it has, cut short.
+        if (RecordFile_ && RecordFile_->InProgress()) {
+            try {
+                RecordFile_->Flush();
+                std::fprintf(stderr, "tibo: the recording is cut short; what it has is kept in %s\n", RecordFile_->PartialPath().c_str());
+            } catch (const std::exception& e) {
+                std::fprintf(stderr, "tibo: %s\n", e.what());
+            }
+        }
         // The game still closes, so that the hall of fame is saved; the first
         // error is the one reported.
         try {
@@ -351,8 +397,11 @@ void TSession::AfterTick(bool flipped) {
         const std::string text = DumpText(state);
         WriteFileText(it->second, text);
     }
-    EventsSinceTick_ = false;
-    if (Recording_ && Tick_ % ReplayCheckEvery == 0) Recording_->Checks[Tick_] = StateChecksum(form);
+    if (RecordFile_ && Tick_ % ReplayCheckEvery == 0) {
+        // On disk at every check: a kill or a crash loses at most the ticks since.
+        RecordFile_->Append(ReplayCheckLine(Tick_, StateChecksum(form)));
+        RecordFile_->Flush();
+    }
     if (Playback_) CheckReplay();
     if (LastTick_ && Tick_ >= *LastTick_) form.Close();
     ScheduledDue_ = form.EngineTimer.NextDue();
@@ -424,7 +473,7 @@ void TSession::LetGo(bool keys) {
         DeliverScriptEvent(form, s);
     };
     for (int vk = 1; keys && vk < 256; ++vk)
-        if (form.Input.Keyboard.Held(vk)) send(TScriptEvent::Action::Up, vk, true);
+        if (form.Input.Keyboard.Held(vk) || vk == form.Vars.HelpClosingKey) send(TScriptEvent::Action::Up, vk, true);
     for (int b = 0; b < PadButtonCount; ++b)
         if (form.Pad.Held(static_cast<TPadButton>(b))) send(TScriptEvent::Action::PadUp, b, true);
     send(TScriptEvent::Action::PadStick, 0, StickDirections(form.Pad.StickX(), form.Pad.StickY()) != 0);
@@ -478,18 +527,14 @@ void TSession::WriteTimingReport() const {
 }
 
 void TSession::Record(TScriptEvent e) {
-    EventsSinceTick_ = true;
-    if (Recording_) Recording_->Events.push_back(e);
+    if (RecordFile_) RecordFile_->Append(ScriptEventLine(e) + "\n");
 }
 
 void TSession::FinishRecording() {
-    TReplay& r = *Recording_;
-    r.End = Tick_;
-    // The state the game closed in, unless events came after the last tick (the
-    // replay checks its sums after ticks).
-    if (Tick_ > 0 && !EventsSinceTick_) r.Checks[Tick_] = StateChecksum(*Form_);
-    const std::string text = ReplayText(r);
-    WriteFileText(Options_.RecordFile, text);
+    // The last tick that ran and the state the game closed in, whatever closed
+    // it: what events after that tick did (a name typed, Escape) counts too.
+    RecordFile_->Append(ReplayEndLine(Tick_, StateChecksum(*Form_)));
+    RecordFile_->Finish();
 }
 
 // The check of the tick that has just run.
@@ -499,12 +544,25 @@ void TSession::CheckReplay() {
         throw EReplayDiffers(Format("replay differs at tick %lld", static_cast<long long>(Tick_)));
 }
 
-// At the close: a check the game never came to is a difference too.
+// At the close: a check the game never came to is a difference too, and so
+// are another last tick and another state at the close.
 void TSession::CheckReplayEnd() {
-    const auto after = Playback_->Checks.upper_bound(Tick_);
-    if (after != Playback_->Checks.end() && after->first <= *LastTick_)
+    const TReplay& r = *Playback_;
+    const auto after = r.Checks.upper_bound(Tick_);
+    if (after != r.Checks.end() && after->first <= *LastTick_)
         throw EReplayDiffers(Format("replay differs at tick %lld: the game closed after tick %lld", static_cast<long long>(after->first),
                                     static_cast<long long>(Tick_)));
+    // A replay without its end line never passes as whole.
+    if (r.CutShort())
+        throw EReplayDiffers(Format("replay cut short: it has no '# end' line; it played back the same to its last tick, %lld",
+                                    static_cast<long long>(Tick_)));
+    if (*LastTick_ < r.LastTick()) return;  // --frames stopped it before its end: the same so far
+    const int64_t end = *r.End;
+    if (Tick_ != end)
+        throw EReplayDiffers(Format("replay differs at its end: the game closed after tick %lld, the recorded one after tick %lld",
+                                    static_cast<long long>(Tick_), static_cast<long long>(end)));
+    if (r.EndSum && *r.EndSum != StateChecksum(*Form_))
+        throw EReplayDiffers(Format("replay differs at its end, after tick %lld: the game closed in another state", static_cast<long long>(end)));
 }
 
 }  // namespace
@@ -575,6 +633,9 @@ int RunProgram(int argc, char** argv) {
     } catch (const EReplayDiffers& e) {
         std::fprintf(stderr, "tibo: %s\n", e.what());
         return 3;
+    } catch (const EInterrupted& e) {
+        std::fprintf(stderr, "tibo: %s\n", e.what());
+        return 128 + e.Signal;
     } catch (const EUsageError& e) {
         std::fprintf(stderr, "tibo: %s\n", e.what());
         return 2;

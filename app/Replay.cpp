@@ -9,79 +9,96 @@
 
 #include "framework/Gamepad.h"
 #include "framework/platform/KeyMap.h"
+#include "shell/Settings.h"
 
 namespace tibo {
 namespace {
 
 // A whole number of digits only (no sign, no spaces) that fits 64 bits.
-bool ParseUnsigned(const std::string& text, int base, uint64_t& value) {
+bool ParseUnsigned(std::string_view text, int base, uint64_t& value) {
     if (text.empty() || text.size() > 20) return false;
     for (char c : text)
         if (!(base == 16 ? std::isxdigit(static_cast<unsigned char>(c)) : std::isdigit(static_cast<unsigned char>(c)))) return false;
     errno = 0;
-    value = std::strtoull(text.c_str(), nullptr, base);
+    value = std::strtoull(std::string(text).c_str(), nullptr, base);
     return errno == 0;
 }
 
-// A tick: 1 to a billion billion.
-bool ParseTick(const std::string& text, int64_t& tick) {
+// A tick: `lowest` (1, or 0 for the end) to a billion billion.
+bool ParseTick(std::string_view text, int64_t& tick, uint64_t lowest = 1) {
     uint64_t v = 0;
-    if (!ParseUnsigned(text, 10, v) || v < 1 || v > 1000000000000000000ULL) return false;
+    if (!ParseUnsigned(text, 10, v) || v < lowest || v > 1000000000000000000ULL) return false;
     tick = static_cast<int64_t>(v);
     return true;
 }
 
+bool ParseSum(std::string_view text, uint64_t& sum) { return text.size() <= 16 && ParseUnsigned(text, 16, sum); }
+
+constexpr std::string_view HeaderKeys[] = {"seed", "rate", "check", "end", "hall"};
+
 }  // namespace
 
 int64_t TReplay::LastTick() const {
-    int64_t last = End;
+    int64_t last = End.value_or(0);
     if (!Events.empty()) last = std::max(last, Events.back().Tick);
     if (!Checks.empty()) last = std::max(last, Checks.rbegin()->first);
     return last;
 }
 
+bool ReplayRateWritable(const std::string& rate) {
+    if (rate.empty() || rate.size() > MaxReplayRateLength) return false;
+    for (unsigned char c : rate)
+        if (c <= 0x20 || c == 0x7F) return false;
+    return true;
+}
+
 TReplay ParseReplay(const std::string& text, const std::string& fileName) {
     TReplay replay;
-    std::istringstream in(text);
-    std::string line;
-    int number = 0;
-    bool header = false, seed = false, end = false;
+    bool header = false, seed = false;
     int hallLines = 0;
     THallOfFame hall{};
-    while (std::getline(in, line)) {
-        ++number;
-        if (!line.empty() && line.back() == '\r') line.pop_back();
+    int hallLineNumbers[std::tuple_size_v<THallOfFame>] = {};
+    ForEachLine(text, [&](int number, std::string_view line) {
         auto bad = [&](const std::string& why) {
             return EUsageError(Format("%s:%d: %s", fileName.c_str(), number, why.c_str()));
         };
-        const std::vector<std::string> w = SplitWords(line);
-        if (w.empty()) continue;
         if (!header) {
+            const std::vector<std::string_view> w = LineWords(line, 4);
+            if (w.empty()) return;
             if (w.size() != 3 || w[0] != "#" || w[1] != "tibo-replay") throw bad("not a replay: the first line must be '# tibo-replay 1'");
-            if (w[2] != "1") throw bad("replay version " + w[2] + " is not known (this game reads 1)");
+            if (w[2] != "1") throw bad("replay version " + std::string(w[2].substr(0, 20)) + " is not known (this game reads 1)");
             header = true;
-            continue;
+            return;
         }
-        if (w[0] != "#" || w.size() < 2) continue;  // events are read below, other "#" lines are comments
-        const std::string& key = w[1];
+        // Events are read below; "#" lines other than the header's keys are
+        // comments, passed over whatever their length.
+        const std::vector<std::string_view> first = LineWords(line, 2);
+        if (first.size() < 2 || first[0] != "#" || std::find(std::begin(HeaderKeys), std::end(HeaderKeys), first[1]) == std::end(HeaderKeys))
+            return;
+        if (line.size() > MaxReplayHeaderLine) throw bad(Format("the line is longer than %zu characters", MaxReplayHeaderLine));
+        const std::vector<std::string_view> w = LineWords(line, 6);
+        const std::string_view key = w[1];
         if (key == "seed") {
             if (seed || w.size() != 3 || !ParseUnsigned(w[2], 10, replay.Seed)) throw bad("expected '# seed N' once, N a whole number");
             seed = true;
         } else if (key == "rate") {
-            if (replay.Rate || w.size() != 3) throw bad("expected '# rate N' at most once");
-            replay.Rate = w[2];
+            if (replay.Rate || w.size() != 3 || !ReplayRateWritable(std::string(w[2]))) throw bad("expected '# rate N' at most once");
+            replay.Rate = std::string(w[2]);
         } else if (key == "check") {
             int64_t tick = 0;
             uint64_t sum = 0;
-            if (w.size() != 4 || !ParseTick(w[2], tick) || w[3].size() > 16 || !ParseUnsigned(w[3], 16, sum))
-                throw bad("expected '# check TICK HEX'");
-            if (!replay.Checks.emplace(tick, sum).second) throw bad("a second check for tick " + w[2]);
+            if (w.size() != 4 || !ParseTick(w[2], tick) || !ParseSum(w[3], sum)) throw bad("expected '# check TICK HEX'");
+            if (!replay.Checks.emplace(tick, sum).second) throw bad("a second check for tick " + std::string(w[2]));
         } else if (key == "end") {
-            if (end || w.size() != 3 || !ParseTick(w[2], replay.End)) throw bad("expected '# end TICK' once");
-            end = true;
-        } else if (key == "hall") {
+            int64_t tick = 0;
+            uint64_t sum = 0;
+            if (replay.End || w.size() < 3 || w.size() > 4 || !ParseTick(w[2], tick, 0) || (w.size() == 4 && !ParseSum(w[3], sum)))
+                throw bad("expected '# end TICK HEX' once");
+            replay.End = tick;
+            if (w.size() == 4) replay.EndSum = sum;
+        } else {
             // "# hall PLACE POINTS LEVEL NAME", the name a JSON string (it may hold spaces).
-            std::istringstream fields(line);
+            std::istringstream fields{std::string(line)};
             std::string hash, word;
             long long place = 0, points = 0, level = 0;
             fields >> hash >> word >> place >> points >> level;
@@ -95,16 +112,52 @@ TReplay ParseReplay(const std::string& text, const std::string& fileName) {
             e.Nome = parsed.get<std::string>();
             e.Punti = static_cast<int32_t>(points);
             e.Livello = static_cast<int8_t>(level);
-            ++hallLines;
+            hallLineNumbers[hallLines++] = number;
         }
-    }
+    });
     auto missing = [&](const std::string& what) { return EUsageError(fileName + ": " + what); };
     if (!header) throw missing("not a replay: the file is empty");
     if (!seed) throw missing("the replay has no '# seed N' line");
     if (hallLines != 0 && hallLines != static_cast<int>(hall.size()))
         throw missing(Format("the replay's hall of fame has %d places of %d", hallLines, static_cast<int>(hall.size())));
-    if (hallLines != 0) replay.Hall = hall;
+    if (hallLines != 0) {
+        // The table a game started from is one Tibo.Ini gave it.
+        if (const int place = FirstHallEntryNotKept(hall))
+            throw EUsageError(Format("%s:%d: place %d of the hall of fame cannot come from Tibo.Ini (a name of at most 255 characters, "
+                                     "without line breaks or NUL bytes)",
+                                     fileName.c_str(), hallLineNumbers[place - 1], place));
+        replay.Hall = hall;
+    }
     replay.Events = ParseInputScript(text, fileName);
+
+    // What a recording writes: a check every ReplayCheckEvery ticks up to its
+    // end (or, cut short, up to its last tick), nothing after the tick that
+    // closed the game, and the state it closed in.
+    if (replay.End) {
+        const int64_t end = *replay.End;
+        if (!replay.Checks.empty() && replay.Checks.rbegin()->first > end)
+            throw missing(Format("the check of tick %lld comes after the end, tick %lld", static_cast<long long>(replay.Checks.rbegin()->first),
+                                 static_cast<long long>(end)));
+        if (!replay.Events.empty() && replay.Events.back().Tick > end + 1)
+            throw missing(Format("an event at tick %lld comes after the end, tick %lld (the game closed before tick %lld)",
+                                 static_cast<long long>(replay.Events.back().Tick), static_cast<long long>(end),
+                                 static_cast<long long>(end + 1)));
+        // Written before the end line had its sum: the check of the end tick
+        // stands for it, when nothing came after that tick.
+        if (!replay.EndSum && (!replay.Checks.contains(end) || (!replay.Events.empty() && replay.Events.back().Tick > end)))
+            throw missing("the end line has no checksum: expected '# end TICK HEX'");
+    }
+    const int64_t checkedTo = replay.End ? *replay.End : replay.LastTick() - 1;
+    const int64_t due = std::max<int64_t>(checkedTo, 0) / ReplayCheckEvery;
+    int64_t have = 0;
+    for (const auto& [tick, sum] : replay.Checks)
+        if (tick % ReplayCheckEvery == 0 && tick <= checkedTo) ++have;
+    if (have != due) {
+        int64_t tick = ReplayCheckEvery;
+        while (replay.Checks.contains(tick)) tick += ReplayCheckEvery;
+        throw missing(Format("the replay has no check of tick %lld (a recording checks the game every %lld ticks up to its end)",
+                             static_cast<long long>(tick), static_cast<long long>(ReplayCheckEvery)));
+    }
     return replay;
 }
 
@@ -128,7 +181,7 @@ std::string ScriptEventLine(const TScriptEvent& e) {
     return {};
 }
 
-std::string ReplayText(const TReplay& replay) {
+std::string ReplayHeaderText(const TReplay& replay) {
     std::string text = "# tibo-replay 1\n";
     text += Format("# seed %llu\n", static_cast<unsigned long long>(replay.Seed));
     if (replay.Rate) text += "# rate " + *replay.Rate + "\n";
@@ -138,17 +191,29 @@ std::string ReplayText(const TReplay& replay) {
             text += Format("# hall %d %d %d ", ++place, static_cast<int>(e.Punti), static_cast<int>(e.Livello)) +
                     nlohmann::json(e.Nome).dump(-1, ' ', true, nlohmann::json::error_handler_t::replace) + "\n";
     }
+    return text;
+}
+
+std::string ReplayCheckLine(int64_t tick, uint64_t sum) {
+    return Format("# check %lld %016llX\n", static_cast<long long>(tick), static_cast<unsigned long long>(sum));
+}
+
+std::string ReplayEndLine(int64_t tick, std::optional<uint64_t> sum) {
+    if (!sum) return Format("# end %lld\n", static_cast<long long>(tick));
+    return Format("# end %lld %016llX\n", static_cast<long long>(tick), static_cast<unsigned long long>(*sum));
+}
+
+std::string ReplayText(const TReplay& replay) {
+    std::string text = ReplayHeaderText(replay);
     // Events and checks in tick order; a check follows the events of its tick.
     auto check = replay.Checks.begin();
     for (const TScriptEvent& e : replay.Events) {
-        for (; check != replay.Checks.end() && check->first < e.Tick; ++check)
-            text += Format("# check %lld %016llX\n", static_cast<long long>(check->first), static_cast<unsigned long long>(check->second));
+        for (; check != replay.Checks.end() && check->first < e.Tick; ++check) text += ReplayCheckLine(check->first, check->second);
         text += ScriptEventLine(e) + "\n";
     }
-    for (; check != replay.Checks.end(); ++check)
-        text += Format("# check %lld %016llX\n", static_cast<long long>(check->first), static_cast<unsigned long long>(check->second));
-    // A replay read without an end line has none to write (a tick is never 0).
-    if (replay.End > 0) text += Format("# end %lld\n", static_cast<long long>(replay.End));
+    for (; check != replay.Checks.end(); ++check) text += ReplayCheckLine(check->first, check->second);
+    // A replay cut short has no end line to write.
+    if (replay.End) text += ReplayEndLine(*replay.End, replay.EndSum);
     return text;
 }
 

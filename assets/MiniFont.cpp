@@ -1,6 +1,7 @@
 #include "assets/MiniFont.h"
 
 #include <array>
+#include <utility>
 
 namespace tibo::assets {
 namespace {
@@ -79,6 +80,21 @@ void ForEachPixel(int x, int y, std::string_view text, Plot plot) {
     }
 }
 
+// The columns a glyph uses: the first and one past the last (0, 0 for none).
+std::pair<int, int> UsedColumns(const uint8_t* rows) {
+    uint8_t all = 0;
+    for (int r = 0; r < MiniGlyphHeight; ++r) all |= rows[r];
+    int first = 0, end = 0;
+    for (int col = 0; col < MiniGlyphWidth; ++col)
+        if (all & (0x10 >> col)) {
+            if (end == 0) first = col;
+            end = col + 1;
+        }
+    return {first, end};
+}
+
+constexpr int TightSpace = 3;
+
 }  // namespace
 
 const uint8_t* MiniGlyph(char c) {
@@ -101,6 +117,29 @@ void DrawMiniText(TSurface& surface, int x, int y, std::string_view text, TDevic
             bits[static_cast<size_t>(py) * static_cast<size_t>(w) + static_cast<size_t>(px)] =
                 static_cast<uint16_t>(colour);
     });
+}
+
+int TightMiniTextWidth(std::string_view text) {
+    int width = 0;
+    for (char c : text) {
+        const uint8_t* rows = MiniGlyph(c);
+        const auto [first, end] = rows ? UsedColumns(rows) : std::pair{0, 0};
+        width += end > first ? end - first + 1 : TightSpace;
+    }
+    return width > 0 ? width - 1 : 0;
+}
+
+void DrawTightMiniText(TSurface& surface, int x, int y, std::string_view text, TDeviceColor colour) {
+    for (char c : text) {
+        const uint8_t* rows = MiniGlyph(c);
+        const auto [first, end] = rows ? UsedColumns(rows) : std::pair{0, 0};
+        if (end <= first) {
+            x += TightSpace;
+            continue;
+        }
+        DrawMiniText(surface, x - first, y, std::string_view(&c, 1), colour);
+        x += end - first + 1;
+    }
 }
 
 void DrawMiniText(TBitmap& picture, int x, int y, std::string_view text, TColor colour, int scale) {

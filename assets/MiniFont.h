@@ -15,6 +15,11 @@ void DrawMiniText(TSurface& surface, int x, int y, std::string_view text, TDevic
 // Width in pixels: MiniAdvance a character, without the gap after the last one.
 int MiniTextWidth(std::string_view text);
 
+// Set close: each character takes only the columns its glyph uses and one
+// pixel after it (a space takes three), for figures in narrow places.
+void DrawTightMiniText(TSurface& surface, int x, int y, std::string_view text, TDeviceColor colour);
+int TightMiniTextWidth(std::string_view text);
+
 // The same on a picture, each font pixel drawn as a scale x scale square.
 void DrawMiniText(TBitmap& picture, int x, int y, std::string_view text, TColor colour, int scale = 1);
 // The seven rows of a character's glyph, top first, bit 4 the leftmost column;

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -31,6 +32,20 @@ void WriteAll(int fd, const char* data, size_t size, const std::string& path) {
         data += n;
         size -= static_cast<size_t>(n);
     }
+}
+
+// Writes it all; false with errno set on failure.
+bool WriteWhole(int fd, const char* data, size_t size) {
+    while (size > 0) {
+        const ssize_t n = ::write(fd, data, size);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        data += n;
+        size -= static_cast<size_t>(n);
+    }
+    return true;
 }
 
 std::string DirOf(const std::string& path) {
@@ -158,6 +173,94 @@ std::string JoinPath(const std::string& dir, const std::string& name) {
     if (dir.empty()) return name;
     if (dir.back() == '/') return dir + name;
     return dir + "/" + name;
+}
+
+TPartialFile::TPartialFile(const std::string& path) : Path_(path), Partial_(path + std::string(Suffix)) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) == 0) {
+        if (S_ISDIR(st.st_mode)) Fail("it is a folder");
+        if (!S_ISREG(st.st_mode)) Fail("it is not a regular file (a FIFO, a device or a socket)");
+        if ((st.st_mode & 0222) == 0) Fail("the file is read-only; it is left as it is");
+        if (::access(path.c_str(), W_OK) != 0) Fail(Reason());
+    }
+    for (int attempt = 0; Fd_ < 0; ++attempt) {
+        Fd_ = ::open(Partial_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+        if (Fd_ >= 0) break;
+        if (errno != EEXIST || attempt >= 10) Fail("a new file cannot be made: " + Partial_ + ": " + Reason());
+        // A partial file of an earlier run: replaced, unless a running
+        // program still writes it (it holds the lock). A link is removed,
+        // never followed.
+        struct stat old {};
+        if (::lstat(Partial_.c_str(), &old) != 0) continue;
+        if (S_ISREG(old.st_mode)) {
+            const int fd = ::open(Partial_.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+            if (fd >= 0) {
+                const bool inUse = ::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+                ::close(fd);
+                if (inUse) Fail("another program is writing it (" + Partial_ + " is in use)");
+            }
+        } else if (!S_ISLNK(old.st_mode)) {
+            Fail(Partial_ + " is in the way and no regular file");
+        }
+        ::unlink(Partial_.c_str());
+    }
+    if (::flock(Fd_, LOCK_EX | LOCK_NB) != 0) Fail("another program is writing it (" + Partial_ + " is in use)");
+}
+
+TPartialFile::~TPartialFile() {
+    if (Fd_ < 0) return;
+    // A crash keeps what there is; errors no longer matter here.
+    if (!Pending_.empty() && WriteWhole(Fd_, Pending_.data(), Pending_.size())) Written_ += Pending_.size();
+    if (Written_ == 0) ::unlink(Partial_.c_str());
+    ::close(Fd_);
+}
+
+void TPartialFile::Fail(const std::string& why) {
+    if (Fd_ >= 0) {
+        // Only a file that is still this one's own is removed.
+        struct stat mine {}, named {};
+        if (::fstat(Fd_, &mine) == 0 && ::lstat(Partial_.c_str(), &named) == 0 && mine.st_dev == named.st_dev &&
+            mine.st_ino == named.st_ino)
+            ::unlink(Partial_.c_str());
+        ::close(Fd_);
+        Fd_ = -1;
+    }
+    Pending_.clear();
+    throw EFileError(Format("Cannot write %s: %s", Path_.c_str(), why.c_str()));
+}
+
+void TPartialFile::Append(std::string_view text) {
+    if (Fd_ >= 0) Pending_ += text;
+}
+
+void TPartialFile::Flush() {
+    if (Fd_ < 0 || Pending_.empty()) return;
+    if (!WriteWhole(Fd_, Pending_.data(), Pending_.size())) Fail(Reason());
+    Written_ += Pending_.size();
+    Pending_.clear();
+}
+
+void TPartialFile::Finish() {
+    if (Fd_ < 0) return;
+    Flush();
+    struct stat old {};
+    if (::stat(Path_.c_str(), &old) == 0 && S_ISREG(old.st_mode) && ::fchmod(Fd_, old.st_mode & 07777) != 0) Fail(Reason());
+    if (::fsync(Fd_) != 0) Fail(Reason());
+    struct stat mine {}, named {};
+    if (::fstat(Fd_, &mine) != 0 || ::lstat(Partial_.c_str(), &named) != 0 || mine.st_dev != named.st_dev || mine.st_ino != named.st_ino) {
+        ::close(Fd_);
+        Fd_ = -1;
+        throw EFileError(Format("Cannot write %s: %s was replaced by another program", Path_.c_str(), Partial_.c_str()));
+    }
+    // Renamed while still locked, so that no other program takes the name meanwhile.
+    if (::rename(Partial_.c_str(), Path_.c_str()) != 0) Fail(Reason());
+    ::close(Fd_);
+    Fd_ = -1;
+    const int dir = ::open(DirOf(Path_).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+        ::fsync(dir);
+        ::close(dir);
+    }
 }
 
 }  // namespace tibo

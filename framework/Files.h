@@ -36,4 +36,45 @@ void WriteFileText(const std::string& path, std::string_view text);
 void WriteFileAtomic(const std::string& path, std::string_view content);
 std::string JoinPath(const std::string& dir, const std::string& name);
 
+// A file written piece by piece while the program runs (a recording), under
+// the name "<path>.partial" until it is whole: Finish() syncs it and renames
+// it to `path`, which nothing touches before. A kill or a crash leaves what
+// was flushed so far under the ".partial" name; a failed write removes it.
+// Only one program writes a given partial file at a time (an advisory lock).
+class TPartialFile {
+public:
+    static constexpr std::string_view Suffix = ".partial";
+    // Makes "<path>.partial" at once (never through a link, replacing one
+    // that no program writes any more), so that a path that cannot be written
+    // is found before anything else is done. Raises EFileError when it cannot
+    // be made, when `path` is a folder, no regular file or a file that may
+    // not be written, or when another program is writing to the same path.
+    explicit TPartialFile(const std::string& path);
+    // Unfinished: the partial file is closed and kept, unless nothing was
+    // ever written to it.
+    ~TPartialFile();
+    TPartialFile(const TPartialFile&) = delete;
+    TPartialFile& operator=(const TPartialFile&) = delete;
+
+    // Kept in memory until the next Flush.
+    void Append(std::string_view text);
+    // Hands what was appended to the file (a kill then loses none of it).
+    void Flush();
+    // Flushes, syncs, renames the file to its path and syncs the folder. The
+    // new file keeps the permission bits of the one it replaces.
+    void Finish();
+    const std::string& PartialPath() const { return Partial_; }
+    // Neither finished nor removed after a failure.
+    bool InProgress() const { return Fd_ >= 0; }
+
+private:
+    // Closes and removes the partial file, then raises "Cannot write".
+    [[noreturn]] void Fail(const std::string& why);
+
+    std::string Path_, Partial_;
+    int Fd_ = -1;
+    std::string Pending_;
+    uint64_t Written_ = 0;
+};
+
 }  // namespace tibo

@@ -66,6 +66,8 @@ void TPlay::ExitPreviewFrame() {
     DrawGauges();
     screen.Draw(364, 92, TRect{0, 0, 105, 160}, &NoMapSurface, false);
     DrawPercentages();
+    // The preview is long at the higher levels: the player is told it can be cut short.
+    Text().PutText(PreviewHintX, PreviewHintY, 255, false, PreviewHint);
 }
 
 }  // namespace tibo

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "framework/Display.h"
 #include "framework/ImageList.h"
@@ -19,6 +20,10 @@
 #include "labyrinth/Random.h"
 
 namespace tibo {
+
+// The exit preview's hint, across the bottom of the play window.
+inline constexpr std::string_view PreviewHint = "PRESS FIRE TO SKIP";
+inline constexpr int PreviewHintX = 44, PreviewHintY = 346;
 
 class TMummiaSprite;
 class TVermeSprite;

@@ -48,6 +48,8 @@ bool Unlit(uint8_t code) {
 int32_t Gauge(int32_t value) { return std::max(value, 0); }
 int GaugeHeight(int32_t value) { return RoundEven(Gauge(value) / 20000.0 * 162); }
 int Percent(int32_t value) { return RoundEven(Gauge(value) / 20000.0 * 100); }
+// The two bars of the panel: their left edges and their width.
+constexpr int OxygenBarLeft = 483, HealthBarLeft = 535, GaugeWidth = 24;
 
 }  // namespace
 
@@ -97,16 +99,22 @@ void TPlay::DrawScores() {
 void TPlay::DrawGauges() {
     // The panel shows full bars; the empty part of each is blacked out.
     TSurface& screen = *MainScreen.Surface();
-    screen.FillRect(TRect{483, 85, 507, 247 - GaugeHeight(Vars.Oxygen)}, 0);
-    screen.FillRect(TRect{535, 85, 559, 247 - GaugeHeight(Vars.Health)}, 0);
+    screen.FillRect(TRect{OxygenBarLeft, 85, OxygenBarLeft + GaugeWidth, 247 - GaugeHeight(Vars.Oxygen)}, 0);
+    screen.FillRect(TRect{HealthBarLeft, 85, HealthBarLeft + GaugeWidth, 247 - GaugeHeight(Vars.Health)}, 0);
 }
 
 void TPlay::DrawPercentages() {
-    // A small font carried in the game: no system font is needed.
+    // A small font carried in the game: no system font is needed. Each figure
+    // is centred in its bar, its characters set close, so that "100%" too
+    // stays inside the 24 pixels of the bar.
     TSurface& screen = *MainScreen.Surface();
     const TDeviceColor white = screen.DeviceColor(0xFFFFFF);
-    assets::DrawMiniText(screen, 485, 180, std::to_string(Percent(Vars.Oxygen)) + "%", white);
-    assets::DrawMiniText(screen, 540, 180, std::to_string(Percent(Vars.Health)) + "%", white);
+    const auto put = [&](int barLeft, int32_t value) {
+        const std::string figure = std::to_string(Percent(value)) + "%";
+        assets::DrawTightMiniText(screen, barLeft + (GaugeWidth - assets::TightMiniTextWidth(figure)) / 2, 180, figure, white);
+    };
+    put(OxygenBarLeft, Vars.Oxygen);
+    put(HealthBarLeft, Vars.Health);
 }
 
 void TPlay::DrawMapWindow() {

@@ -26,6 +26,14 @@ struct TGameVariables {
     THallOfFame HallOfFame = DefaultHallOfFame();
     uint8_t ScrollFirstLine = 0;
     int32_t ScrollOffset = 0;
+    // The help page is shown over the screen of GameState, which waits; the
+    // key that closed it is ignored until it is let go (0 for none).
+    bool HelpShown = false;
+    int32_t HelpClosingKey = 0;
+    // Frames left of the "SCREENSHOT SAVED" notice after F12, and whether the
+    // last screenshot could not be written (the notice says so instead).
+    int32_t ScreenshotNoticeFrames = 0;
+    bool ScreenshotFailed = false;
 };
 
 }  // namespace tibo

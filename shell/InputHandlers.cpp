@@ -1,6 +1,8 @@
 // Keys and clicks only set the game's variables; the next frame acts on them.
 // Two keys act at once, whatever the screen: M mutes the sound (except in the
-// name entry, where it types an M) and F12 saves a screenshot.
+// name entry, where it types an M) and F12 saves a screenshot. F1 (or the pad's
+// Back) opens the help page over any screen; while it is shown nothing else
+// runs, and the next key, button or click closes it.
 #include "shell/Main.h"
 
 #include <cstdio>
@@ -14,13 +16,36 @@
 namespace tibo {
 namespace {
 
-constexpr int KeyEnter = 13, KeyEscape = 27, KeyDelete = 46, KeyUp = 38, KeyDown = 40, KeyM = 77, KeyP = 80,
-              KeyF12 = 123;
+constexpr int KeyBackspace = 8, KeyEnter = 13, KeyEscape = 27, KeySpace = 32, KeyLeft = 37, KeyUp = 38, KeyRight = 39,
+              KeyDown = 40, KeyDelete = 46, KeyM = 77, KeyP = 80, KeyPad0 = 96, KeyPad9 = 105, KeyF1 = 112, KeyF12 = 123;
+
+// How long "SCREENSHOT SAVED" stays on the screen, in frames.
+constexpr int ScreenshotNoticeLength = 100;
 
 bool Inside(int v, int low, int high) { return v >= low && v <= high; }
 
 // The letters the pad offers for a name, in the order up goes through them.
 constexpr std::string_view PadLetters = "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789 ";
+
+// The character a key types into a name: letters, digits (the keypad's too)
+// and space, the characters the font draws; 0 for every other key.
+char NameCharacter(int key) {
+    if ((key >= 'A' && key <= 'Z') || (key >= '0' && key <= '9') || key == KeySpace) return static_cast<char>(key);
+    if (key >= KeyPad0 && key <= KeyPad9) return static_cast<char>('0' + key - KeyPad0);
+    return 0;
+}
+
+// Keys that leave the help page: all but the modifiers, the lock keys and the
+// two keys that act everywhere (M and F12 do their work and the page stays).
+bool LeavesHelp(int key) {
+    switch (key) {
+        case 16: case 17: case 18: case 20: case 91: case 92: case 93: case 144: case 145:
+        case KeyM: case KeyF12:
+            return false;
+        default:
+            return true;
+    }
+}
 
 char NextPadLetter(char letter, int step) {
     const size_t at = PadLetters.find(letter);
@@ -47,19 +72,56 @@ void TMainForm::SaveScreenshot() {
     const TSurface* picture = MainScreen.Surface();
     if (picture == nullptr) return;
     const std::string path = ScreenshotPath(Options_.ConfigDir, std::time(nullptr));
+    // Said on the screen too, for a moment (the next frames draw it).
+    Vars.ScreenshotNoticeFrames = ScreenshotNoticeLength;
     try {
         SavePng(picture->ToBitmap(), path);
+        Vars.ScreenshotFailed = false;
         std::printf("tibo: screenshot saved to %s\n", path.c_str());
     } catch (const std::exception& e) {
         // A full disk is no reason to end the game.
+        Vars.ScreenshotFailed = true;
         std::fprintf(stderr, "tibo: no screenshot: %s\n", e.what());
     }
     std::fflush(stdout);
 }
 
+void TMainForm::KeyDownEvent(int key) {
+    // The key that closed the help page counts for nothing until it is let go:
+    // neither its repeats nor the hero see it.
+    if (key != 0 && key == Vars.HelpClosingKey) return;
+    // A key held since before the page opened (F1 itself, say) repeats: that is no new press.
+    if (Vars.HelpShown && !Input.Keyboard.Held(key) && LeavesHelp(key)) {
+        Vars.HelpClosingKey = key;
+        CloseHelp();
+        return;
+    }
+    Input.Keyboard.KeyDown(key);
+    FormKeyDown(key);
+}
+
+void TMainForm::KeyUpEvent(int key) {
+    if (key == Vars.HelpClosingKey) Vars.HelpClosingKey = 0;
+    Input.Keyboard.KeyUp(key);
+}
+
+void TMainForm::OpenHelp() {
+    Vars.HelpShown = true;
+    DrawHelpPage();
+}
+
+void TMainForm::CloseHelp() { Vars.HelpShown = false; }
+
 void TMainForm::FormKeyDown(int key) {
     if (key == KeyF12) SaveScreenshot();
-    if (key == KeyM && Vars.GameState != gsNameEntry) SoundDevice.SetMuted(!SoundDevice.Muted());
+    if (key == KeyM && (Vars.GameState != gsNameEntry || Vars.HelpShown)) SoundDevice.SetMuted(!SoundDevice.Muted());
+    // Behind the help page every screen waits: the keys that close it are
+    // handled as the window delivers them (KeyDownEvent).
+    if (Vars.HelpShown) return;
+    if (key == KeyF1) {
+        OpenHelp();
+        return;
+    }
     if (key == KeyP) {
         if (Vars.GameState == gsPlaying) PauseGame();
         else if (Vars.GameState == gsPaused) ResumeGame();
@@ -71,13 +133,18 @@ void TMainForm::FormKeyDown(int key) {
             if (key != KeyEscape && key != KeyM && key != KeyF12) Vars.AnyKey = true;
             break;
         case gsNameEntry:
-            if (key == KeyDelete) DeleteNameLetter();
-            else if (key >= 32 && key <= 90) AddNameLetter(static_cast<char>(key));
+            // Letters, digits and space type; Delete and Backspace take the last
+            // character back; every other key (arrows, paging keys) types nothing.
+            if (key == KeyDelete || key == KeyBackspace) DeleteNameLetter();
+            else if (const char c = NameCharacter(key)) AddNameLetter(c);
             if (key == KeyEnter) Vars.NameDone = true;
             break;
         case gsLevelChoice:
+            // As on the pad: left takes PYRAMID, listed first, right MINE.
             if (key == KeyUp) StepLevel(-1);
             else if (key == KeyDown) StepLevel(1);
+            else if (key == KeyLeft) Vars.ChosenSetting = SettingPyramid;
+            else if (key == KeyRight) Vars.ChosenSetting = SettingMine;
             else if (key == KeyEnter && Vars.ChosenLevel > 0) StartChosenLevel();
             break;
         default:
@@ -90,6 +157,12 @@ void TMainForm::FormKeyDown(int key) {
 }
 
 void TMainForm::PadButtonEvent(TPadButton button, bool down) {
+    // The button that closes the help page is not held for the game: no shot
+    // or bomb comes of it.
+    if (down && Vars.HelpShown) {
+        CloseHelp();
+        return;
+    }
     Pad.SetButton(button, down);
     Input.Joystick.SetStates(Pad.States());
     if (down) FormPadButton(button);
@@ -109,6 +182,14 @@ void TMainForm::PadStickEvent(int x, int y) {
 
 void TMainForm::FormPadButton(TPadButton button) {
     using B = TPadButton;
+    if (Vars.HelpShown) {
+        CloseHelp();
+        return;
+    }
+    if (button == B::Back) {
+        OpenHelp();
+        return;
+    }
     switch (Vars.GameState) {
         case gsIntro:
         case gsHallOfFame:
@@ -168,6 +249,11 @@ void TMainForm::DeleteNameLetter() {
 }
 
 void TMainForm::MainScreenMouseDown(int /*button*/, int x, int y) {
+    // A click on the help page only closes it (the page covers the panel's buttons).
+    if (Vars.HelpShown) {
+        CloseHelp();
+        return;
+    }
     const uint8_t state = Vars.GameState;
     if (state == gsIntro || state == gsHallOfFame) {
         Vars.AnyKey = true;

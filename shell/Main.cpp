@@ -102,11 +102,13 @@ void TMainForm::MainScreenInitialize() {
     FontSurface->LoadFromGraphic(DIBFontAntico.DIB);
     PictureSurface = std::make_unique<TSurface>(&device);
     LoadPicture(*PictureSurface, "COPERTINA");
+    HelpSurface = std::make_unique<TSurface>(&device);
+    if (Vars.HelpShown) DrawHelpPage();
 }
 
 void TMainForm::MainScreenFinalize() {
     EngineTimer.SetEnabled(false);
-    for (auto* s : {&DigitSurface, &NoMapSurface, &FontSurface, &PictureSurface}) s->reset();
+    for (auto* s : {&DigitSurface, &NoMapSurface, &FontSurface, &PictureSurface, &HelpSurface}) s->reset();
 }
 
 void TMainForm::MainScreenRestoreSurface() {
@@ -220,14 +222,20 @@ void TMainForm::EngineTimerTimer(int /*lagCount*/) {
     TickBusy = true;
     struct Clear { bool& Flag; ~Clear() { Flag = false; } } clear{TickBusy};
     if (!MainScreen.CanDraw()) return;
-    switch (Vars.GameState) {
-        case gsIntro: IntroFrame(); break;
-        case gsHallOfFame: HallOfFameFrame(); break;
-        case gsNameEntry: NameEntryFrame(); break;
-        case gsLevelChoice: LevelChoiceFrame(); break;
-        case gsExitPreview: Play_->ExitPreviewFrame(); break;
-        default: PlayFrame(); break;
+    // While the help page is shown, the screen behind it does not run.
+    if (Vars.HelpShown) {
+        HelpFrame();
+    } else {
+        switch (Vars.GameState) {
+            case gsIntro: IntroFrame(); break;
+            case gsHallOfFame: HallOfFameFrame(); break;
+            case gsNameEntry: NameEntryFrame(); break;
+            case gsLevelChoice: LevelChoiceFrame(); break;
+            case gsExitPreview: Play_->ExitPreviewFrame(); break;
+            default: PlayFrame(); break;
+        }
     }
+    DrawOverlays();
     MainScreen.Flip();
 }
 

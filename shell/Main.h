@@ -75,6 +75,7 @@ public:
     std::unique_ptr<TSurface> NoMapSurface;
     std::unique_ptr<TSurface> FontSurface;
     std::unique_ptr<TSurface> PictureSurface;
+    std::unique_ptr<TSurface> HelpSurface;  // the help page, drawn when it opens
     TBitmap MiniWall, MiniSlopeLeft, MiniSlopeRight, MiniEmpty, MiniBorder, MiniStars, MiniHero;
     TImageSprite* SelectionSprite = nullptr;
     bool TickBusy = false;
@@ -105,6 +106,10 @@ public:
     void PauseGame();
     void ResumeGame();
     void LoadPicture(TSurface& surface, const std::string& name);
+    // The help page: over whatever screen is on, which waits behind it (a
+    // game stays as it was, in the state it was in).
+    void OpenHelp();
+    void CloseHelp();
     // The picture on the screen as a PNG in the folder of the settings file,
     // named by the time (see ScreenshotPath); says where on standard output.
     void SaveScreenshot();
@@ -136,11 +141,10 @@ public:
 
     // Events as the window delivers them: keys feed the held-key state and the
     // key handler; mouse moves reach the handler only while it is hooked.
-    void KeyDownEvent(int key) {
-        Input.Keyboard.KeyDown(key);
-        FormKeyDown(key);
-    }
-    void KeyUpEvent(int key) { Input.Keyboard.KeyUp(key); }
+    // On the help page a new press of any key but the modifiers, M and F12
+    // closes it and is held for nothing until it goes up.
+    void KeyDownEvent(int key);
+    void KeyUpEvent(int key);
     void DeliverMouseMove(int x, int y) { if (MouseMoveHooked_) MainScreenMouseMove(x, y); }
     // Pad events feed the joystick's states; presses reach the button handler.
     void PadButtonEvent(TPadButton button, bool down);
@@ -153,6 +157,11 @@ private:
     void NameEntryFrame();
     void LevelChoiceFrame();
     void PlayFrame();
+    void HelpFrame();
+    void DrawHelpPage();
+    // What is shown over every screen: the sign of muted sound and, for a
+    // moment after F12, whether the screenshot was saved.
+    void DrawOverlays();
     void EndGame();  // the hand-over after the game-over pause
     void OpenLevelChoice();
     void StartChosenLevel();   // START: the pointer goes, the level starts next frame

@@ -29,6 +29,14 @@ constexpr std::array<std::string_view, 20> ScrollText = {
 
 constexpr TColor HighlightColour = (99u << 16) | (66u << 8) | 33u;
 
+// The keys of the level choice, shown on it, and the name entry's keys.
+constexpr std::string_view SettingKeysLine = "LEFT: PYRAMID   RIGHT: MINE";
+constexpr std::string_view LevelKeysLine = "UP, DOWN: LEVEL  ENTER: START  F1: HELP";
+constexpr int SettingKeysRow = 48, LevelKeysRow = 347;
+constexpr int HintOpacity = 170;  // the key lines are dimmer than the captions they explain
+constexpr std::string_view NameKeysLine = "TYPE  DEL, BACKSPACE: ERASE  ENTER: OK";
+constexpr int NameKeysRow = 400;
+
 }  // namespace
 
 std::string TMainForm::HallLine(const HallEntry& entry, bool cursor) const {
@@ -124,6 +132,7 @@ void TMainForm::NameEntryFrame() {
             text.PutCentred(y, HallLine(entry, true), 255);
         }
     }
+    text.PutCentred(NameKeysRow, NameKeysLine, 255);
     Vars.FrameCounter = (k + 1) % 30;
 }
 
@@ -184,6 +193,8 @@ void TMainForm::LevelChoiceFrame() {
     text.PutText(100, 250, 255, false, "Level 5 (champion)");
     text.PutCentred(300, "START", 255);
     text.PutCentred(325, "EXIT", 255);
+    text.PutCentred(SettingKeysRow, SettingKeysLine, HintOpacity);
+    text.PutCentred(LevelKeysRow, LevelKeysLine, HintOpacity);
     for (int i = 0; i < 7; ++i) {
         const int y = Vars.ScrollOffset + 20 * i;
         if (y > 356) text.PutTextClipTop(y, ScrollText[static_cast<size_t>((Vars.ScrollFirstLine + i) % 20)], 372);

@@ -114,6 +114,17 @@ bool IsHexDigit(char c, uint32_t& digit) {
     throw ESettingsError(Format("Unable to write to %s: %s", path.c_str(), reason.c_str()));
 }
 
+// The 30 keys of the table, in their order.
+void WriteHallKeys(TIniFile& ini, const THallOfFame& hall) {
+    for (int n = 1; n <= 10; ++n) {
+        const HallEntry& entry = hall[static_cast<size_t>(n - 1)];
+        const std::string suffix = std::to_string(n);
+        ini.WriteString(RecordSection, "Nome" + suffix, entry.Nome);
+        ini.WriteInteger(RecordSection, "Punti" + suffix, entry.Punti);
+        ini.WriteInteger(RecordSection, "Livello" + suffix, entry.Livello);
+    }
+}
+
 }  // namespace
 
 bool ParseSettingsInteger(std::string_view text, int32_t& value) {
@@ -312,13 +323,7 @@ void WriteHallOfFame(const std::string& path, const THallOfFame& hall) {
             FailWrite(path, e.what());
         }
     }
-    for (int n = 1; n <= 10; ++n) {
-        const HallEntry& entry = hall[static_cast<size_t>(n - 1)];
-        const std::string suffix = std::to_string(n);
-        ini.WriteString(RecordSection, "Nome" + suffix, entry.Nome);
-        ini.WriteInteger(RecordSection, "Punti" + suffix, entry.Punti);
-        ini.WriteInteger(RecordSection, "Livello" + suffix, entry.Livello);
-    }
+    WriteHallKeys(ini, hall);
     const std::string text = ini.Text();
     // What could not be read back next time is not written.
     if (text.size() > MaxSettingsFileBytes)
@@ -328,6 +333,16 @@ void WriteHallOfFame(const std::string& path, const THallOfFame& hall) {
     } catch (const EFileError& e) {
         FailWrite(path, e.what());
     }
+}
+
+int FirstHallEntryNotKept(const THallOfFame& hall) {
+    TIniFile ini;
+    WriteHallKeys(ini, hall);
+    const THallOfFame again = HallOfFameFromText(ini.Text());
+    for (size_t i = 0; i < hall.size(); ++i)
+        if (again[i].Nome != hall[i].Nome || again[i].Punti != hall[i].Punti || again[i].Livello != hall[i].Livello)
+            return static_cast<int>(i) + 1;
+    return 0;
 }
 
 }  // namespace tibo

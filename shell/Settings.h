@@ -58,6 +58,11 @@ THallOfFame HallOfFameFromText(std::string_view text);
 // replaced. Raises ESettingsError "Unable to write to <file>: <reason>" on failure.
 void WriteHallOfFame(const std::string& path, const THallOfFame& hall);
 
+// The first place (1..10) whose entry Tibo.Ini could not give back as it is
+// (written into the file and read again it would change: a name longer than
+// 255 characters, or holding a line break or a NUL byte); 0 when there is none.
+int FirstHallEntryNotKept(const THallOfFame& hall);
+
 // Parses an integer the way the settings file does; false when it does not convert.
 bool ParseSettingsInteger(std::string_view text, int32_t& value);
 

@@ -49,6 +49,10 @@ nlohmann::json DumpState(TMainForm& form) {
 uint64_t StateChecksum(TMainForm& form) {
     nlohmann::json state = GameVariables(form);
     for (const char* windowBound : {"TickBusy", "TimerEnabled", "BlinkTimerEnabled", "Blink"}) state.erase(windowBound);
+    // The help page is a view over the game: what it holds back, and the key
+    // that closed it and acts on nothing, show in the rest of the state. The
+    // screenshot notice depends on the disk the picture was written to.
+    for (const char* view : {"HelpShown", "HelpClosingKey", "ScreenshotNoticeFrames", "ScreenshotFailed"}) state.erase(view);
     // A name need not be valid UTF-8: such bytes count as U+FFFD.
     const std::string text = state.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
     uint64_t hash = 0xcbf29ce484222325ULL;
@@ -79,6 +83,10 @@ nlohmann::json GameVariables(TMainForm& form) {
     out["BestScore"] = v.BestScore;
     out["ScrollFirstLine"] = g.ScrollFirstLine;
     out["ScrollOffset"] = g.ScrollOffset;
+    out["HelpShown"] = g.HelpShown;
+    out["HelpClosingKey"] = g.HelpClosingKey;
+    out["ScreenshotNoticeFrames"] = g.ScreenshotNoticeFrames;
+    out["ScreenshotFailed"] = g.ScreenshotFailed;
     out["FieldOriginX"] = v.FieldOriginX;
     out["FieldOriginY"] = v.FieldOriginY;
     out["ShakeX"] = v.ShakeX;

@@ -41,8 +41,8 @@ struct TWindowOptions {
     // The window's icon, shown by the desktop in the title bar and the task
     // list; empty: the desktop's own.
     TBitmap Icon;
-    // A file of game-controller mappings (SDL's gamecontrollerdb.txt format),
-    // read when it exists.
+    // Game-controller mappings in SDL's gamecontrollerdb.txt format, one a
+    // line, as ReadGamepadMappings (framework/GamepadMappings.h) gives them.
     std::string GamepadMappings;
 };
 
@@ -144,5 +144,8 @@ public:
 
 // The per-user folder for the settings file (created if needed); "" if none.
 std::string UserConfigDir();
+
+// The operating system as game-controller mappings name it ("Linux").
+std::string PlatformName();
 
 }  // namespace tibo

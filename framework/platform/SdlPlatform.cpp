@@ -21,6 +21,8 @@
 
 namespace tibo {
 
+std::string PlatformName() { return SDL_GetPlatform(); }
+
 // --- where the picture lies -----------------------------------------------------
 
 TViewMapping::TView TViewMapping::Fit(int outputW, int outputH, int surfaceW, int surfaceH) {
@@ -380,9 +382,12 @@ TSdlWindow::TSdlWindow(const TWindowOptions& options) : Options_(options) {
     }
     // Game controllers are optional: the game runs without them.
     GamepadsOpen_ = SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) == 0;
-    // More controllers' mappings from the settings folder, when the file is there
-    // (those plugged in already are announced as added once events are read).
-    if (GamepadsOpen_ && !Options_.GamepadMappings.empty()) SDL_GameControllerAddMappingsFromFile(Options_.GamepadMappings.c_str());
+    // More controllers' mappings, read and checked by the caller (those plugged
+    // in already are announced as added once events are read).
+    if (GamepadsOpen_ && !Options_.GamepadMappings.empty()) {
+        SDL_RWops* mappings = SDL_RWFromConstMem(Options_.GamepadMappings.data(), static_cast<int>(Options_.GamepadMappings.size()));
+        if (mappings != nullptr) SDL_GameControllerAddMappingsFromRW(mappings, 1);
+    }
 
     int w = Options_.Width, h = Options_.Height;
     WindowedSize(w, h);

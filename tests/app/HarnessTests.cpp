@@ -27,100 +27,19 @@
 #include "shell/Main.h"
 #include "shell/Settings.h"
 #include "shell/StateDump.h"
-#include "tests/support/TempDir.h"
+#include "tests/support/FormRig.h"
+#include "tests/support/ProgramRun.h"
 
 namespace tibo {
 namespace {
 
 namespace fs = std::filesystem;
-
-using testing_support::TTempDir;
-
-std::string ReadText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
+using namespace testing_support;
 
 // ---------------------------------------------------------------- in-process
 
-class FakeHost final : public IFormHost {
-public:
-    void SetCursorVisible(bool visible) override { CursorVisible = visible; }
-    void WarpMouse(int x, int y) override { WarpX = x; WarpY = y; }
-    bool CursorVisible = true;
-    int WarpX = -1, WarpY = -1;
-};
-
-const assets::AssetStore& Store() {
-    static const assets::AssetStore store;  // read-only, shared by the tests
-    return store;
-}
-
-// One game in memory, ticked by hand at 20 ms a tick.
-struct Game {
-    explicit Game(const std::string& configDir, std::vector<std::string> args = {})
-        : form(Options(configDir, std::move(args)), Store(), clock, nullptr, nullptr, host) {
-        form.FormCreate();
-        form.MainScreen.Initialize();
-    }
-    static TFormOptions Options(const std::string& dir, std::vector<std::string> args) {
-        TFormOptions o;
-        o.ConfigDir = dir;
-        o.Seed = 7;
-        o.Arguments = std::move(args);
-        return o;
-    }
-    void Tick(int n = 1) {
-        for (int i = 0; i < n; ++i) {
-            clock.Now += 20;
-            form.TimerScritteLampeggianti.Poll();
-            form.EngineTimerTimer(1);
-        }
-    }
-    void Key(int vk) {
-        form.KeyDownEvent(vk);
-        form.KeyUpEvent(vk);
-    }
-    // Holds a fire button through the exit preview, which skips it.
-    void SkipPreview() {
-        form.KeyDownEvent(' ');
-        Tick(2);
-        form.KeyUpEvent(' ');
-        Tick();
-        ASSERT_EQ(form.Vars.GameState, gsPlaying);
-    }
-    // Intro, hall of fame (opened by a key) and into the level choice.
-    void ToLevelChoice() {
-        Key('A');
-        Tick(3);
-        ASSERT_EQ(form.Vars.GameState, gsLevelChoice);
-    }
-    // Runs a script's events as the session does, each before the tick it names
-    // (counted from this call), a press let go before the next tick.
-    void Script(const std::string& text, int ticks) {
-        const std::vector<TScriptEvent> events = ParseInputScript(text, "script");
-        size_t next = 0;
-        std::vector<TScriptEvent> presses;
-        for (int tick = 1; tick <= ticks; ++tick) {
-            for (const TScriptEvent& press : presses) ReleaseScriptPress(form, press);
-            presses.clear();
-            for (; next < events.size() && events[next].Tick <= tick; ++next) {
-                DeliverScriptEvent(form, events[next]);
-                const auto what = events[next].What;
-                if (what == TScriptEvent::Action::Press || what == TScriptEvent::Action::PadPress) presses.push_back(events[next]);
-            }
-            Tick();
-        }
-    }
-    TManualClock clock;
-    FakeHost host;
-    TMainForm form;
-};
-
 struct FormTest : ::testing::Test {
-    TTempDir dir;
+    TempDir dir;
 };
 
 TEST_F(FormTest, StartsOnTheIntroWithTheFrameRateOfTheFirstArgument) {
@@ -344,7 +263,8 @@ TEST_F(FormTest, GameOverWithAPlaceGoesToTheNameEntry) {
     game.Key(46);
     game.Key('P');
     game.Key(8);
-    EXPECT_EQ(game.form.Vars.HallOfFame[1].Nome, "ABCDEFGHIP") << "Backspace does nothing";
+    EXPECT_EQ(game.form.Vars.HallOfFame[1].Nome, "ABCDEFGHI") << "Backspace deletes as Delete does";
+    game.Key('P');
     game.Tick();
     game.Key(13);
     game.Tick();
@@ -439,7 +359,7 @@ TEST_F(FormTest, TheChecksumLeavesTheSoundsAndTheBlinkAloneAndSeesTheHero) {
 }
 
 TEST_F(FormTest, TwoGamesSideBySide) {
-    TTempDir other;
+    TempDir other;
     Game a(dir.Path()), b(other.Path());
     a.Key('A');
     a.Tick(3);
@@ -450,39 +370,6 @@ TEST_F(FormTest, TwoGamesSideBySide) {
 }
 
 // ---------------------------------------------------------------- the program
-
-struct RunResult {
-    int Status = -1;
-    std::string Output;
-};
-
-// `prefix` goes before the command in the shell: "cd DIR &&", "VAR=value".
-RunResult RunTibo(const std::string& args, const std::string& prefix = "") {
-    const char* binary = std::getenv("TIBO_BINARY");
-    RunResult r;
-    if (!binary) return r;
-    const std::string command = prefix + " " + std::string(binary) + " " + args + " 2>&1";
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (!pipe) return r;
-    char buf[4096];
-    size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, pipe)) > 0) r.Output.append(buf, n);
-    const int status = ::pclose(pipe);
-    r.Status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return r;
-}
-
-struct ProgramTest : ::testing::Test {
-    void SetUp() override {
-        if (!std::getenv("TIBO_BINARY")) GTEST_SKIP() << "TIBO_BINARY is not set";
-    }
-    std::string Headless() const { return "--headless --seed 1 --config-dir " + dir.Path(); }
-    nlohmann::json State(const std::string& file) const { return nlohmann::json::parse(ReadText(dir.File(file))); }
-    void Script(const std::string& text) const {
-        std::ofstream(dir.File("input.txt")) << text;
-    }
-    TTempDir dir;
-};
 
 TEST_F(ProgramTest, FramesCloseTheGameAndWriteTheThirtyKeysInOrder) {
     const RunResult r = RunTibo(Headless() + " --frames 3");
@@ -577,6 +464,22 @@ TEST_F(ProgramTest, MAndF12WorkFromScriptsAndLeaveTheScreenAsItIs) {
     EXPECT_EQ(ScreenshotPath(dir.Path(), noon), first.substr(0, first.size() - 6) + "-2.png");
 }
 
+TEST_F(ProgramTest, F1FromAScriptShowsTheHelpPageAndTheDumpSaysSo) {
+    Script("3 press F1\n8 press Space\n");
+    const RunResult r = RunTibo(Headless() + " --input " + dir.File("input.txt") + " --frames 10 --dump-state 2:" + dir.File("a.json") +
+                                " --dump-state 7:" + dir.File("b.json") + " --dump-state 10:" + dir.File("c.json"));
+    ASSERT_EQ(r.Status, 0) << r.Output;
+    const nlohmann::json a = State("a.json"), b = State("b.json"), c = State("c.json");
+    EXPECT_EQ(a["HelpShown"], false);
+    EXPECT_EQ(b["HelpShown"], true);
+    EXPECT_EQ(b["GameStateName"], "gsIntro");
+    EXPECT_EQ(b["FrameCounter"], a["FrameCounter"]) << "the intro waits behind the page";
+    EXPECT_EQ(c["HelpShown"], false);
+    EXPECT_EQ(c["HelpClosingKey"], 0) << "let go at once";
+    EXPECT_EQ(c["AnyKey"], false) << "the key that closed the page does nothing more";
+    EXPECT_EQ(c["FrameCounter"], a["FrameCounter"].get<int>() + 3);
+}
+
 TEST_F(ProgramTest, SameSeedAndInputGiveTheSameRun) {
     Script("3 press Space\n5 press Enter\n7 down Space\n9 up Space\n");
     const std::string args = Headless() + " --input " + dir.File("input.txt") + " --frames 12";
@@ -617,7 +520,8 @@ TEST_F(ProgramTest, HelpAndVersion) {
     r = RunTibo("--help");
     EXPECT_EQ(r.Status, 0);
     for (const char* word : {"--headless", "--seed", "--input", "--frames", "--screenshot", "--dump-state", "--config-dir", "--windowed", "Escape",
-                             "\n  M ", "F12", "pad stick", "Gamepad"})
+                             "\n  M ", "F12", "\n  F1 ", "help page", "Backspace", "Left and Right", "pad stick", "Gamepad",
+                             "FILE.partial", "cut short", "130 for Ctrl+C"})
         EXPECT_NE(r.Output.find(word), std::string::npos) << word;
 }
 
@@ -802,10 +706,11 @@ TEST_F(ProgramTest, ARecordingWithoutASeedReplaysItsOwnHallOfFameAndIsAScript) {
     EXPECT_NE(text.find("\n62 press KP8\n"), std::string::npos) << text;
     std::vector<int64_t> checks;
     for (const auto& [tick, sum] : recorded.Checks) checks.push_back(tick);
-    EXPECT_EQ(checks, (std::vector<int64_t>{50, 100, 133})) << "every 50 ticks and the last";
+    EXPECT_EQ(checks, (std::vector<int64_t>{50, 100})) << "every 50 ticks";
     EXPECT_EQ(recorded.End, 133);
+    EXPECT_TRUE(recorded.EndSum) << "and the state the game closed in";
 
-    TTempDir other;
+    TempDir other;
     r = RunTibo("--headless --config-dir " + other.Path() + " --replay " + dir.File("r.replay") + " --dump-state 1:" + other.File("first.json"));
     EXPECT_EQ(r.Status, 0) << r.Output;
     EXPECT_EQ(nlohmann::json::parse(ReadText(other.File("first.json")))["HallOfFame"][0]["Nome"], "Ada");
@@ -823,7 +728,9 @@ TEST_F(ProgramTest, BadReplaysAndReplaysWithTheirOwnInputOnTheCommandLineExitWit
         std::ofstream(dir.File("bad.replay")) << text;
         return RunTibo("--headless --config-dir " + dir.Path() + " --replay " + dir.File("bad.replay") + more);
     };
-    const std::string good = "# tibo-replay 1\n# seed 3\n5 press A\n# end 10\n";
+    Script("5 press A\n");
+    ASSERT_EQ(RunTibo(Headless() + " --input " + dir.File("input.txt") + " --frames 10 --record " + dir.File("good.replay")).Status, 0);
+    const std::string good = ReadText(dir.File("good.replay"));
     ASSERT_EQ(run(good).Status, 0) << run(good).Output;
     struct Case { std::string text, where; };
     const Case cases[] = {
@@ -889,7 +796,7 @@ namespace {
 // Found by the replay fuzzer: a replay without an end line was written back
 // with "# end 0", which no reader takes.
 TEST(ReplayFileTest, WhatIsReadWritesOutAndReadsBackTheSame) {
-    for (const char* text : {"# tibo-replay 1\n# seed 7\n5 press 60\n", "# tibo-replay 1\n# seed 7\n# check 50 00000000000000AB\n# end 60\n"}) {
+    for (const char* text : {"# tibo-replay 1\n# seed 7\n5 press 60\n", "# tibo-replay 1\n# seed 7\n# check 50 00000000000000AB\n# end 60 0000000000000CD\n"}) {
         const TReplay replay = ParseReplay(text, "r.replay");
         const std::string written = ReplayText(replay);
         TReplay again;

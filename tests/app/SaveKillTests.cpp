@@ -115,7 +115,7 @@ TEST(SaveKillTest, AKillWhileWritingLeavesTheWholeOldFileOrTheWholeNewOne) {
     const char* binaryEnv = std::getenv("TIBO_BINARY");
     if (!binaryEnv) GTEST_SKIP() << "TIBO_BINARY is not set";
     const std::string binary = binaryEnv;
-    const testing_support::TTempDir folder("tibo-kill");
+    const testing_support::TempDir folder("tibo-kill");
     const std::string dir = folder.Path();
     const std::string file = dir + "/" + SettingsFileName;
     const std::string oldText = OldFile();

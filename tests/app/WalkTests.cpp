@@ -72,7 +72,7 @@ public:
         return o;
     }
 
-    const testing_support::TTempDir ConfigDir{"tibo-walk"};  // made before the form, gone after it
+    const testing_support::TempDir ConfigDir{"tibo-walk"};  // made before the form, gone after it
     TManualClock clock;
     TNullFormHost host;
     TMainForm form;

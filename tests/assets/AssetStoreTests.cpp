@@ -23,7 +23,7 @@ namespace fs = std::filesystem;
 
 std::vector<uint8_t> Bytes(std::span<const uint8_t> s) { return {s.begin(), s.end()}; }
 
-using testing_support::TTempDir;
+using testing_support::TempDir;
 
 // A 16-colour picture of w x h: a key background with a square of red.
 std::vector<uint8_t> Bmp4(int w, int h) {
@@ -48,7 +48,7 @@ std::vector<uint8_t> Wav(int rate, int bits, int channels, int frames) {
 }
 
 // The message of the EAssetError that OverrideFrom raises, or "" when it accepts.
-std::string Refusal(AssetStore& store, const TTempDir& dir) {
+std::string Refusal(AssetStore& store, const TempDir& dir) {
     try {
         store.OverrideFrom(dir.Path());
     } catch (const EAssetError& e) {
@@ -113,7 +113,7 @@ TEST(AssetStore, CheckAssetComparesWithTheCatalogue) {
 }
 
 TEST(AssetStore, OverrideReplacesGoodFilesWhateverTheirCase) {
-    TTempDir dir;
+    TempDir dir;
     const std::vector<uint8_t> hero = Bmp4(32, 32);
     const std::vector<uint8_t> ouch = Wav(11025, 8, 1, 1665);
     dir.Write("ominodx0.bmp", hero);  // found without regard to case
@@ -132,7 +132,7 @@ TEST(AssetStore, OverrideReplacesGoodFilesWhateverTheirCase) {
 }
 
 TEST(AssetStore, OverrideReplacesTheIcon) {
-    TTempDir dir;
+    TempDir dir;
     const std::vector<uint8_t> icon = Bmp8(32, 32);
     dir.Write("tibo.bmp", icon);
     AssetStore store;
@@ -142,7 +142,7 @@ TEST(AssetStore, OverrideReplacesTheIcon) {
     EXPECT_EQ(loaded.BitCount, 8);
     EXPECT_EQ(loaded.At(5, 0), 0x141414u);  // grey 5 of the gradient
 
-    TTempDir wrong;
+    TempDir wrong;
     wrong.Write("Tibo.bmp", Bmp4(32, 32));
     AssetStore other;
     EXPECT_EQ(Refusal(other, wrong),
@@ -150,7 +150,7 @@ TEST(AssetStore, OverrideReplacesTheIcon) {
 }
 
 TEST(AssetStore, OverrideKeepsTheTwoPyramidWallsApart) {
-    TTempDir dir;
+    TempDir dir;
     const std::vector<uint8_t> wall = Bmp4(32, 32);
     dir.Write("MuroPiramide.bmp", wall);
     AssetStore store;
@@ -182,7 +182,7 @@ TEST(AssetStore, OverrideRefusesWrongFilesNamingThem) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Name + ": " + c.Reason);
-        TTempDir dir;
+        TempDir dir;
         dir.Write(c.Name, c.Bytes);
         AssetStore store;
         const std::string message = Refusal(store, dir);
@@ -191,7 +191,7 @@ TEST(AssetStore, OverrideRefusesWrongFilesNamingThem) {
 }
 
 TEST(AssetStore, OverrideRefusesUnreadableFiles) {
-    TTempDir dir;
+    TempDir dir;
     fs::create_symlink(dir.File("gone.wav"), dir.File("Sparo.wav"));  // dangling
     AssetStore store;
     const std::string message = Refusal(store, dir);
@@ -200,7 +200,7 @@ TEST(AssetStore, OverrideRefusesUnreadableFiles) {
 }
 
 TEST(AssetStore, ARefusedFolderChangesNothing) {
-    TTempDir dir;
+    TempDir dir;
     dir.Write("Ominodx0.bmp", Bmp4(32, 32));  // good
     dir.Write("Ominodx1.bmp", Bmp4(31, 32));  // wrong: the whole folder is refused
     AssetStore store;
@@ -210,7 +210,7 @@ TEST(AssetStore, ARefusedFolderChangesNothing) {
 }
 
 TEST(AssetStore, TwoFilesForOneAssetAreRefused) {
-    TTempDir dir;
+    TempDir dir;
     dir.Write("SPARO.wav", Wav(22050, 16, 1, 28180));
     dir.Write("sparo.wav", Wav(22050, 16, 1, 28180));
     AssetStore store;
@@ -257,7 +257,7 @@ TEST(AssetStore, HeadersAreCheckedBeforeDecodingAndCutOrSpecialFilesRefused) {
     };
     for (const auto& [bytes, reason] : cases) {
         SCOPED_TRACE(reason);
-        TTempDir dir;
+        TempDir dir;
         dir.Write("COPERTINA.jpg", bytes);
         AssetStore store;
         EXPECT_EQ(Refusal(store, dir), "Asset file '" + dir.File("COPERTINA.jpg") + "' refused: " + reason);
@@ -273,7 +273,7 @@ TEST(AssetStore, HeadersAreCheckedBeforeDecodingAndCutOrSpecialFilesRefused) {
     EXPECT_EQ(DecodePicture(png).Pixels, DecodePicture(png).Pixels);
 
     // A FIFO named like an asset is refused at once, never waited on.
-    TTempDir dir;
+    TempDir dir;
     ASSERT_EQ(::mkfifo(dir.File("Sparo.wav").c_str(), 0600), 0);
     AssetStore store;
     const std::string message = Refusal(store, dir);
@@ -288,7 +288,7 @@ TEST(AssetStore, HeadersAreCheckedBeforeDecodingAndCutOrSpecialFilesRefused) {
 }
 
 TEST(Export, WritesEveryAssetAndAContactSheetThatReadBackAsOverrides) {
-    TTempDir dir;
+    TempDir dir;
     const AssetStore store;
     ExportAssets(store, dir.Path());
     for (const std::string& name : store.Names()) {

@@ -35,7 +35,7 @@ protected:
         return s.str();
     }
 
-    testing_support::TTempDir Folder_{"tibo-settings"};
+    testing_support::TempDir Folder_{"tibo-settings"};
     fs::path Dir_ = Folder_.Path();
     std::string Path_ = Folder_.File(SettingsFileName);
 };

@@ -250,7 +250,7 @@ int main(int argc, char** argv) {
     const auto start = std::chrono::steady_clock::now();
     int status = 0;
     try {
-        const testing_support::TTempDir configDir("tibo-soak");
+        const testing_support::TempDir configDir("tibo-soak");
         TSoak soak(seed, configDir.Path());
         soak.Run(ticks);
         const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();

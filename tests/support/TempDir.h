@@ -1,7 +1,7 @@
 #pragma once
-// A fresh folder of the test's own under the system's temporary folder,
-// removed with everything in it when it goes, even after the test took its
-// write permission away.
+// A folder of the test's own under the system's temporary folder, removed with
+// everything in it when it goes, even after the test took its write permission
+// away.
 #include <stdlib.h>  // mkdtemp
 
 #include <cstdint>
@@ -15,22 +15,22 @@
 
 namespace tibo::testing_support {
 
-class TTempDir {
+class TempDir {
 public:
     // <temporary folder>/<prefix>-XXXXXX, the X made unique.
-    explicit TTempDir(const std::string& prefix = "tibo-test") {
+    explicit TempDir(const std::string& prefix = "tibo-test") {
         std::string pattern = (std::filesystem::temp_directory_path() / (prefix + "-XXXXXX")).string();
         if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("cannot make the folder " + pattern);
         Path_ = pattern;
     }
-    ~TTempDir() {
+    ~TempDir() {
         namespace fs = std::filesystem;
         std::error_code ec;
         fs::permissions(Path_, fs::perms::owner_all, fs::perm_options::add, ec);
         fs::remove_all(Path_, ec);
     }
-    TTempDir(const TTempDir&) = delete;
-    TTempDir& operator=(const TTempDir&) = delete;
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
 
     const std::string& Path() const { return Path_; }
     std::string File(const std::string& name) const { return (std::filesystem::path(Path_) / name).string(); }

@@ -1,0 +1,349 @@
+// The screens a new player meets, played as a player plays them: the level
+// choice by keys and by aiming its pointer, the name entry, the help page,
+// and what the play screen shows over the game.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <string_view>
+#include <vector>
+
+#include "framework/Text.h"
+#include "labyrinth/Play.h"
+#include "shell/Settings.h"
+#include "shell/StateDump.h"
+#include "tests/support/FormRig.h"
+
+namespace tibo {
+namespace {
+
+using testing_support::Game;
+using testing_support::TempDir;
+
+constexpr int KeyBackspace = 8, KeyEnter = 13, KeyEscape = 27, KeyLeft = 37, KeyUp = 38, KeyRight = 39, KeyDown = 40,
+              KeyDelete = 46, KeyPad0 = 96, KeyF1 = 112, KeyF12 = 123;
+
+// Whether the screen shows `text` as the game's font writes it at (x, y)
+// (centred: x is ignored) with `opacity`, drawn over `background`: the text's
+// 16 rows are compared over its whole width. Opaque text is looked for over
+// the screen itself.
+bool ShowsText(TMainForm& form, const TSurface& background, int x, int y, bool centred, std::string_view text,
+               int opacity = 255) {
+    const TSurface& screen = *form.MainScreen.Surface();
+    TSurface expected;
+    expected.SetSize(screen.Width(), screen.Height());
+    expected.Draw(0, 0, &background, false);
+    TTextWriter(&expected, form.FontSurface.get(), form.DigitSurface.get()).PutText(x, y, opacity, centred, text);
+    const int width = 16 * static_cast<int>(text.size());
+    const int left = centred ? (screen.Width() - width) / 2 : x;
+    for (int row = y; row < y + 16; ++row)
+        for (int col = std::max(left, 0); col < std::min(left + width, screen.Width()); ++col)
+            if (expected.Pixel(col, row) != screen.Pixel(col, row)) return false;
+    return true;
+}
+
+bool ShowsText(TMainForm& form, int x, int y, bool centred, std::string_view text) {
+    return ShowsText(form, *form.MainScreen.Surface(), x, y, centred, text);
+}
+
+// Into play from the intro, with the preview skipped.
+void StartPlaying(Game& game) {
+    game.ToLevelChoice();
+    game.Key(KeyEnter);
+    game.Tick(2);
+    game.SkipPreview();
+}
+
+// ---------------------------------------------------------------- the level choice
+
+TEST(LevelChoiceScreen, TheKeysChooseAndAreShownAndThePointerMarksWhatAClickSelects) {
+    TempDir dir;
+    {
+        Game game(dir.Path());
+        TMainForm& form = game.form;
+        game.ToLevelChoice();
+        // The keyboard alone: Left is PYRAMID, Right MINE, as on the pad.
+        game.Key(KeyLeft);
+        EXPECT_EQ(form.Vars.ChosenSetting, SettingPyramid);
+        game.Key(KeyRight);
+        EXPECT_EQ(form.Vars.ChosenSetting, SettingMine);
+        game.Key(KeyLeft);
+        for (int key : {KeyDown, KeyDown, KeyUp, KeyDown, KeyUp, KeyUp, KeyUp}) game.Key(key);
+        EXPECT_EQ(form.Vars.ChosenLevel, 1);
+        // The keys that work here are on the screen, dimmer than the captions,
+        // over the screen's picture (the pointer moved out of their way).
+        form.DeliverMouseMove(0, 400);
+        game.Tick();
+        TSurface background;
+        background.SetSize(640, 480);
+        background.Draw(0, 0, form.PictureSurface.get(), true);
+        EXPECT_TRUE(ShowsText(form, background, 0, 48, true, "LEFT: PYRAMID   RIGHT: MINE", 170));
+        EXPECT_TRUE(ShowsText(form, background, 0, 347, true, "UP, DOWN: LEVEL  ENTER: START  F1: HELP", 170));
+        game.Key(KeyEnter);
+        game.Tick();
+        ASSERT_NE(form.Play(), nullptr);
+        EXPECT_EQ(form.Play()->ChosenSetting, SettingPyramid);
+        EXPECT_EQ(form.Play()->ChosenLevel, 1);
+    }
+
+    // The pointer is drawn with its top-left corner at the mouse, and a click
+    // selects the caption 24 to 25 pixels below the mouse. What the picture
+    // shows is centred in its 48 x 48 frame, mirror for mirror (no arrow in a
+    // corner), so a player puts its middle on the caption he wants.
+    Game game(dir.Path());
+    TMainForm& form = game.form;
+    game.ToLevelChoice();
+    const TPictureItem& pointer = form.Sfondo.Items.Find("Selezione");
+    ASSERT_EQ(pointer.Picture.Width, 144);
+    int top = 48, bottom = -1, unmatched = 0;
+    for (int frame = 0; frame < 3; ++frame) {
+        const auto opaque = [&](int x, int y) { return pointer.Picture.At(48 * frame + x, y) != pointer.TransparentColor(); };
+        for (int y = 0; y < 48; ++y)
+            for (int x = 0; x < 48; ++x) {
+                unmatched += opaque(x, y) != opaque(47 - x, y) || opaque(x, y) != opaque(x, 47 - y);
+                if (opaque(x, y)) top = std::min(top, y), bottom = std::max(bottom, y);
+            }
+    }
+    EXPECT_EQ(unmatched, 0) << "the pointer's pixels that have no mirror image";
+    struct TCaption {
+        const char* Name;
+        int Middle, Top;  // the caption's middle column and its first row
+    };
+    const TCaption captions[] = {{"PYRAMID", 320, 75}, {"MINE", 320, 100}, {"Level 5", 244, 250}, {"Level 4", 244, 225},
+                                 {"Level 3", 244, 200}, {"Level 2", 244, 175}, {"Level 1", 244, 150}, {"START", 320, 300},
+                                 {"EXIT", 320, 325}};
+    for (const TCaption& c : captions) {
+        SCOPED_TRACE(c.Name);
+        // The pointer's middle on the caption's middle.
+        const int x = c.Middle - 24, y = c.Top + 8 - 24;
+        form.DeliverMouseMove(x, y);
+        if (form.SelectionSprite) {
+            EXPECT_EQ(form.SelectionSprite->X, x);
+            EXPECT_EQ(form.SelectionSprite->Y, y);
+        }
+        // It reaches neither the caption above (its last row 10 above this
+        // one's first) nor the one below (25 rows down).
+        EXPECT_GT(y + top, c.Top - 10);
+        EXPECT_LT(y + bottom, c.Top + 25);
+        form.MainScreenMouseDown(1, x, y);
+    }
+    EXPECT_EQ(form.Vars.ChosenSetting, SettingMine) << "MINE was aimed at after PYRAMID";
+    EXPECT_EQ(form.Vars.ChosenLevel, 1) << "level 1 was aimed at last";
+    EXPECT_TRUE(form.Vars.StartRequested);
+    EXPECT_TRUE(form.CloseRequested()) << "EXIT";
+    // Each caption on its own.
+    Game other(dir.Path());
+    other.ToLevelChoice();
+    for (const TCaption& c : captions) {
+        if (c.Top >= 300) break;
+        other.form.MainScreenMouseDown(1, c.Middle - 24, c.Top + 8 - 24);
+        if (c.Top < 125) EXPECT_EQ(other.form.Vars.ChosenSetting, c.Top == 75 ? SettingPyramid : SettingMine) << c.Name;
+        else EXPECT_EQ(other.form.Vars.ChosenLevel, (c.Top - 150) / 25 + 1) << c.Name;
+    }
+}
+
+// ---------------------------------------------------------------- the name entry
+
+TEST(NameEntryScreen, OnlyWhatTheFontDrawsIsTypedBackspaceDeletesAndOldNamesStayAsTheyWere) {
+    TempDir dir;
+    THallOfFame hall = DefaultHallOfFame();
+    hall[2].Nome = "BOT%& M";  // typed before, when the paging keys still typed
+    WriteHallOfFame(dir.File("Tibo.Ini"), hall);
+    Game game(dir.Path());
+    TMainForm& form = game.form;
+    EXPECT_EQ(form.Vars.HallOfFame[2].Nome, "BOT%& M");
+    StartPlaying(game);
+    form.Play()->Vars.Score = 9500;  // place 2
+    form.Vars.GameState = gsGameOver;
+    form.Vars.FrameCounter = 0;
+    game.Tick(501);
+    ASSERT_EQ(form.Vars.GameState, gsNameEntry);
+    ASSERT_EQ(form.Vars.NewEntryRank, 2);
+    const std::string& name = form.Vars.HallOfFame[1].Nome;
+    // Arrows, paging keys, Home, End, Insert, Tab, punctuation, function keys
+    // and Shift type nothing.
+    for (int key : {KeyLeft, KeyUp, KeyRight, KeyDown, 33, 34, 35, 36, 45, 9, 186, 188, 190, 191, 222, 113, 16}) game.Key(key);
+    EXPECT_EQ(name, "");
+    // Letters, digits (the keypad's too) and space do.
+    for (int key : {int{'A'}, int{'B'}, int{' '}, int{'C'}, KeyPad0 + 7, int{'9'}}) game.Key(key);
+    EXPECT_EQ(name, "AB C79");
+    game.Key(KeyBackspace);
+    EXPECT_EQ(name, "AB C7");
+    game.Key(KeyDelete);
+    EXPECT_EQ(name, "AB C");
+    game.Script("1 press Backspace\n2 press Backspace\n", 2);
+    EXPECT_EQ(name, "AB") << "Backspace from a script";
+    for (int i = 0; i < 4; ++i) game.Key(KeyBackspace);
+    EXPECT_EQ(name, "");
+    for (int key : {'A', 'D', 'A', ' ', '1'}) game.Key(key);
+    // The screen says how.
+    game.Tick();
+    EXPECT_TRUE(ShowsText(form, 0, 400, true, "TYPE  DEL, BACKSPACE: ERASE  ENTER: OK"));
+    game.Key(KeyEnter);
+    game.Tick();
+    EXPECT_EQ(form.Vars.GameState, gsIntro);
+    const THallOfFame saved = ReadHallOfFame(dir.File("Tibo.Ini"));
+    EXPECT_EQ(saved[1].Nome, "ADA 1");
+    EXPECT_EQ(saved[3].Nome, "BOT%& M") << "an old name moves down a place as it was";
+}
+
+// ---------------------------------------------------------------- the help page
+
+TEST(HelpPage, F1HoldsEveryScreenWhereItWasAndAnyKeyGoesBackToIt) {
+    TempDir dir;
+    Game game(dir.Path());
+    TMainForm& form = game.form;
+
+    // On the intro: F1 is not the key that leaves it, nor is the key that
+    // closes the page; the intro waits meanwhile.
+    game.Tick(5);
+    game.Key(KeyF1);
+    EXPECT_TRUE(form.Vars.HelpShown);
+    const int32_t introFrame = form.Vars.FrameCounter;
+    game.Tick(30);
+    EXPECT_EQ(form.Vars.FrameCounter, introFrame);
+    EXPECT_TRUE(ShowsText(form, 0, 4, true, "HOW TO PLAY"));
+    EXPECT_TRUE(ShowsText(form, 0, 458, true, "ANY KEY: BACK"));
+    EXPECT_FALSE(game.host.CursorVisible);
+    game.Key(' ');
+    EXPECT_FALSE(form.Vars.HelpShown);
+    EXPECT_FALSE(form.Vars.AnyKey);
+    game.Tick();
+    EXPECT_EQ(form.Vars.GameState, gsIntro);
+    EXPECT_EQ(form.Vars.FrameCounter, introFrame + 1);
+
+    // On the level choice, Escape and a click on the exit area close the page, not the game.
+    game.ToLevelChoice();
+    game.Key(KeyF1);
+    game.Key(KeyEscape);
+    EXPECT_FALSE(form.Vars.HelpShown);
+    EXPECT_FALSE(form.CloseRequested());
+    game.Script("1 press F1\n", 2);
+    EXPECT_TRUE(form.Vars.HelpShown) << "F1 from a script";
+    form.MainScreenMouseDown(1, 150, 430);
+    EXPECT_FALSE(form.Vars.HelpShown);
+    EXPECT_FALSE(form.CloseRequested());
+    EXPECT_EQ(form.Vars.GameState, gsLevelChoice);
+
+    // In play: nothing moves behind the page, not even the oxygen.
+    game.Key(KeyEnter);
+    game.Tick(2);
+    game.SkipPreview();
+    game.Tick(10);
+    TPlayVariables& v = form.Play()->Vars;
+    const int32_t bombs = v.Bombs, shots = v.Shots;
+    const uint64_t before = StateChecksum(form);
+    form.KeyDownEvent(KeyF1);
+    form.KeyDownEvent(KeyF1);  // held, it repeats: no new press
+    game.Tick(60);
+    EXPECT_TRUE(form.Vars.HelpShown);
+    EXPECT_EQ(form.Vars.GameState, gsPlaying);
+    EXPECT_EQ(StateChecksum(form), before) << "the play did not advance";
+    form.KeyUpEvent(KeyF1);
+    // M and F12 do their work and the page stays.
+    game.Key('M');
+    EXPECT_TRUE(form.SoundDevice.Muted());
+    game.Key('M');
+    EXPECT_TRUE(form.Vars.HelpShown);
+    // Enter, the bomb key, closes the page; held on, it lays no bomb.
+    form.KeyDownEvent(KeyEnter);
+    EXPECT_FALSE(form.Vars.HelpShown);
+    EXPECT_EQ(form.Vars.HelpClosingKey, KeyEnter);
+    form.KeyDownEvent(KeyEnter);  // its repeat
+    game.Tick(20);
+    EXPECT_EQ(form.Vars.GameState, gsPlaying);
+    EXPECT_EQ(v.Bombs, bombs);
+    EXPECT_EQ(v.BombsLive, 0);
+    EXPECT_NE(StateChecksum(form), before) << "the play goes on";
+    form.KeyUpEvent(KeyEnter);
+    EXPECT_EQ(form.Vars.HelpClosingKey, 0);
+    form.KeyDownEvent(KeyEnter);
+    game.Tick();
+    form.KeyUpEvent(KeyEnter);
+    EXPECT_EQ(v.Bombs, bombs - 1) << "once let go, the key is the bomb key again";
+
+    // Paused, the game comes back paused, even when P closes the page.
+    game.Key('P');
+    ASSERT_EQ(form.Vars.GameState, gsPaused);
+    game.Key(KeyF1);
+    game.Tick(5);
+    game.Key('P');
+    EXPECT_FALSE(form.Vars.HelpShown);
+    EXPECT_EQ(form.Vars.GameState, gsPaused);
+    game.Key('P');
+    EXPECT_EQ(form.Vars.GameState, gsPlaying);
+
+    // The pad: Back opens the page, South closes it and fires no shot.
+    game.Script("1 pad press back\n", 3);
+    EXPECT_TRUE(form.Vars.HelpShown);
+    game.Script("1 pad down south\n", 5);
+    EXPECT_FALSE(form.Vars.HelpShown);
+    EXPECT_EQ(v.Shots, shots);
+    game.Script("1 pad up south\n", 1);
+}
+
+// ---------------------------------------------------------------- over the play
+
+TEST(PlayScreen, ThePreviewTheGaugesTheMutedSignAndTheScreenshotNotice) {
+    TempDir dir;
+    Game game(dir.Path());
+    TMainForm& form = game.form;
+    game.ToLevelChoice();
+    game.Key(KeyEnter);
+    game.Tick(3);
+    ASSERT_EQ(form.Vars.GameState, gsExitPreview);
+    EXPECT_TRUE(ShowsText(form, PreviewHintX, PreviewHintY, false, PreviewHint)) << "the preview says fire skips it";
+    game.SkipPreview();
+    game.Tick();
+    EXPECT_FALSE(ShowsText(form, PreviewHintX, PreviewHintY, false, PreviewHint)) << "and play does not";
+
+    // Muted sound shows a sign, and only then.
+    const TSurface& screen = *form.MainScreen.Surface();
+    const auto corner = [&] {
+        std::vector<TDeviceColor> pixels;
+        for (int y = 0; y < 30; ++y)
+            for (int x = 590; x < 640; ++x) pixels.push_back(screen.Pixel(x, y));
+        return pixels;
+    };
+    const auto sounding = corner();
+    game.Key('M');
+    game.Tick();
+    EXPECT_NE(corner(), sounding);
+    game.Key('M');
+    game.Tick();
+    EXPECT_EQ(corner(), sounding);
+
+    // F12 says so on the screen for two seconds.
+    game.Key(KeyF12);
+    EXPECT_EQ(form.Vars.ScreenshotNoticeFrames, 100);
+    game.Tick();
+    EXPECT_TRUE(ShowsText(form, 0, 5, true, "SCREENSHOT SAVED"));
+    EXPECT_FALSE(form.Vars.ScreenshotFailed);
+    game.Tick(99);
+    EXPECT_EQ(form.Vars.ScreenshotNoticeFrames, 0);
+    game.Tick();
+    EXPECT_FALSE(ShowsText(form, 0, 5, true, "SCREENSHOT SAVED"));
+    int saved = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.Path()))
+        saved += entry.path().filename().string().starts_with("tibo-");
+    EXPECT_EQ(saved, 1);
+
+    // Each percentage stays inside its bar: no white beside the bars, "100%" and "0%" too.
+    TPlayVariables& v = form.Play()->Vars;
+    const TDeviceColor white = screen.DeviceColor(0xFFFFFF);
+    const auto spilt = [&] {
+        int n = 0;
+        for (int y = 178; y < 190; ++y)
+            for (int x = 470; x < 575; ++x)
+                n += (x < 483 || (x >= 507 && x < 535) || x >= 559) && screen.Pixel(x, y) == white;
+        return n;
+    };
+    for (int32_t value : {20000, 19999, 10000, 1000, 0}) {
+        v.Oxygen = v.Health = value;
+        game.Tick();
+        EXPECT_EQ(spilt(), 0) << value;
+    }
+}
+
+}  // namespace
+}  // namespace tibo
