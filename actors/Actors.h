@@ -36,6 +36,8 @@ public:
     int32_t Counter = 0;
     bool Hurt = false;
     uint8_t HeroState = 0;  // 0 playing, 1 escaping, 2 victory, 3 dying
+    // Frames of play left in which nothing touches him, from the start of a game.
+    int32_t StartProtection = 0;
 
     void Collided(TSprite& other, bool& done) override;
     // The climbing picture for the way he faces (image only).

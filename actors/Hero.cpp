@@ -49,11 +49,12 @@ void TTiboSprite::Playing(TPlay& play) {
     }
     PlaceOnScreen(play);
     PickUp(play);
-    if (v.Health <= 0 || v.Oxygen <= 0) {
-        HeroDies();
-        return;
-    }
-    if (!Hurt) {
+    // Dying ends none of this frame: the hurt phase still counts, so that the
+    // cross comes 80 frames after a death in it.
+    if (v.Health <= 0 || v.Oxygen <= 0) HeroDies();
+    if (StartProtection > 0) {
+        --StartProtection;  // the start of the game, protected as a hurt phase
+    } else if (!Hurt) {
         ImageCheck = true;
         CheckCollisions();
     } else if (++Counter > 60) {
@@ -67,6 +68,7 @@ void TTiboSprite::Escaping(TPlay& play) {
     v.MoveState = 2;
     if (AdvanceStep(play) && v.HeroRow <= 3) {
         HeroState = 2;
+        v.Escaped = true;
         PlayAnimation(play.SpriteTibo.Items.Find("Vittoria"), true, 0.004);
         Counter = 0;
     }
@@ -76,19 +78,9 @@ void TTiboSprite::Escaping(TPlay& play) {
 }
 
 void TTiboSprite::Victory(TPlay& play) {
-    TPlayVariables& v = play.Vars;
     Collides = true;
-    if (Counter > 300) {
-        // What is left of health and oxygen turns into points.
-        if (v.Health > 0) {
-            v.Health -= 100;
-            v.Score += 4;
-        }
-        if (v.Oxygen > 0) {
-            v.Oxygen -= 100;
-            v.Score += 2;
-        }
-    }
+    // What is left of health and oxygen turns into points.
+    if (Counter > 300) play.CountEscapeBonus();
     if (Counter < 450) {
         ++Counter;
         return;
@@ -97,6 +89,27 @@ void TTiboSprite::Victory(TPlay& play) {
         FrameLooped = false;
         play.PlaySound("GameOver");
         play.Host.GameOver();
+    }
+}
+
+bool TPlay::CountEscapeBonus() {
+    TPlayVariables& v = Vars;
+    const int32_t before = v.EscapeBonus;
+    if (v.Health > 0) {
+        v.Health -= 100;
+        v.EscapeBonus += 4;
+    }
+    if (v.Oxygen > 0) {
+        v.Oxygen -= 100;
+        v.EscapeBonus += 2;
+    }
+    v.Score += v.EscapeBonus - before;
+    return v.EscapeBonus != before;
+}
+
+void TPlay::FinishEscapeBonus() {
+    if (!Vars.Escaped) return;
+    while (CountEscapeBonus()) {
     }
 }
 
@@ -148,6 +161,10 @@ void TTiboSprite::FireAndBombs(TPlay& play) {
     TPlayVariables& v = play.Vars;
     TButtonLatches& latches = play.Latches;
     // One press, one shot or one bomb: the button must be let go in between.
+    // A button pressed anew since the last read was let go in between, even
+    // if it is held again now (or already let go: the press is kept for this read).
+    if (play.Input.WentDown(StateButton1)) latches.FireLatch = true;
+    if (play.Input.WentDown(StateButton2)) latches.BombLatch = true;
     if (!play.Input.IsPressed(StateButton1)) {
         latches.FireLatch = true;
     } else if (v.ShotsInFlight < 3 && latches.FireLatch && v.Shots > 0) {
@@ -213,8 +230,9 @@ void TTiboSprite::PickUp(TPlay& play) {
             break;
         case CellBombs:
             taken();
-            if (v.Shots < 7) v.Shots += 2;  // six become eight
-            if (v.Bombs < 7) v.Bombs += 1;
+            // Two shots and a bomb, up to the seven of each the panel shows.
+            v.Shots = std::min(v.Shots + 2, 7);
+            v.Bombs = std::min(v.Bombs + 1, 7);
             play.PlaySound("BonusColpiBombe");
             break;
         default:
@@ -316,6 +334,7 @@ void TTiboSprite::Describe(TFieldWriter& w) const {
     w.Field("Counter", Counter);
     w.Field("Hurt", Hurt);
     w.Field("HeroState", static_cast<int32_t>(HeroState));
+    w.Field("StartProtection", StartProtection);
 }
 
 }  // namespace tibo

@@ -53,6 +53,12 @@ void CatchCloseSignals() {
     action.sa_handler = OnCloseSignal;
     sigemptyset(&action.sa_mask);
     for (int signal : {SIGHUP, SIGINT, SIGTERM}) sigaction(signal, &action, nullptr);
+    // A reader of standard output that has gone (`tibo ... | head -1`) ends
+    // nothing: the write fails, and the game goes on and closes as usual.
+    struct sigaction ignore {};
+    ignore.sa_handler = SIG_IGN;
+    sigemptyset(&ignore.sa_mask);
+    sigaction(SIGPIPE, &ignore, nullptr);
 }
 
 // Passes the picture on to the window, if any, and keeps a copy of it while
@@ -218,6 +224,8 @@ int TSession::Run() {
         Playback_ = ParseReplay(ReadArgumentFile("--replay", Options_.ReplayFile), Options_.ReplayFile);
         Script_ = Playback_->Events;
         formOptions.Seed = Playback_->Seed;
+        // A replay is watched, not played: the player's files stay as they are.
+        formOptions.WriteFiles = false;
         formOptions.Arguments.clear();
         if (Playback_->Rate) formOptions.Arguments.push_back(*Playback_->Rate);
         LastTick_ = std::min(LastTick_.value_or(INT64_MAX), Playback_->LastTick());
@@ -253,7 +261,7 @@ int TSession::Run() {
     // A folder named on the command line may not exist yet; a failure here shows
     // when the hall of fame is written, with the reason.
     std::error_code ignored;
-    std::filesystem::create_directories(formOptions.ConfigDir, ignored);
+    if (formOptions.WriteFiles) std::filesystem::create_directories(formOptions.ConfigDir, ignored);
 
     const IClock* clock = &VirtualClock_;
     if (Options_.Headless) {
@@ -282,7 +290,7 @@ int TSession::Run() {
 
     form.FormCreate();
     // The hall of fame decides where a game ends: a replay starts from the one
-    // its recording started from.
+    // its recording started from, in memory only.
     if (Playback_ && Playback_->Hall) form.Vars.HallOfFame = *Playback_->Hall;
     if (Recording_) {
         Recording_->Hall = form.Vars.HallOfFame;

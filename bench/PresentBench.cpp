@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "framework/PixelScaler.h"
 #include "framework/Surface.h"
 #include "framework/platform/Platform.h"
 

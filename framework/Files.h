@@ -1,6 +1,7 @@
 #pragma once
 // Whole-file reads and writes; failures raise EFileError naming the file and the reason.
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -25,6 +26,9 @@ inline constexpr size_t DefaultReadLimit = size_t{64} << 20;
 // without waiting on it, and so is a file of more than `maxBytes`.
 std::vector<uint8_t> ReadFileBytes(const std::string& path, size_t maxBytes = DefaultReadLimit);
 bool FileExists(const std::string& path);
+// Writes a whole file: a file that is there is replaced as WriteFileAtomic
+// does, so that a kill or a full disk leaves the old file or the new one,
+// never a piece. A device or a FIFO (/dev/stdout, say) is written to as it is.
 void WriteFileBytes(const std::string& path, std::span<const uint8_t> data);
 void WriteFileText(const std::string& path, std::string_view text);
 // Replaces the file so that a crash or a full disk at any moment leaves either
@@ -34,6 +38,53 @@ void WriteFileText(const std::string& path, std::string_view text);
 // bits. Two programs replacing the same file at once each leave a whole file;
 // the later rename wins.
 void WriteFileAtomic(const std::string& path, std::string_view content);
+
+// Writes `data` under a name no file has yet: nameFor(1), nameFor(2), ... the
+// first one free. The data is made whole in a temporary file first, which is
+// then renamed to that name without replacing anything (a link there is
+// neither replaced nor written through: the next name is tried), so a kill
+// leaves the name free or holding the whole file. Where the file system has
+// no such rename, the name is taken with O_CREAT|O_EXCL|O_NOFOLLOW and the
+// file renamed over it. A failure leaves nothing behind. Returns the name.
+std::string WriteFileAsNew(const std::function<std::string(int)>& nameFor, std::span<const uint8_t> data);
+
+// What stands at a path (a link is followed).
+struct TFileStatus {
+    enum class TKind { Missing, Regular, Folder, Other };
+    TKind Kind = TKind::Missing;
+    bool WriteBits = false;   // its mode lets someone write to it
+    std::string WriteDenied;  // why this program may not write to it; "" when it may
+};
+TFileStatus FileStatus(const std::string& path);
+
+// An advisory lock on the file `path` (made if missing, never replaced or
+// removed), held while the object lives. Each TFileLock is a lock of its own:
+// two in one program exclude each other as two programs do. When another
+// holder keeps it longer than `waitMs`, or the file cannot be had (a folder
+// no one may write to, a link in its place), Held() is false and the caller
+// goes on without it.
+class TFileLock {
+public:
+    explicit TFileLock(const std::string& path, int waitMs = 5000);
+    ~TFileLock();
+    TFileLock(const TFileLock&) = delete;
+    TFileLock& operator=(const TFileLock&) = delete;
+    bool Held() const { return Fd_ >= 0; }
+private:
+    int Fd_ = -1;
+};
+
+// The temporary files of WriteFileAtomic for `path` ("<path>.new-<pid>-...")
+// that no running program is writing: their programs were killed, or the
+// machine stopped, before the rename. Those of the programs still running are
+// not listed. Call it holding the lock that every writer of `path` holds.
+struct TLeftoverFile {
+    std::string Path;
+    bool Regular = false;  // a regular file (not a link, a folder or a device)
+};
+std::vector<TLeftoverFile> LeftoverNewFiles(const std::string& path);
+// Removes a file or a link (never what it points to); false when it cannot.
+bool RemoveFile(const std::string& path);
 std::string JoinPath(const std::string& dir, const std::string& name);
 
 // A file written piece by piece while the program runs (a recording), under

@@ -28,7 +28,10 @@ std::array<std::array<int32_t, 3>, InputStateCount> TKeyboard::DefaultAssigns() 
 }
 
 void TKeyboard::KeyDown(int vk) {
-    if (ValidKey(vk)) Held_[static_cast<size_t>(vk)] = true;
+    if (!ValidKey(vk)) return;
+    const auto k = static_cast<size_t>(vk);
+    if (!Held_[k]) WentDown_[k] = true;  // a repeat of a held key is no new press
+    Held_[k] = true;
 }
 
 void TKeyboard::KeyUp(int vk) {
@@ -40,6 +43,9 @@ void TKeyboard::ReleaseAll() { Held_.fill(false); }
 void TKeyboard::Read(bool foreground) {
     Keys_.fill(0);
     States = 0;
+    Presses = 0;
+    const std::array<bool, 256> wentDown = WentDown_;
+    WentDown_.fill(false);
     if (!Enabled || !foreground) return;
     for (size_t vk = 1; vk < Held_.size(); ++vk) {
         if (Held_[vk]) Keys_[vk] = 0x80;
@@ -51,6 +57,12 @@ void TKeyboard::Read(bool foreground) {
                 break;
             }
         }
+        for (const int32_t key : Assigns[static_cast<size_t>(n)]) {
+            if (ValidKey(key) && wentDown[static_cast<size_t>(key)]) {
+                Presses |= StateBit(n);
+                break;
+            }
+        }
     }
 }
 
@@ -59,6 +71,7 @@ void TKeyboard::Read(bool foreground) {
 void TJoystick::SetState(int state, bool on) {
     if (state < 0 || state >= InputStateCount) return;
     if (on) {
+        WentDown_ |= StateBit(state) & ~Pending_;
         Pending_ |= StateBit(state);
     } else {
         Pending_ &= ~StateBit(state);
@@ -66,7 +79,10 @@ void TJoystick::SetState(int state, bool on) {
 }
 
 void TJoystick::Read(bool foreground) {
-    States = (Enabled && foreground) ? (Pending_ & AllStates) : 0;
+    const bool on = Enabled && foreground;
+    States = on ? (Pending_ & AllStates) : 0;
+    Presses = on ? (WentDown_ & AllStates) : 0;
+    WentDown_ = 0;
 }
 
 // --- the input component ------------------------------------------------------
@@ -80,19 +96,32 @@ TInput::TInput(const void* owner) {
 
 void TInput::Update() {
     const bool foreground = !ActiveOnly || !IsForeground || IsForeground();
-    TInputStates fresh = 0;
+    TInputStates fresh = 0, presses = 0;
     TInputDevice* const devices[] = {&Joystick, &Keyboard, &Mouse};
     for (TInputDevice* device : devices) {
         device->Read(foreground);
-        if (device->BindInputStates) fresh |= device->States;
+        if (device->BindInputStates) {
+            fresh |= device->States;
+            presses |= device->Presses;
+        }
     }
     fresh &= AllStates;
+    presses &= AllStates;
+    // A kept press counts as held by this read even if let go already.
+    const TInputStates seen = fresh | (presses & KeptPresses);
     // A state enters when it goes down and leaves when it goes up; a state the
     // reader cleared stays out until it is released and pressed again.
-    const TInputStates pressed = fresh & ~LastStates;
-    const TInputStates released = ~fresh & LastStates;
-    States = (States | pressed) & ~released;
-    LastStates = fresh;
+    const TInputStates pressed = seen & ~LastStates;
+    const TInputStates released = ~seen & LastStates;
+    States = (States | pressed | (presses & seen)) & ~released;
+    LastStates = seen;
+    Presses = presses;
+}
+
+void TInput::ForgetPresses() {
+    Joystick.ForgetPresses();
+    Keyboard.ForgetPresses();
+    Mouse.ForgetPresses();
 }
 
 }  // namespace tibo

@@ -21,7 +21,10 @@ public:
     bool Enabled = false;
     bool BindInputStates = false;
     TInputStates States = 0;    // the states read by the last Read
+    TInputStates Presses = 0;   // the states that went down between the last two reads
     virtual void Read(bool foreground) = 0;
+    // Forgets the presses made since the last read.
+    virtual void ForgetPresses() {}
 };
 
 class TKeyboard final : public TInputDevice {
@@ -32,6 +35,7 @@ public:
     static std::array<std::array<int32_t, 3>, InputStateCount> DefaultAssigns();
 
     // Fed by the platform's key events: the held-key state of each virtual key.
+    // A key that goes down (not a repeat of one held) is a press until the next read.
     void KeyDown(int vk);
     void KeyUp(int vk);
     void ReleaseAll();
@@ -40,9 +44,11 @@ public:
     // The key table of the last read: high bit set for pressed keys.
     const std::array<uint8_t, 256>& Keys() const { return Keys_; }
     void Read(bool foreground) override;
+    void ForgetPresses() override { WentDown_.fill(false); }
 
 private:
     std::array<bool, 256> Held_{};
+    std::array<bool, 256> WentDown_{};
     std::array<uint8_t, 256> Keys_{};
 };
 
@@ -52,13 +58,19 @@ private:
 // joystick is Enabled (and, with BindInputStates, merges them with the keys).
 class TJoystick final : public TInputDevice {
 public:
-    void SetStates(TInputStates s) { Pending_ = s; }
+    // States that come on are presses until the next read.
+    void SetStates(TInputStates s) {
+        WentDown_ |= s & ~Pending_;
+        Pending_ = s;
+    }
     void SetState(int state, bool on);   // one state; out-of-range states are ignored
     void ReleaseAll() { Pending_ = 0; }
     TInputStates PendingStates() const { return Pending_; }
     void Read(bool foreground) override;
+    void ForgetPresses() override { WentDown_ = 0; }
 private:
     TInputStates Pending_ = 0;
+    TInputStates WentDown_ = 0;
 };
 
 class TMouseInput final : public TInputDevice {
@@ -81,12 +93,24 @@ public:
     // Unset counts as the foreground.
     std::function<bool()> IsForeground;
 
-    // Reads the devices and refreshes States and LastStates.
+    // The states whose presses count even when let go before the next read:
+    // such a press is seen as held by that read, and as let go by the one after.
+    // None unless the game asks for them.
+    TInputStates KeptPresses = 0;
+
+    // Reads the devices and refreshes States, LastStates and Presses.
     void Update();
     TInputStates States = 0;
     TInputStates LastStates = 0;
+    // The states that went down since the read before (also those held again
+    // after being let go in between).
+    TInputStates Presses = 0;
     bool IsPressed(int state) const { return (States & StateBit(state)) != 0; }
+    bool WentDown(int state) const { return (Presses & StateBit(state)) != 0; }
     void Clear(int state) { States &= ~StateBit(state); }
+    // Presses made since the last read are forgotten (what is held stays held):
+    // those made while nothing read the input, on another screen or in a pause.
+    void ForgetPresses();
 };
 
 }  // namespace tibo

@@ -18,6 +18,10 @@ bool IsFloor(const TMaze& m, int x, int y) {
            !(Solid(m.Cell(x - 1, y)) && Solid(m.Cell(x + 1, y)));
 }
 
+// Floor cells in the player's sight a mummy's new place may fall on before
+// the sight no longer counts.
+constexpr int MummyPlacesInSight = 100;
+
 template <typename T, typename Pred>
 bool AnyOf(TSpriteEngine& engine, Pred pred) {
     for (int32_t i = 0; i < engine.Count(); ++i)
@@ -36,13 +40,23 @@ std::vector<T*> AllOf(TSpriteEngine& engine) {
 }  // namespace
 
 void TPlay::PlaceMummy(bool checkRows, TMummiaSprite& mummy) {
-    TMaze& m = Vars.Maze;
-    int x = 0, y = 0;
+    const TPlayVariables& v = Vars;
+    const TMaze& m = v.Maze;
+    // In play (no row check) a mummy turns up out of the player's sight: not in
+    // the window, nor in the cells next to it that a scroll or a shake shows in
+    // part. Should a hundred floor cells in a row lie there, the labyrinth has
+    // no other: then anywhere but on the hero.
+    auto inSight = [&v](int x, int y) {
+        return x >= v.ViewColumn - 1 && x <= v.ViewColumn + 9 && y >= v.ViewRow - 1 && y <= v.ViewRow + 9;
+    };
+    int x = 0, y = 0, seen = 0;
     for (;;) {
         x = Randomizer.Random(m.MazeWidth - 3) + 2;
         y = Randomizer.Random(m.MazeHeight - 9) + 4;
         if (!IsFloor(m, x, y)) continue;
         if (checkRows && AnyOf<TMummiaSprite>(Engine(), [y](const TMummiaSprite& s) { return s.Row == y; })) continue;
+        if (!checkRows && (x == v.HeroColumn && y == v.HeroRow)) continue;
+        if (!checkRows && inSight(x, y) && ++seen <= MummyPlacesInSight) continue;
         break;
     }
     if (Randomizer.Random(2) == 0) {
@@ -74,6 +88,9 @@ void TPlay::StartLevel() {
     hero->ShowPicture(SpriteTibo.Items.Find("OminoDx0"));
     hero->HeroState = 0;
     hero->Hurt = false;
+    // Monsters may be placed at or beside his start: the first 61 frames of
+    // play protect him as a hurt phase does, so nothing touches him before he can move.
+    hero->StartProtection = 61;
     hero->SetZ(2);
     hero->ImageCheck = true;
 
@@ -168,6 +185,13 @@ void TPlay::StartLevel() {
     v.CellDirty = false;
     v.PreviewPhase = 0;
     v.PreviewSkip = false;
+    v.Escaped = false;
+    v.EscapeBonus = 0;
+
+    // A tap of fire or bomb while the hero walks counts at his next read;
+    // presses made on the screens before the game do not.
+    Input.KeptPresses = StateBit(StateButton1) | StateBit(StateButton2);
+    Input.ForgetPresses();
 }
 
 }  // namespace tibo

@@ -64,6 +64,8 @@ void TPlay::ExitPreviewFrame() {
     SpriteEngine.Draw();
     DrawScores();
     DrawGauges();
+    // The shots and bombs the game starts with, as play will show them.
+    DrawSupplies();
     screen.Draw(364, 92, TRect{0, 0, 105, 160}, &NoMapSurface, false);
     DrawPercentages();
     // The preview is long at the higher levels: the player is told it can be cut short.

@@ -104,6 +104,11 @@ struct TPlayVariables {
     uint8_t MoveState = 4;
     int8_t Facing = 1;
     bool StepToggle = true;
+
+    // The hero has climbed out (his victory began), and the points his health
+    // and oxygen have given so far in the count-down that follows.
+    bool Escaped = false;
+    int32_t EscapeBonus = 0;
 };
 
 // The form's components the play works with; they outlive it.
@@ -124,6 +129,10 @@ struct TPlayComponents {
     TButtonLatches& Latches;
 };
 
+// How long the question whether to quit stays up: 150 frames, three seconds
+// at 50 frames a second.
+constexpr int32_t QuitQuestionFrames = 150;
+
 // What the play tells the game around it, and the little it asks of it.
 class IPlayHost {
 public:
@@ -139,6 +148,8 @@ public:
     virtual bool GameOverFrame() = 0;
     // The flashing captions' phase.
     virtual bool Blink() const = 0;
+    // Frames the question whether to quit stays up (the game is paused then); 0 when not asked.
+    virtual int32_t QuitQuestion() const = 0;
     virtual void SetCursorVisible(bool visible) = 0;
 };
 
@@ -187,6 +198,12 @@ public:
     // A blast sprite has burnt out: the shake stops with the last one.
     void BlastEnded();
 
+    // One frame of the count-down after a victory: 100 of health and of oxygen
+    // become 4 and 2 points. False when nothing was left to count.
+    bool CountEscapeBonus();
+    // The rest of the count-down at once, after a victory (the score it would reach).
+    void FinishEscapeBonus();
+
     TSpriteEngine& Engine() { return *SpriteEngine.Engine(); }
     void PlaySound(const std::string& name) { Suoni.Items.Find(name).Play(false); }
     TTextWriter Text();
@@ -194,6 +211,8 @@ public:
 private:
     void DrawScores();
     void DrawGauges();
+    void DrawSupplies();
+    void DrawCaptions();
     void DrawPercentages();
     void DrawMapWindow();
 };

@@ -103,6 +103,42 @@ void TPlay::DrawGauges() {
     screen.FillRect(TRect{HealthBarLeft, 85, HealthBarLeft + GaugeWidth, 247 - GaugeHeight(Vars.Health)}, 0);
 }
 
+void TPlay::DrawSupplies() {
+    // Seven icons of each; those the player has not got are blacked out.
+    TSurface& screen = *MainScreen.Surface();
+    if (Vars.Shots < 7) screen.FillRect(TRect{364 + 32 * Vars.Shots, 266, 587, 297}, 0);
+    if (Vars.Bombs < 7) screen.FillRect(TRect{364 + 32 * Vars.Bombs, 309, 587, 340}, 0);
+}
+
+void TPlay::DrawCaptions() {
+    const TPlayVariables& v = Vars;
+    const TTextWriter text = Text();
+    const uint8_t state = Host.GameState();
+    // The new captions are centred on the play window.
+    auto centred = [&](int y, const std::string& caption) {
+        text.PutText(v.FieldOriginX + 144 - 8 * static_cast<int>(caption.size()), y, 255, false, caption);
+    };
+    if (state == gsPaused) {
+        if (const int32_t left = Host.QuitQuestion(); left > 0) {
+            // Flashes in steps of 15 frames, shown first.
+            if ((QuitQuestionFrames - left) / 15 % 2 == 0) centred(220, "ESC AGAIN TO QUIT");
+            centred(244, "OTHER KEY: GO ON");
+        } else if (Host.Blink()) {
+            text.PutText(130, 220, 255, false, "PAUSED");
+        }
+        return;
+    }
+    if (state != gsLevelWon && state != gsGameOver) return;
+    if (v.Escaped) {
+        // A win reads as one, steady while he stands in the open and flashing
+        // once the game is over; the bonus counts up under it.
+        if (state == gsLevelWon || Host.Blink()) centred(220, "YOU ESCAPED!");
+        if (v.EscapeBonus > 0) centred(244, "BONUS " + std::to_string(v.EscapeBonus));
+    } else if (state == gsGameOver && Host.Blink()) {
+        text.PutText(130, 220, 255, false, "GAME OVER");
+    }
+}
+
 void TPlay::DrawPercentages() {
     // A small font carried in the game: no system font is needed. Each figure
     // is centred in its bar, its characters set close, so that "100%" too
@@ -156,15 +192,10 @@ bool TPlay::PlayFrame() {
     }
     SpriteEngine.Draw();
     DrawScores();
-    TTextWriter text = Text();
-    if (Host.GameState() == gsGameOver) {
-        if (Host.Blink()) text.PutText(130, 220, 255, false, "GAME OVER");
-        if (Host.GameOverFrame()) return true;
-    }
-    if (Host.GameState() == gsPaused && Host.Blink()) text.PutText(130, 220, 255, false, "PAUSED");
+    DrawCaptions();
+    if (Host.GameState() == gsGameOver && Host.GameOverFrame()) return true;
     DrawGauges();
-    if (v.Shots < 7) screen.FillRect(TRect{364 + 32 * v.Shots, 266, 587, 297}, 0);
-    if (v.Bombs < 7) screen.FillRect(TRect{364 + 32 * v.Bombs, 309, 587, 340}, 0);
+    DrawSupplies();
     DrawMapWindow();
     if (v.TorchSteps > 0 && (v.HeroColumn != v.TorchColumn || v.HeroRow != v.TorchRow)) {
         if (--v.TorchSteps == 0) {

@@ -34,6 +34,12 @@ struct TGameVariables {
     // last screenshot could not be written (the notice says so instead).
     int32_t ScreenshotNoticeFrames = 0;
     bool ScreenshotFailed = false;
+    // Escape (or EXIT) in a game asks first: the frames the question stays up
+    // (0 when not asked), and the state the game goes back to.
+    int32_t QuitQuestion = 0;
+    uint8_t QuitReturnState = 0;
+    // A key, click or button asked to cut the game-over pause short.
+    bool SkipEnd = false;
 };
 
 }  // namespace tibo

@@ -1,6 +1,7 @@
 #include "shell/HallOfFame.h"
 
 #include <utility>
+#include <vector>
 
 namespace tibo {
 
@@ -31,6 +32,29 @@ void InsertHallEntry(THallOfFame& hall, int place, int32_t score, int level) {
     entry.Nome.clear();
     entry.Punti = score;
     entry.Livello = static_cast<int8_t>(static_cast<uint8_t>(static_cast<unsigned>(level) & 0xFFu));
+}
+
+std::vector<HallEntry> EntriesAdded(std::span<const HallEntry> now, std::span<const HallEntry> before) {
+    std::vector<HallEntry> added;
+    std::vector<bool> matched(before.size(), false);
+    for (const HallEntry& entry : now) {
+        bool found = false;
+        for (size_t i = 0; i < before.size() && !found; ++i) {
+            if (!matched[i] && before[i] == entry) matched[i] = found = true;
+        }
+        if (!found) added.push_back(entry);
+    }
+    return added;
+}
+
+THallOfFame MergeHallEntries(THallOfFame table, std::span<const HallEntry> added) {
+    for (const HallEntry& entry : added) {
+        const int place = FindHallPlace(table, entry.Punti);
+        if (place < 0) continue;
+        InsertHallEntry(table, place, entry.Punti, entry.Livello);
+        table[static_cast<size_t>(place - 1)].Nome = entry.Nome;
+    }
+    return table;
 }
 
 }  // namespace tibo

@@ -2,7 +2,9 @@
 // The ten best results: place 1 (best) first.
 #include <array>
 #include <cstdint>
+#include <span>
 #include <string>
+#include <vector>
 
 namespace tibo {
 
@@ -10,6 +12,9 @@ struct HallEntry {
     std::string Nome;     // the player's name (at most 255 characters; 10 when typed)
     int32_t Punti = 0;    // points
     int8_t Livello = 1;   // level the game was played at
+
+    // The same name, points and level.
+    bool operator==(const HallEntry&) const = default;
 };
 
 using THallOfFame = std::array<HallEntry, 10>;
@@ -23,5 +28,14 @@ int FindHallPlace(const THallOfFame& hall, int32_t score);
 // Moves the entries from `place` on one place down (the tenth is dropped) and
 // puts an empty name with `score` and `level` at `place` (1..10).
 void InsertHallEntry(THallOfFame& hall, int place, int32_t score, int level);
+
+// The entries of `now` that `before` does not hold, counting repeats (two
+// equal entries in `now` against one in `before` give one): what games added
+// to the table they started from. Place for place, from the best.
+std::vector<HallEntry> EntriesAdded(std::span<const HallEntry> now, std::span<const HallEntry> before);
+
+// `table` with `added` put in, one after the other, where a game would put
+// them (FindHallPlace, so below any entry of equal points): the best ten.
+THallOfFame MergeHallEntries(THallOfFame table, std::span<const HallEntry> added);
 
 }  // namespace tibo

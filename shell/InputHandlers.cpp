@@ -7,7 +7,6 @@
 
 #include <cstdio>
 #include <ctime>
-#include <filesystem>
 #include <string_view>
 
 #include "framework/Files.h"
@@ -56,26 +55,25 @@ char NextPadLetter(char letter, int step) {
 
 }  // namespace
 
-std::string ScreenshotPath(const std::string& folder, std::time_t now) {
+std::string ScreenshotPath(const std::string& folder, std::time_t now, int n) {
     std::tm local{};
     localtime_r(&now, &local);
     char stamp[32];
     std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
-    for (int n = 1;; ++n) {
-        const std::string path = JoinPath(folder, "tibo-" + std::string(stamp) + "-" + std::to_string(n) + ".png");
-        std::error_code ignored;
-        if (!std::filesystem::exists(path, ignored)) return path;
-    }
+    return JoinPath(folder, "tibo-" + std::string(stamp) + "-" + std::to_string(n) + ".png");
 }
 
 void TMainForm::SaveScreenshot() {
     const TSurface* picture = MainScreen.Surface();
     if (picture == nullptr) return;
-    const std::string path = ScreenshotPath(Options_.ConfigDir, std::time(nullptr));
+    const std::time_t now = std::time(nullptr);
     // Said on the screen too, for a moment (the next frames draw it).
     Vars.ScreenshotNoticeFrames = ScreenshotNoticeLength;
     try {
-        SavePng(picture->ToBitmap(), path);
+        if (!Options_.WriteFiles) throw EFileError("a replay playing back writes no files");
+        // The first number of this second that no file has, taken only once the picture is whole.
+        const std::string path = WriteFileAsNew([&](int n) { return ScreenshotPath(Options_.ConfigDir, now, n); },
+                                                EncodePng(picture->ToBitmap()));
         Vars.ScreenshotFailed = false;
         std::printf("tibo: screenshot saved to %s\n", path.c_str());
     } catch (const std::exception& e) {
@@ -91,13 +89,14 @@ void TMainForm::KeyDownEvent(int key) {
     // neither its repeats nor the hero see it.
     if (key != 0 && key == Vars.HelpClosingKey) return;
     // A key held since before the page opened (F1 itself, say) repeats: that is no new press.
-    if (Vars.HelpShown && !Input.Keyboard.Held(key) && LeavesHelp(key)) {
+    const bool repeat = Input.Keyboard.Held(key);
+    if (Vars.HelpShown && !repeat && LeavesHelp(key)) {
         Vars.HelpClosingKey = key;
         CloseHelp();
         return;
     }
     Input.Keyboard.KeyDown(key);
-    FormKeyDown(key);
+    FormKeyDown(key, repeat);
 }
 
 void TMainForm::KeyUpEvent(int key) {
@@ -112,16 +111,30 @@ void TMainForm::OpenHelp() {
 
 void TMainForm::CloseHelp() { Vars.HelpShown = false; }
 
-void TMainForm::FormKeyDown(int key) {
+void TMainForm::FormKeyDown(int key, bool repeat) {
     if (key == KeyF12) SaveScreenshot();
     if (key == KeyM && (Vars.GameState != gsNameEntry || Vars.HelpShown)) SoundDevice.SetMuted(!SoundDevice.Muted());
     // Behind the help page every screen waits: the keys that close it are
     // handled as the window delivers them (KeyDownEvent).
     if (Vars.HelpShown) return;
-    if (key == KeyF1) {
-        OpenHelp();
+    // In a game Escape asks first; the question takes the next key (not the
+    // keyboard's repeat of one held, nor M or F12, which act at once).
+    const bool actsEverywhere = key == KeyM || key == KeyF12;
+    if (Vars.QuitQuestion > 0) {
+        if (repeat || actsEverywhere) return;
+        if (key == KeyEscape) Quit();
+        else ReturnFromQuit();
         return;
     }
+    if (key == KeyEscape && InGame()) {
+        if (!repeat) AskQuit();
+        return;
+    }
+    if (key == KeyF1) {
+        if (!repeat) OpenHelp();
+        return;
+    }
+    if (EndSkippable() && !repeat && !actsEverywhere) Vars.SkipEnd = true;
     if (key == KeyP) {
         if (Vars.GameState == gsPlaying) PauseGame();
         else if (Vars.GameState == gsPaused) ResumeGame();
@@ -150,10 +163,8 @@ void TMainForm::FormKeyDown(int key) {
         default:
             break;
     }
-    if (key == KeyEscape) {
-        if (Vars.GameState == gsPlaying || Vars.GameState == gsGameOver || Vars.GameState == gsPaused) StopPlay();
-        Close();
-    }
+    // Outside a game Escape closes the window at once.
+    if (key == KeyEscape) Close();
 }
 
 void TMainForm::PadButtonEvent(TPadButton button, bool down) {
@@ -186,10 +197,15 @@ void TMainForm::FormPadButton(TPadButton button) {
         CloseHelp();
         return;
     }
+    if (Vars.QuitQuestion > 0) {
+        ReturnFromQuit();
+        return;
+    }
     if (button == B::Back) {
         OpenHelp();
         return;
     }
+    if (EndSkippable()) Vars.SkipEnd = true;
     switch (Vars.GameState) {
         case gsIntro:
         case gsHallOfFame:
@@ -260,9 +276,21 @@ void TMainForm::MainScreenMouseDown(int /*button*/, int x, int y) {
         return;
     }
     const bool buttonRow = Inside(y, 424, 441);
+    const bool exitButton = buttonRow && Inside(x, 130, 186);
+    // EXIT during a game asks first, as Escape does; the question takes the next click.
+    if (Vars.QuitQuestion > 0) {
+        if (exitButton) Quit();
+        else ReturnFromQuit();
+        return;
+    }
+    if (exitButton && InGame()) {
+        AskQuit();
+        return;
+    }
+    if (EndSkippable()) Vars.SkipEnd = true;
     if (Vars.GameState == gsPlaying && buttonRow && Inside(x, 8, 60)) PauseGame();
     if (Vars.GameState == gsPaused && buttonRow && Inside(x, 68, 125)) ResumeGame();
-    if (buttonRow && Inside(x, 130, 186)) Close();
+    if (exitButton) Close();
     if (Vars.GameState != gsLevelChoice) return;
     if (Inside(x, 200, 440)) {
         if (Inside(y, 51, 76)) Vars.ChosenSetting = 1;

@@ -67,7 +67,8 @@ void TMainForm::LoadFormData() {
 }
 
 void TMainForm::FormCreate() {
-    Vars.HallOfFame = ReadHallOfFame(SettingsPath_);
+    Vars.HallOfFame = Options_.WriteFiles ? OpenHallOfFame(SettingsPath_) : ReadHallOfFame(SettingsPath_);
+    HallAtStart_ = Vars.HallOfFame;
     assets::LoadMiniMapTiles({&MiniWall, &MiniSlopeLeft, &MiniSlopeRight, &MiniEmpty, &MiniBorder, &MiniStars, &MiniHero},
                              Assets_);
     BeginIntro();
@@ -88,7 +89,7 @@ void TMainForm::FormClose() {
     EngineTimer.SetEnabled(false);
     for (TBitmap* b : {&MiniWall, &MiniSlopeLeft, &MiniSlopeRight, &MiniEmpty, &MiniBorder, &MiniStars, &MiniHero})
         *b = TBitmap{};
-    WriteHallOfFame(SettingsPath_, Vars.HallOfFame);
+    if (Options_.WriteFiles) StoreHallOfFame();
 }
 
 void TMainForm::MainScreenInitialize() {
@@ -116,11 +117,22 @@ void TMainForm::MainScreenRestoreSurface() {
 }
 
 void TMainForm::SaveHallOfFame() {
+    if (!Options_.WriteFiles) return;
     try {
-        WriteHallOfFame(SettingsPath_, Vars.HallOfFame);
+        StoreHallOfFame();
     } catch (const std::exception&) {
         // The table stays in memory; FormClose writes it again and says why it cannot.
     }
+}
+
+void TMainForm::StoreHallOfFame() {
+    // The entries this game added to the table it started from: the file is
+    // read again and they join what it holds by then, so that the entries of
+    // another game that closed meanwhile stay. The game's own table stays as
+    // it is: what it decides is this game's alone (and a replay repeats it).
+    const std::vector<HallEntry> fresh = EntriesAdded(EntriesAdded(Vars.HallOfFame, HallAtStart_), HallStored_);
+    StoreHallEntries(SettingsPath_, fresh);
+    HallStored_.insert(HallStored_.end(), fresh.begin(), fresh.end());
 }
 
 void TMainForm::TimerScritteLampeggiantiTimer() { Vars.Blink = !Vars.Blink; }
@@ -150,9 +162,11 @@ void TMainForm::StopPlay() {
     const int32_t count = engine.Count();
     for (int32_t i = 0; i < count; ++i) engine.Items(i)->Retire();
     engine.FreeRetired();
-    // Every sprite is gone: forget the ones the form points to, and the play.
+    // Every sprite is gone: forget the ones the form points to, and the play,
+    // whose variables stay to be seen until the next game.
     LogoSprite = nullptr;
     SelectionSprite = nullptr;
+    if (Play_) FinishedPlay_ = std::make_unique<TPlayVariables>(Play_->Vars);
     Play_.reset();
 }
 
@@ -164,6 +178,26 @@ void TMainForm::PauseGame() {
 void TMainForm::ResumeGame() {
     TimerScritteLampeggianti.SetEnabled(false);
     Vars.GameState = gsPlaying;
+    Input.ForgetPresses();  // taps made in the pause are no shots
+}
+
+void TMainForm::AskQuit() {
+    Vars.QuitReturnState = Vars.GameState;
+    Vars.QuitQuestion = QuitQuestionFrames;
+    Vars.GameState = gsPaused;
+}
+
+void TMainForm::ReturnFromQuit() {
+    // The caption timer runs as it did: on in a pause and after the game's end.
+    Vars.GameState = Vars.QuitReturnState;
+    Vars.QuitQuestion = 0;
+    Input.ForgetPresses();
+}
+
+void TMainForm::Quit() {
+    Vars.QuitQuestion = 0;
+    StopPlay();
+    Close();
 }
 
 void TMainForm::StartLevel() {
@@ -183,7 +217,12 @@ void TMainForm::StartLevel() {
 }
 
 void TMainForm::PlayFrame() {
-    if (Play_->PlayFrame()) EndGame();
+    if (Play_->PlayFrame()) {
+        EndGame();
+        return;
+    }
+    // Unanswered, the question goes when its time is up.
+    if (Vars.QuitQuestion > 0 && --Vars.QuitQuestion == 0) ReturnFromQuit();
 }
 
 void TMainForm::PreviewEnded() { Vars.GameState = gsPlaying; }
@@ -193,12 +232,16 @@ void TMainForm::LevelWon() { Vars.GameState = gsLevelWon; }
 void TMainForm::GameOver() {
     Vars.GameState = gsGameOver;
     Vars.FrameCounter = 0;
+    Vars.SkipEnd = false;
     TimerScritteLampeggianti.SetEnabled(true);
 }
 
-bool TMainForm::GameOverFrame() { return ++Vars.FrameCounter > 500; }
+bool TMainForm::GameOverFrame() { return ++Vars.FrameCounter > 500 || Vars.SkipEnd; }
 
 void TMainForm::EndGame() {
+    // Cut short, the pause leaves the score waiting would have given.
+    Play_->FinishEscapeBonus();
+    Vars.SkipEnd = false;
     const int32_t score = Play_->Vars.Score;
     StopPlay();
     const int place = FindHallPlace(Vars.HallOfFame, score);

@@ -43,6 +43,9 @@ struct TFormOptions {
     std::vector<std::string> Arguments;     // positional arguments; the first is the frame rate
     std::string ConfigDir;                  // folder of the settings file
     std::optional<uint64_t> Seed;           // fixed seed for scripted runs
+    // False while a replay plays back: nothing the player keeps is written
+    // (the hall of fame on disk stays as it is, F12 saves no picture).
+    bool WriteFiles = true;
 };
 
 class TMainForm final : public IPlayHost {
@@ -88,7 +91,8 @@ public:
     // Events of the form and its components.
     void FormCreate();
     void FormClose();
-    void FormKeyDown(int key);
+    // `repeat`: the key was held already (the keyboard's own repeat).
+    void FormKeyDown(int key, bool repeat = false);
     // A pad button pressed (the stick leaning into a direction counts as that
     // direction of the D-pad): the menus' actions and the pause.
     void FormPadButton(TPadButton button);
@@ -111,16 +115,25 @@ public:
     void OpenHelp();
     void CloseHelp();
     // The picture on the screen as a PNG in the folder of the settings file,
-    // named by the time (see ScreenshotPath); says where on standard output.
+    // under a name of its own (see ScreenshotPath), written whole or not at
+    // all; says where on standard output.
     void SaveScreenshot();
     // A new name in the table is kept on disk at once; should that fail, the
-    // close tries again and reports why.
+    // close tries again and reports why. What another game put in the file
+    // meanwhile stays there (see StoreHallEntries).
     void SaveHallOfFame();
 
     // The play: made by the level set-up, owned while the game lasts.
     void StartLevel();
     TPlay* Play() { return Play_.get(); }
     const TPlay* Play() const { return Play_.get(); }
+    // The play variables of the game that ended last, kept until the next one
+    // starts; none before the first.
+    const TPlayVariables* FinishedPlay() const { return FinishedPlay_.get(); }
+    // Escape or EXIT during a game: the game pauses and asks before it is left.
+    void AskQuit();
+    // The question is answered by anything else, or left unanswered: back to the game.
+    void ReturnFromQuit();
 
     // What the play tells the form.
     uint8_t GameState() const override { return Vars.GameState; }
@@ -129,6 +142,7 @@ public:
     void GameOver() override;
     bool GameOverFrame() override;
     bool Blink() const override { return Vars.Blink; }
+    int32_t QuitQuestion() const override { return Vars.QuitQuestion; }
     void SetCursorVisible(bool visible) override { Host_.SetCursorVisible(visible); }
 
     // Closing the window: FormClose runs once, from the message loop.
@@ -163,6 +177,10 @@ private:
     // moment after F12, whether the screenshot was saved.
     void DrawOverlays();
     void EndGame();  // the hand-over after the game-over pause
+    bool InGame() const { return Vars.GameState >= gsExitPreview && Play_ != nullptr; }
+    // The game-over pause may be cut short from its second second on.
+    bool EndSkippable() const { return Vars.GameState == gsGameOver && Vars.FrameCounter >= 50; }
+    void Quit();  // a game left for good: the play stops and the window closes
     void OpenLevelChoice();
     void StartChosenLevel();   // START: the pointer goes, the level starts next frame
     void PadNameEntry(TPadButton button);
@@ -170,6 +188,8 @@ private:
     void AddNameLetter(char letter);
     void DeleteNameLetter();
     std::string HallLine(const HallEntry& entry, bool cursor) const;
+    // Puts this game's new entries, those not kept yet, into the file.
+    void StoreHallOfFame();
 
     const assets::AssetStore& Assets_;
     IFormHost& Host_;
@@ -180,11 +200,14 @@ private:
     bool MouseMoveHooked_ = true;
     std::map<std::string, TBitmap> DecodedPictures_;  // the full-screen pictures, by name
     std::unique_ptr<TPlay> Play_;
+    std::unique_ptr<TPlayVariables> FinishedPlay_;
+    THallOfFame HallAtStart_;             // the table as the file gave it at the start
+    std::vector<HallEntry> HallStored_;   // this game's entries the file has been given
 };
 
-// A file name in `folder` that is not taken yet: tibo-YYYYMMDD-HHMMSS-N.png,
-// local time, N from 1.
-std::string ScreenshotPath(const std::string& folder, std::time_t now);
+// The N-th name of a screenshot taken at `now` in `folder`:
+// tibo-YYYYMMDD-HHMMSS-N.png, local time, N from 1 (the first one free is taken).
+std::string ScreenshotPath(const std::string& folder, std::time_t now, int n);
 
 // The interval of the frame timer for the first command-line argument.
 int FrameIntervalFromArgument(const std::vector<std::string>& arguments);

@@ -1,10 +1,6 @@
 #include "shell/Settings.h"
 
-#include <cerrno>
-#include <cstring>
 #include <limits>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "framework/Files.h"
 
@@ -307,13 +303,14 @@ THallOfFame HallOfFameFromText(std::string_view text) {
 
 void WriteHallOfFame(const std::string& path, const THallOfFame& hall) {
     TIniFile ini;
-    struct stat st {};
-    if (::stat(path.c_str(), &st) == 0) {
-        if (S_ISDIR(st.st_mode)) FailWrite(path, "it is a folder");
-        if (!S_ISREG(st.st_mode)) FailWrite(path, "it is not a regular file");
+    using K = TFileStatus::TKind;
+    const TFileStatus status = FileStatus(path);
+    if (status.Kind != K::Missing) {
+        if (status.Kind == K::Folder) FailWrite(path, "it is a folder");
+        if (status.Kind != K::Regular) FailWrite(path, "it is not a regular file");
         // A file nobody may write to was made so on purpose: it stays as it is.
-        if ((st.st_mode & 0222) == 0) FailWrite(path, "the file is read-only; it is left as it is");
-        if (::access(path.c_str(), W_OK) != 0) FailWrite(path, std::strerror(errno));
+        if (!status.WriteBits) FailWrite(path, "the file is read-only; it is left as it is");
+        if (!status.WriteDenied.empty()) FailWrite(path, status.WriteDenied);
         // The file's other content is kept, so a file that exists but cannot be
         // read is not overwritten: that would throw the rest of it away.
         try {
@@ -343,6 +340,66 @@ int FirstHallEntryNotKept(const THallOfFame& hall) {
         if (again[i].Nome != hall[i].Nome || again[i].Punti != hall[i].Punti || again[i].Livello != hall[i].Livello)
             return static_cast<int>(i) + 1;
     return 0;
+}
+
+std::string SettingsLockPath(const std::string& path) { return path + ".lock"; }
+
+THallOfFame StoreHallEntries(const std::string& path, std::span<const HallEntry> added) {
+    const TFileLock lock(SettingsLockPath(path));
+    const THallOfFame merged = MergeHallEntries(ReadHallOfFame(path), added);
+    WriteHallOfFame(path, merged);
+    return merged;
+}
+
+namespace {
+
+// A settings file as its writer left it: every line ended and the table's
+// thirty keys there (a file cut short at a key of the table lacks it or its
+// line end). Only then is its table taken.
+bool HoldsWholeTable(std::string_view text) {
+    if (text.empty() || text.back() != '\n') return false;
+    const TIniFile ini = TIniFile::Parse(text);
+    for (int n = 1; n <= 10; ++n) {
+        const std::string suffix = std::to_string(n);
+        for (const char* key : {"Nome", "Punti", "Livello"})
+            if (!ini.HasKey(RecordSection, key + suffix)) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+THallOfFame OpenHallOfFame(const std::string& path) {
+    THallOfFame hall = ReadHallOfFame(path);
+    if (LeftoverNewFiles(path).empty()) return hall;
+    // Every save holds the lock while its new file exists: under it, the
+    // files left are no save's under way.
+    const TFileLock lock(SettingsLockPath(path));
+    if (!lock.Held()) return hall;
+    hall = ReadHallOfFame(path);
+    THallOfFame merged = hall;
+    const std::vector<TLeftoverFile> leftovers = LeftoverNewFiles(path);
+    for (const TLeftoverFile& file : leftovers) {
+        if (!file.Regular) continue;
+        try {
+            const std::vector<uint8_t> bytes = ReadFileBytes(file.Path, MaxSettingsFileBytes);
+            const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+            if (HoldsWholeTable(text)) merged = MergeHallEntries(merged, EntriesAdded(HallOfFameFromText(text), merged));
+        } catch (const EFileError&) {
+            // Unreadable: nothing to take from it.
+        }
+    }
+    if (merged != hall) {
+        try {
+            WriteHallOfFame(path, merged);
+        } catch (const ESettingsError&) {
+            // The file cannot take them now: the left-over files keep them for
+            // another time, and this game plays with them.
+            return merged;
+        }
+    }
+    for (const TLeftoverFile& file : leftovers) RemoveFile(file.Path);
+    return merged;
 }
 
 }  // namespace tibo

@@ -2,6 +2,7 @@
 // The settings file "Tibo.Ini": INI text with the hall of fame in section "Record".
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -62,6 +63,22 @@ void WriteHallOfFame(const std::string& path, const THallOfFame& hall);
 // (written into the file and read again it would change: a name longer than
 // 255 characters, or holding a line break or a NUL byte); 0 when there is none.
 int FirstHallEntryNotKept(const THallOfFame& hall);
+
+// The lock every save of the table holds: "<file>.lock" beside the file.
+std::string SettingsLockPath(const std::string& path);
+// Keeps the entries a game added (see EntriesAdded) in the file without
+// losing those another game put there meanwhile: under the lock, the table is
+// read from the file again, `added` merged into it (MergeHallEntries) and the
+// file replaced. Raises as ReadHallOfFame and WriteHallOfFame; returns the
+// table written.
+THallOfFame StoreHallEntries(const std::string& path, std::span<const HallEntry> added);
+// The table at a game's start. A save cut short (its program killed before
+// the rename) leaves its new file "<file>.new-<pid>-<n>" beside the file: the
+// table of such a file of a program no longer running, when whole (every line
+// ended, the thirty keys there), joins the file's (MergeHallEntries of the
+// entries the file lacks), the file is written again if that changed it, and
+// those files are removed. Raises as ReadHallOfFame.
+THallOfFame OpenHallOfFame(const std::string& path);
 
 // Parses an integer the way the settings file does; false when it does not convert.
 bool ParseSettingsInteger(std::string_view text, int32_t& value);

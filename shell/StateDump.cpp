@@ -49,10 +49,8 @@ nlohmann::json DumpState(TMainForm& form) {
 uint64_t StateChecksum(TMainForm& form) {
     nlohmann::json state = GameVariables(form);
     for (const char* windowBound : {"TickBusy", "TimerEnabled", "BlinkTimerEnabled", "Blink"}) state.erase(windowBound);
-    // The help page is a view over the game: what it holds back, and the key
-    // that closed it and acts on nothing, show in the rest of the state. The
-    // screenshot notice depends on the disk the picture was written to.
-    for (const char* view : {"HelpShown", "HelpClosingKey", "ScreenshotNoticeFrames", "ScreenshotFailed"}) state.erase(view);
+    // Whether the last screenshot could be written depends on the disk, not on the game.
+    state.erase("ScreenshotFailed");
     // A name need not be valid UTF-8: such bytes count as U+FFFD.
     const std::string text = state.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
     uint64_t hash = 0xcbf29ce484222325ULL;
@@ -65,9 +63,10 @@ uint64_t StateChecksum(TMainForm& form) {
 
 nlohmann::json GameVariables(TMainForm& form) {
     const TGameVariables& g = form.Vars;
-    // Between games there is no play: its variables show their starting values.
+    // Between games the play variables are those of the game that ended last;
+    // before the first game, their starting values.
     static const TPlayVariables NoPlay{};
-    const TPlayVariables& v = form.Play() ? form.Play()->Vars : NoPlay;
+    const TPlayVariables& v = form.Play() ? form.Play()->Vars : form.FinishedPlay() ? *form.FinishedPlay() : NoPlay;
     nlohmann::json out = nlohmann::json::object();
     out["GameState"] = g.GameState;
     out["GameStateName"] = std::string(GameStateName(g.GameState));
@@ -87,6 +86,9 @@ nlohmann::json GameVariables(TMainForm& form) {
     out["HelpClosingKey"] = g.HelpClosingKey;
     out["ScreenshotNoticeFrames"] = g.ScreenshotNoticeFrames;
     out["ScreenshotFailed"] = g.ScreenshotFailed;
+    out["QuitQuestion"] = g.QuitQuestion;
+    out["QuitReturnState"] = g.QuitReturnState;
+    out["SkipEnd"] = g.SkipEnd;
     out["FieldOriginX"] = v.FieldOriginX;
     out["FieldOriginY"] = v.FieldOriginY;
     out["ShakeX"] = v.ShakeX;
@@ -148,6 +150,8 @@ nlohmann::json GameVariables(TMainForm& form) {
     out["MoveState"] = v.MoveState;
     out["Facing"] = v.Facing;
     out["StepToggle"] = v.StepToggle;
+    out["Escaped"] = v.Escaped;
+    out["EscapeBonus"] = v.EscapeBonus;
     nlohmann::json grid = nlohmann::json::array(), path = nlohmann::json::array();
     for (int y = 1; y <= m.MazeHeight; ++y) {
         std::vector<int> gridRow, pathRow;

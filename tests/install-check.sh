@@ -23,12 +23,17 @@ desktop=$(ls "$share"/applications/*.desktop)
 desktop-file-validate "$desktop" || fail "desktop-file-validate refuses $desktop"
 grep -Eq '^Categories=(.*;)?Game;(.*;)?ArcadeGame;' "$desktop" || fail "the entry is not in Game and ArcadeGame"
 grep -q '^Exec=tibo$' "$desktop" || fail "the entry does not start tibo"
+# The window's class (tests/window-play.sh checks the real window's).
+grep -q '^StartupWMClass=tibo$' "$desktop" || fail "the entry's StartupWMClass is not the window's class, tibo"
 id=$(basename "$desktop" .desktop)
 
 metainfo=$share/metainfo/$id.metainfo.xml
 [ -f "$metainfo" ] || fail "no metainfo for $id"
 appstreamcli validate --no-net "$metainfo" || fail "appstreamcli refuses $metainfo"
 grep -q "<launchable type=\"desktop-id\">$id.desktop</launchable>" "$metainfo" || fail "the metainfo does not launch $id.desktop"
+for control in keyboard pointing gamepad; do
+  grep -q "<control>$control</control>" "$metainfo" || fail "the metainfo does not say the game supports the $control"
+done
 
 icon=$(sed -n 's/^Icon=//p' "$desktop")
 for size in 32 48 64 128 256; do

@@ -60,10 +60,17 @@ wait_for() {
   fail "the window never showed $what (last difference: ${n:-none} pixels)"
 }
 
-"$BIN" --windowed --seed $seed --config-dir "$work/cfg" >"$work/out.txt" 2>&1 &
+# Started under another file name: the window's class is still the one the
+# desktop entry names, so the desktop finds the entry (and its icon) for it.
+cp "$BIN" "$work/renamed-game"
+"$work/renamed-game" --windowed --seed $seed --config-dir "$work/cfg" >"$work/out.txt" 2>&1 &
 game=$!
 window=$(timeout 30 xdotool search --sync --name '^Tibo v4\.0$' | head -n1)
 [ -n "$window" ] || fail "no window appeared"
+wmclass=$(sed -n 's/^StartupWMClass=//p' "$(dirname "$0")/../desktop/org.tibogame.Tibo.desktop")
+[ -n "$wmclass" ] || fail "the desktop entry names no StartupWMClass"
+xdotool search --class "^$wmclass\$" | grep -qx "$window" || fail "the window's class is not $wmclass"
+xdotool search --classname "^$wmclass\$" | grep -qx "$window" || fail "the window's instance name is not $wmclass"
 xdotool windowfocus --sync "$window"
 echo "window $window"
 
@@ -88,9 +95,13 @@ grep -qF "screenshot saved to $saved" "$work/out.txt" || fail "F12 did not say w
 n=$(differ "$saved" "$work/play.png" $panel_area)
 [ "${n%%.*}" -le 50 ] || fail "the F12 screenshot is not the play screen ($n pixels of the panel differ)"
 
+# In a game the first Escape only asks; the second, within three seconds, quits.
+xdotool key Escape
+sleep 0.5
+kill -0 "$game" 2>/dev/null || fail "one Escape closed the game"
 xdotool key Escape
 for _ in $(seq 100); do kill -0 "$game" 2>/dev/null || break; sleep 0.1; done
-kill -0 "$game" 2>/dev/null && fail "Escape did not close the game"
+kill -0 "$game" 2>/dev/null && fail "Escape twice did not close the game"
 wait "$game" || fail "the game exited with $?: $(cat "$work/out.txt")"
 game=
 keys=$(grep -cE '^(Nome|Punti|Livello)([1-9]|10)=' "$work/cfg/Tibo.Ini" || true)

@@ -4,8 +4,10 @@
 
 #include <SDL.h>
 #include <SDL_syswm.h>
-#include <dlfcn.h>
 #include <unistd.h>
+#if defined(TIBO_HAVE_X11)
+#include <dlfcn.h>
+#endif
 
 #include <cstdlib>
 #include <filesystem>
@@ -41,6 +43,9 @@ bool GraphicsDeviceOpenable() {
     return false;
 }
 
+// TIBO_HAVE_X11: SDL has its X11 driver and X11's headers are here (found by
+// the build); without, there is no X server to ask.
+#if defined(TIBO_HAVE_X11)
 // libX11 is already loaded (SDL's X11 driver runs); it is asked for nothing
 // that would load it.
 template <typename T>
@@ -71,6 +76,7 @@ bool XServerRendersDirectly(Display* display) {
     }
     return false;
 }
+#endif  // TIBO_HAVE_X11
 
 }  // namespace
 
@@ -79,7 +85,7 @@ bool AccelerationLikely(SDL_Window* window) {
     SDL_SysWMinfo info;
     SDL_VERSION(&info.version);
     if (window == nullptr || SDL_GetWindowWMInfo(window, &info) != SDL_TRUE) return true;
-#if defined(SDL_VIDEO_DRIVER_X11)
+#if defined(TIBO_HAVE_X11)
     if (info.subsystem == SDL_SYSWM_X11) return XServerRendersDirectly(info.info.x11.display);
 #endif
     return true;

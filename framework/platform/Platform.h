@@ -10,6 +10,7 @@
 #include "framework/Bitmap.h"
 #include "framework/Display.h"
 #include "framework/Sound.h"
+#include "framework/ViewMapping.h"
 
 namespace tibo {
 
@@ -26,6 +27,11 @@ struct TPlatformEvent {
 
 struct TWindowOptions {
     std::string Title = "Tibo v4.0";
+    // The window's class (X11's WM_CLASS, Wayland's application id): what the
+    // desktop entry's StartupWMClass names, whatever the program file is
+    // called. SDL_VIDEO_X11_WMCLASS or SDL_VIDEO_WAYLAND_WMCLASS, when set,
+    // still name another.
+    std::string WindowClass = "tibo";
     bool Windowed = false;   // false: full screen on the desktop
     int Width = 640, Height = 480;  // the back surface's size
     bool VSync = true;       // wait for the display's refresh when presenting
@@ -44,49 +50,6 @@ struct TWindowOptions {
     // Game-controller mappings in SDL's gamecontrollerdb.txt format, one a
     // line, as ReadGamepadMappings (framework/GamepadMappings.h) gives them.
     std::string GamepadMappings;
-};
-
-// Where the back surface lies in the window. The back surface of SurfaceW x
-// SurfaceH is shown in View (drawable pixels) of a drawable area of OutputW x
-// OutputH pixels; the window itself measures WindowW x WindowH in the units of
-// mouse events (equal to the pixels except on high-density screens).
-struct TViewMapping {
-    int SurfaceW = 640, SurfaceH = 480;
-    int WindowW = 640, WindowH = 480;
-    int OutputW = 640, OutputH = 480;
-    struct TView { int X = 0, Y = 0, W = 0, H = 0; } View;
-
-    // By whole multiples where the area holds at least twice the surface,
-    // otherwise fitted keeping the surface's shape; centred in both cases.
-    static TView Fit(int outputW, int outputH, int surfaceW, int surfaceH);
-    static TViewMapping For(int surfaceW, int surfaceH, int windowW, int windowH, int outputW, int outputH);
-
-    // A window point as a surface pixel. Points outside the picture give false,
-    // or with `clamp` the nearest pixel of the surface.
-    bool ToSurface(int x, int y, bool clamp, int& sx, int& sy) const;
-    // The window point at the centre of a surface pixel.
-    void ToWindow(int sx, int sy, int& x, int& y) const;
-};
-
-// Nearest-neighbour scaling of an RGB565 picture into a 16- or 32-bit pixel
-// buffer (a window's own pixels), through a table from RGB565 to the buffer's
-// pixel values.
-class TPixelScaler {
-public:
-    // table[c] is the buffer's pixel for RGB565 value c (65536 entries).
-    std::vector<uint32_t> Table;
-    // Fills `view` of the buffer (whose rows are `pitch` bytes apart, of
-    // `bytesPerPixel` 2 or 4) with the picture of w x h pixels; with a row
-    // range, only the buffer rows showing picture rows firstRow..endRow-1.
-    void Scale(const uint16_t* picture, int w, int h, const TViewMapping::TView& view, uint8_t* buffer, int pitch,
-               int bytesPerPixel, int firstRow = 0, int endRow = -1);
-    // The buffer rows (relative to the view's top) that show picture rows
-    // firstRow..endRow-1: [first, end).
-    static void BufferRows(int h, int viewH, int firstRow, int endRow, int& first, int& end);
-
-private:
-    std::vector<int> Columns_;   // source column of each buffer column
-    int ColumnsFor_[2] = {0, 0};
 };
 
 // A real window: presents the back surface, scaled, and delivers events.

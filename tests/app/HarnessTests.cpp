@@ -7,13 +7,16 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <chrono>
+#include <ctime>
 #include <thread>
 
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <nlohmann/json.hpp>
 #include <regex>
 #include <sstream>
@@ -29,6 +32,7 @@
 #include "shell/StateDump.h"
 #include "tests/support/FormRig.h"
 #include "tests/support/ProgramRun.h"
+#include "tests/support/FileSizeLimit.h"
 
 namespace tibo {
 namespace {
@@ -228,6 +232,8 @@ TEST_F(FormTest, PanelButtonsPauseResumeAndExit) {
     game.Key('P');
     EXPECT_EQ(game.form.Vars.GameState, gsPlaying);
     game.form.MainScreenMouseDown(1, 150, 430);
+    EXPECT_FALSE(game.form.CloseRequested()) << "EXIT in a game asks first";
+    game.form.MainScreenMouseDown(1, 150, 430);
     EXPECT_TRUE(game.form.CloseRequested());
 }
 
@@ -312,14 +318,16 @@ TEST_F(FormTest, GameOverWithoutAPlaceGoesBackToTheIntro) {
     ASSERT_NE(game.form.LogoSprite, nullptr);
 }
 
-TEST_F(FormTest, EscapeInPlayStopsPlayAndTheHallOfFameIsWritten) {
+TEST_F(FormTest, EscapeTwiceInPlayStopsPlayAndTheHallOfFameIsWritten) {
     {
         Game game(dir.Path());
         game.ToLevelChoice();
         game.Key(13);
         game.Tick(2);
         game.SkipPreview();
-        game.form.Vars.HallOfFame[0].Nome = "Zed";
+        game.form.Vars.HallOfFame[0] = {"Zed", 20000, 3};
+        game.Key(27);
+        EXPECT_FALSE(game.form.CloseRequested()) << "the first Escape asks";
         game.Key(27);
         EXPECT_EQ(game.form.Engine().SpriteCount(), 0);
         ASSERT_TRUE(game.form.CloseRequested());
@@ -367,6 +375,83 @@ TEST_F(FormTest, TwoGamesSideBySide) {
     EXPECT_EQ(a.form.Vars.GameState, gsLevelChoice);
     EXPECT_EQ(b.form.Vars.GameState, gsIntro);
     EXPECT_EQ(b.form.Vars.FrameCounter, 3);
+}
+
+// A game over with `score`, and `name` typed into the hall of fame.
+void EnterHallOfFame(Game& game, int32_t score, const std::string& name) {
+    game.ToLevelChoice();
+    game.Key(13);
+    game.Tick(2);
+    game.SkipPreview();
+    game.form.Play()->Vars.Score = score;
+    game.form.Vars.GameState = gsGameOver;
+    game.form.Vars.FrameCounter = 0;
+    game.Tick(501);
+    ASSERT_EQ(game.form.Vars.GameState, gsNameEntry);
+    for (char c : name) game.Key(c);
+    game.Key(13);
+    game.Tick();
+    ASSERT_EQ(game.form.Vars.GameState, gsIntro);
+}
+
+TEST_F(FormTest, TwoGamesOnOneFileKeepEachOthersEntries) {
+    // B starts; A starts, ends with a name (kept at once) and closes; B, whose
+    // table never saw A's entry, ends with a name of its own and closes.
+    Game b(dir.Path());
+    {
+        Game a(dir.Path());
+        EnterHallOfFame(a, 9500, "ANN");
+        EXPECT_EQ(ReadHallOfFame(dir.File("Tibo.Ini"))[1], (HallEntry{"ANN", 9500, 1}));
+        a.form.FormClose();
+    }
+    EnterHallOfFame(b, 9700, "BOB");
+    EXPECT_EQ(b.form.Vars.HallOfFame[2], (HallEntry{"Tibo", 9000, 1})) << "B's own table is B's alone";
+    b.form.FormClose();
+    THallOfFame expected = DefaultHallOfFame();
+    InsertHallEntry(expected, 2, 9700, 1);
+    InsertHallEntry(expected, 3, 9500, 1);
+    expected[1].Nome = "BOB";
+    expected[2].Nome = "ANN";
+    EXPECT_EQ(ReadHallOfFame(dir.File("Tibo.Ini")), expected) << "each entry once, A's too";
+
+    // A game just like A's in a third game is a result of its own.
+    Game c(dir.Path());
+    EnterHallOfFame(c, 9500, "ANN");
+    c.form.FormClose();
+    const THallOfFame hall = ReadHallOfFame(dir.File("Tibo.Ini"));
+    EXPECT_EQ(std::count(hall.begin(), hall.end(), HallEntry{"ANN", 9500, 1}), 2);
+}
+
+TEST_F(FormTest, F12TakesANameOfItsOwnAndLeavesNothingOnAFullDisk) {
+    Game game(dir.Path());
+    game.Tick();
+    auto pictures = [&] {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(dir.Path()))
+            if (entry.path().filename().string().starts_with("tibo-")) names.push_back(entry.path().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    };
+    // Dangling links at the first names of this second and the next: F12
+    // takes another name and makes nothing where they point.
+    const std::time_t now = std::time(nullptr);
+    for (std::time_t t : {now, now + 1}) fs::create_symlink(dir.File("planted"), ScreenshotPath(dir.Path(), t, 1));
+    game.Key(123);
+    game.Key(123);
+    EXPECT_FALSE(fs::exists(dir.File("planted"))) << "written through a link";
+    std::vector<std::string> shots;
+    for (const std::string& p : pictures())
+        if (!fs::is_symlink(p)) shots.push_back(p);
+    ASSERT_EQ(shots.size(), 2u) << "two pictures of one second, two names";
+    for (const std::string& p : shots) EXPECT_EQ(LoadPictureFile(p).Width, 640) << p;
+
+    const std::vector<std::string> before = pictures();
+    {
+        testing_support::TFileSizeLimit limit(8192);
+        ASSERT_TRUE(limit.Active());
+        game.Key(123);
+    }
+    EXPECT_EQ(pictures(), before) << "a full disk leaves no piece of a picture";
 }
 
 // ---------------------------------------------------------------- the program
@@ -456,12 +541,10 @@ TEST_F(ProgramTest, MAndF12WorkFromScriptsAndLeaveTheScreenAsItIs) {
         EXPECT_NE(r.Output.find("screenshot saved to " + shot + "\n"), std::string::npos) << r.Output;
         EXPECT_EQ(LoadPictureFile(shot).Pixels, shown.Pixels) << "the picture on the screen when F12 went down";
     }
-    // The next free number of the same second.
     const std::time_t noon = 1700000000;
-    const std::string first = ScreenshotPath(dir.Path(), noon);
+    const std::string first = ScreenshotPath(dir.Path(), noon, 1);
     ASSERT_TRUE(first.ends_with("-1.png")) << first;
-    std::ofstream(first) << "taken";
-    EXPECT_EQ(ScreenshotPath(dir.Path(), noon), first.substr(0, first.size() - 6) + "-2.png");
+    EXPECT_EQ(ScreenshotPath(dir.Path(), noon, 2), first.substr(0, first.size() - 6) + "-2.png");
 }
 
 TEST_F(ProgramTest, F1FromAScriptShowsTheHelpPageAndTheDumpSaysSo) {
@@ -660,12 +743,13 @@ TEST_F(ProgramTest, ACommittedVictoryPlaysBackAndAnyChangeIsCaught) {
     ASSERT_NE(replay.find("\n# end "), std::string::npos) << "tests/data/victory.replay";
     auto play = [&](const std::string& text) {
         std::ofstream(dir.File("game.replay"), std::ios::binary) << text;
-        fs::remove(dir.File("Tibo.Ini"));
-        return RunTibo("--headless --config-dir " + dir.Path() + " --replay " + dir.File("game.replay"));
+        return RunTibo("--headless --config-dir " + dir.Path() + " --replay " + dir.File("game.replay") + " --dump-state 1679:" +
+                       dir.File("end.json"));
     };
     RunResult r = play(replay);
     ASSERT_EQ(r.Status, 0) << r.Output << "\n(re-record it with tests/data/record-victory.sh if the game changed on purpose)";
-    EXPECT_NE(ReadText(dir.File("Tibo.Ini")).find("=TIBO\n"), std::string::npos) << "the victory's name is in the hall of fame";
+    EXPECT_NE(State("end.json")["HallOfFame"].dump().find(R"("Nome":"TIBO")"), std::string::npos) << "the victory's name is in the hall of fame";
+    EXPECT_FALSE(fs::exists(dir.File("Tibo.Ini"))) << "in the game's memory only";
 
     // The first step a tick late: the hero is one tick behind at the first check.
     const std::string late = ReplaceLine(replay, "21 press Right", "22 press Right");
@@ -673,21 +757,22 @@ TEST_F(ProgramTest, ACommittedVictoryPlaysBackAndAnyChangeIsCaught) {
     r = play(late);
     EXPECT_EQ(r.Status, 3) << r.Output;
     EXPECT_NE(r.Output.find("replay differs at tick 50\n"), std::string::npos) << r.Output;
-    // One digit of a late checksum, and of the last.
-    for (const std::string tick : {"1000", "1679"}) {
-        const size_t at = replay.find("# check " + tick + " ");
-        ASSERT_NE(at, std::string::npos) << tick;
+    // One digit of a late checksum, and of the one at the end.
+    for (const std::string line : {"# check 1000 ", "# end 1679 "}) {
+        const size_t at = replay.find(line);
+        ASSERT_NE(at, std::string::npos) << line;
         std::string altered = replay;
-        char& digit = altered[at + 8 + tick.size() + 1 + 15];
+        char& digit = altered[at + line.size() + 15];
         digit = digit == '0' ? '1' : '0';
         r = play(altered);
         EXPECT_EQ(r.Status, 3) << r.Output;
-        EXPECT_NE(r.Output.find("replay differs at tick " + tick + "\n"), std::string::npos) << r.Output;
+        const std::string said = line[2] == 'c' ? "replay differs at tick 1000\n" : "replay differs at its end, after tick 1679";
+        EXPECT_NE(r.Output.find(said), std::string::npos) << r.Output;
     }
-    // A game that closes before its checks: Escape for the second step.
-    r = play(ReplaceLine(replay, "29 press Right", "29 press Escape"));
+    // A game that closes before its checks: Escape twice for the second step.
+    r = play(ReplaceLine(replay, "29 press Right", "29 press Escape\n30 press Escape"));
     EXPECT_EQ(r.Status, 3) << r.Output;
-    EXPECT_NE(r.Output.find("replay differs at tick 50: the game closed after tick 28"), std::string::npos) << r.Output;
+    EXPECT_NE(r.Output.find("replay differs at tick 50: the game closed after tick 29"), std::string::npos) << r.Output;
 }
 
 TEST_F(ProgramTest, ARecordingWithoutASeedReplaysItsOwnHallOfFameAndIsAScript) {
@@ -714,13 +799,98 @@ TEST_F(ProgramTest, ARecordingWithoutASeedReplaysItsOwnHallOfFameAndIsAScript) {
     r = RunTibo("--headless --config-dir " + other.Path() + " --replay " + dir.File("r.replay") + " --dump-state 1:" + other.File("first.json"));
     EXPECT_EQ(r.Status, 0) << r.Output;
     EXPECT_EQ(nlohmann::json::parse(ReadText(other.File("first.json")))["HallOfFame"][0]["Nome"], "Ada");
-    EXPECT_TRUE(fs::exists(other.File("Tibo.Ini"))) << "closed as --frames closes";
+    EXPECT_FALSE(fs::exists(other.File("Tibo.Ini"))) << "a playback keeps no hall of fame";
     // As a script with its seed it is the same game.
     r = RunTibo("--headless --config-dir " + dir.Path() + " 40 --seed " + std::to_string(recorded.Seed) + " --input " + dir.File("r.replay") +
                 " --frames 133 --dump-state 133:" + dir.File("script.json"));
     ASSERT_EQ(r.Status, 0) << r.Output;
     nlohmann::json a = State("recorded.json"), b = State("script.json");
     EXPECT_EQ(a, b);
+}
+
+// Every file under `root`: its content, or where a link points.
+std::map<std::string, std::string> FilesUnder(const std::string& root) {
+    std::map<std::string, std::string> files;
+    for (const auto& entry : fs::recursive_directory_iterator(root)) {
+        const std::string path = entry.path().string();
+        if (entry.is_symlink()) files[path] = "-> " + fs::read_symlink(entry.path()).string();
+        else if (entry.is_regular_file()) files[path] = ReadText(path);
+        else files[path] = "folder";
+    }
+    return files;
+}
+
+TEST_F(ProgramTest, APlaybackWritesNothingThePlayerKeepsWhateverItsEnd) {
+    // A recording with a screenshot taken and a game played.
+    TempDir recording;
+    std::ofstream(recording.File("input.txt")) << "3 press F12\n5 press A\n8 press Enter\n10 press F12\n";
+    RunResult r = RunTibo("--headless --seed 5 --config-dir " + recording.Path() + " --input " + recording.File("input.txt") +
+                          " --frames 120 --record " + recording.File("r.replay"));
+    ASSERT_EQ(r.Status, 0) << r.Output;
+    const std::string replay = ReadText(recording.File("r.replay"));
+    const size_t check = replay.find("# check 100 ");
+    ASSERT_NE(check, std::string::npos) << replay;
+    std::string differs = replay;
+    differs[check + 12] = differs[check + 12] == '0' ? '1' : '0';
+    std::ofstream(dir.File("differs.replay")) << differs;
+
+    // The player's own folder, found as the game finds it, with a table and
+    // what a save cut short left beside it.
+    const std::string folder = dir.File("data/tibo");
+    fs::create_directories(folder);
+    std::ofstream(folder + "/Tibo.Ini") << "[Record]\nNome1=Mine\nPunti1=50000\n";
+    WriteHallOfFame(folder + "/Tibo.Ini.new-999999999-1", DefaultHallOfFame());
+    const auto before = FilesUnder(dir.File("data"));
+    const std::string env = "XDG_DATA_HOME=" + dir.File("data") + " HOME=" + dir.File("home");
+    auto expectUntouched = [&](const std::string& how) {
+        EXPECT_EQ(FilesUnder(dir.File("data")), before) << how;
+        EXPECT_FALSE(fs::exists(dir.File("home"))) << how;
+    };
+
+    r = RunTibo("--headless --replay " + recording.File("r.replay"), env);
+    EXPECT_EQ(r.Status, 0) << r.Output;
+    expectUntouched("a replay that plays back as recorded");
+    r = RunTibo("--headless --replay " + dir.File("differs.replay"), env);
+    EXPECT_EQ(r.Status, 3) << r.Output;
+    expectUntouched("a replay that differs");
+
+    // Interrupted part-way (the committed victory takes a while).
+    const std::string started = dir.File("started.json");
+    const std::string binary = std::getenv("TIBO_BINARY");
+    std::vector<std::string> args = {binary, "--headless", "--replay", TIBO_TEST_DATA "/victory.replay", "--dump-state", "1:" + started};
+    std::vector<char*> argv;
+    for (std::string& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    std::vector<std::string> envText;
+    for (char** e = environ; *e; ++e)
+        if (!std::string_view(*e).starts_with("XDG_DATA_HOME=") && !std::string_view(*e).starts_with("HOME=")) envText.push_back(*e);
+    envText.push_back("XDG_DATA_HOME=" + dir.File("data"));
+    envText.push_back("HOME=" + dir.File("home"));
+    std::vector<char*> envp;
+    for (std::string& e : envText) envp.push_back(e.data());
+    envp.push_back(nullptr);
+    pid_t pid = 0;
+    ASSERT_EQ(::posix_spawn(&pid, binary.c_str(), nullptr, nullptr, argv.data(), envp.data()), 0);
+    for (int i = 0; i < 600 && !fs::exists(started); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    ::kill(pid, SIGTERM);
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    expectUntouched("an interrupted replay");
+}
+
+TEST_F(ProgramTest, AReaderOfTheOutputThatGoesAwayEndsNothing) {
+    // `tibo ... | true`: the screenshots' messages go to a pipe no one reads.
+    Script("2 press F12\n4 press F12\n6 press F12\n");
+    const std::string command = "bash -c '\"$TIBO_BINARY\" " + Headless() + " --input " + dir.File("input.txt") +
+                                " --frames 8 | true; exit ${PIPESTATUS[0]}' 2>&1";
+    FILE* pipe = ::popen(command.c_str(), "r");
+    ASSERT_NE(pipe, nullptr);
+    std::string output;
+    char buf[4096];
+    for (size_t n; (n = std::fread(buf, 1, sizeof buf, pipe)) > 0;) output.append(buf, n);
+    const int status = ::pclose(pipe);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status << ": " << output;
+    EXPECT_TRUE(fs::exists(dir.File("Tibo.Ini"))) << "the game closed as usual";
 }
 
 TEST_F(ProgramTest, BadReplaysAndReplaysWithTheirOwnInputOnTheCommandLineExitWithTwo) {

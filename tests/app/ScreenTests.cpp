@@ -232,13 +232,20 @@ TEST(HelpPage, F1HoldsEveryScreenWhereItWasAndAnyKeyGoesBackToIt) {
     game.Tick(10);
     TPlayVariables& v = form.Play()->Vars;
     const int32_t bombs = v.Bombs, shots = v.Shots;
-    const uint64_t before = StateChecksum(form);
+    // Everything but the page's own variables.
+    auto behindThePage = [&form] {
+        nlohmann::json state = GameVariables(form);
+        state.erase("HelpShown");
+        state.erase("HelpClosingKey");
+        return state;
+    };
+    const nlohmann::json before = behindThePage();
     form.KeyDownEvent(KeyF1);
     form.KeyDownEvent(KeyF1);  // held, it repeats: no new press
     game.Tick(60);
     EXPECT_TRUE(form.Vars.HelpShown);
     EXPECT_EQ(form.Vars.GameState, gsPlaying);
-    EXPECT_EQ(StateChecksum(form), before) << "the play did not advance";
+    EXPECT_EQ(behindThePage(), before) << "the play did not advance";
     form.KeyUpEvent(KeyF1);
     // M and F12 do their work and the page stays.
     game.Key('M');
@@ -254,7 +261,7 @@ TEST(HelpPage, F1HoldsEveryScreenWhereItWasAndAnyKeyGoesBackToIt) {
     EXPECT_EQ(form.Vars.GameState, gsPlaying);
     EXPECT_EQ(v.Bombs, bombs);
     EXPECT_EQ(v.BombsLive, 0);
-    EXPECT_NE(StateChecksum(form), before) << "the play goes on";
+    EXPECT_NE(behindThePage(), before) << "the play goes on";
     form.KeyUpEvent(KeyEnter);
     EXPECT_EQ(form.Vars.HelpClosingKey, 0);
     form.KeyDownEvent(KeyEnter);

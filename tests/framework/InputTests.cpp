@@ -148,6 +148,68 @@ TEST_F(InputTest, JoystickStatesMergeWithTheKeys) {
     EXPECT_FALSE(Input.IsPressed(StateButton1));
 }
 
+TEST_F(InputTest, KeptPressesCountForTheNextReadEvenWhenLetGoBeforeIt) {
+    Input.KeptPresses = StateBit(StateButton1) | StateBit(StateButton2);
+    Input.Joystick.Enabled = true;
+    Input.Joystick.BindInputStates = true;
+    // A tap of Space between two reads: held for that read, let go at the next.
+    Input.Keyboard.KeyDown(VkSpace);
+    Input.Keyboard.KeyUp(VkSpace);
+    Input.Update();
+    EXPECT_TRUE(Input.IsPressed(StateButton1));
+    EXPECT_TRUE(Input.WentDown(StateButton1));
+    Input.Update();
+    EXPECT_FALSE(Input.IsPressed(StateButton1));
+    EXPECT_FALSE(Input.WentDown(StateButton1));
+    // A state not kept is lost as before, though its press is told.
+    Input.Keyboard.KeyDown(VkRight);
+    Input.Keyboard.KeyUp(VkRight);
+    Input.Update();
+    EXPECT_FALSE(Input.IsPressed(StateRight));
+    EXPECT_TRUE(Input.WentDown(StateRight));
+    // Held, it is one press; the keyboard's repeats are none.
+    Input.Keyboard.KeyDown(VkEnter);
+    Input.Update();
+    Input.Keyboard.KeyDown(VkEnter);
+    Input.Update();
+    EXPECT_TRUE(Input.IsPressed(StateButton2));
+    EXPECT_FALSE(Input.WentDown(StateButton2));
+    // Let go and held again between two reads: a new press, and back in
+    // States if its reader had cleared it.
+    Input.Clear(StateButton2);
+    Input.Keyboard.KeyUp(VkEnter);
+    Input.Keyboard.KeyDown(VkEnter);
+    Input.Update();
+    EXPECT_TRUE(Input.WentDown(StateButton2));
+    EXPECT_TRUE(Input.IsPressed(StateButton2));
+    Input.Keyboard.KeyUp(VkEnter);
+    // The pad's buttons alike.
+    Input.Joystick.SetState(StateButton1, true);
+    Input.Joystick.SetStates(0);
+    Input.Update();
+    EXPECT_TRUE(Input.IsPressed(StateButton1));
+    Input.Update();
+    EXPECT_FALSE(Input.IsPressed(StateButton1));
+    // Forgotten presses are gone; held keys stay held.
+    Input.Keyboard.KeyDown(VkSpace);
+    Input.Keyboard.KeyUp(VkSpace);
+    Input.Joystick.SetStates(StateBit(StateButton2));
+    Input.Joystick.SetStates(0);
+    Input.Keyboard.KeyDown(VkUp);
+    Input.ForgetPresses();
+    Input.Update();
+    EXPECT_EQ(Input.States, StateBit(StateUp));
+    EXPECT_EQ(Input.Presses, 0u);
+    // Outside the foreground no press counts.
+    Input.Keyboard.KeyDown(VkSpace);
+    Input.Keyboard.KeyUp(VkSpace);
+    Foreground = false;
+    Input.Update();
+    Foreground = true;
+    Input.Update();
+    EXPECT_FALSE(Input.IsPressed(StateButton1));
+}
+
 TEST(GamepadTest, DPadStickAndButtonsGiveTheJoysticksStatesPastTheDeadZone) {
     TGamepad pad;
     pad.SetStick(StickDeadZone, -StickDeadZone);

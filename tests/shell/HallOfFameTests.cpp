@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <limits>
+#include <vector>
 
 namespace tibo {
 namespace {
@@ -99,6 +100,45 @@ TEST(InsertHallEntry, FoundPlacesKeepTheTableDescending) {
     EXPECT_EQ(hall[1].Punti, 10000);
     EXPECT_EQ(hall[1].Nome, "Tibo");  // the new 10000 went below the old one
     EXPECT_EQ(hall[2].Nome, "");
+}
+
+// Two games started from one table: what each added, and the file both end in.
+TEST(MergeHallEntries, EachGameKeepsItsOwnEntriesOnceAndEqualEntriesOfTwoGamesTwice) {
+    const THallOfFame start = DefaultHallOfFame();
+    auto play = [](THallOfFame hall, const std::vector<HallEntry>& games) {
+        for (const HallEntry& e : games) hall = MergeHallEntries(hall, std::vector<HallEntry>{e});
+        return hall;
+    };
+    // Game A: two entries, one of them equal to a default one (Tibo, 5000, 1),
+    // which goes below it. Game B: a third entry, and one just like A's first.
+    const HallEntry ann{"ANN", 9500, 2}, tibo{"Tibo", 5000, 1}, bob{"BOB", 12000, 5};
+    const THallOfFame a = play(start, {ann, tibo});
+    const THallOfFame b = play(start, {bob, ann});
+    EXPECT_EQ(EntriesAdded(a, start), (std::vector<HallEntry>{ann, tibo})) << "the second Tibo of 5000 is new";
+    EXPECT_EQ(EntriesAdded(b, start), (std::vector<HallEntry>{bob, ann}));
+    EXPECT_TRUE(EntriesAdded(start, start).empty());
+
+    // A closes first; then B, whose table never saw A's entries.
+    const THallOfFame afterA = MergeHallEntries(start, EntriesAdded(a, start));
+    EXPECT_EQ(afterA, a);
+    const THallOfFame afterB = MergeHallEntries(afterA, EntriesAdded(b, start));
+    const std::vector<HallEntry> expected = {bob, {"Tibo", 10000, 1}, ann, ann, {"Tibo", 9000, 1}, {"Tibo", 8000, 1},
+                                             {"Tibo", 7000, 1}, {"Tibo", 6000, 1}, tibo, tibo};
+    EXPECT_EQ(std::vector<HallEntry>(afterB.begin(), afterB.end()), expected)
+        << "both games' ANN of 9500 at level 2 are two results, kept twice";
+    // Saving again adds nothing: what a game has stored is taken out first.
+    EXPECT_TRUE(EntriesAdded(EntriesAdded(b, start), EntriesAdded(b, start)).empty());
+    EXPECT_EQ(MergeHallEntries(afterB, {}), afterB);
+
+    // An entry below the ten best of the file stays out; a table out of order
+    // (edited by hand) keeps its order and takes entries where a game would.
+    EXPECT_EQ(MergeHallEntries(afterB, std::vector<HallEntry>{{"LOW", 4000, 1}}), afterB);
+    THallOfFame unsorted = start;
+    std::swap(unsorted[1], unsorted[9]);
+    const THallOfFame merged = MergeHallEntries(unsorted, std::vector<HallEntry>{{"MID", 1500, 1}});
+    EXPECT_EQ(merged[1].Nome, "MID");
+    EXPECT_EQ(merged[2].Punti, 1000);
+    EXPECT_EQ(merged[9].Punti, 2000) << "the last place dropped";
 }
 
 }  // namespace

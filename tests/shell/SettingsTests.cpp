@@ -1,7 +1,10 @@
 #include "shell/Settings.h"
 
+#include "framework/Files.h"
+
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <csignal>
 #include <thread>
@@ -13,6 +16,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "tests/support/FileSizeLimit.h"
 #include "tests/support/TempDir.h"
 
 namespace tibo {
@@ -353,30 +357,7 @@ TEST_F(SettingsFileTest, AFolderInPlaceOfTheFileIsNotReplaced) {
     EXPECT_TRUE(fs::exists(Path_ + "/inside"));
 }
 
-// Lets no file grow beyond a few bytes while it lives, the way a full disk
-// would; works for every user, root included.
-class TFileSizeLimit {
-public:
-    explicit TFileSizeLimit(rlim_t bytes) {
-        OldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
-        ::getrlimit(RLIMIT_FSIZE, &Old_);
-        rlimit small = Old_;
-        small.rlim_cur = bytes;
-        Active_ = ::setrlimit(RLIMIT_FSIZE, &small) == 0;
-    }
-    ~TFileSizeLimit() {
-        ::setrlimit(RLIMIT_FSIZE, &Old_);
-        std::signal(SIGXFSZ, OldHandler_);
-    }
-    TFileSizeLimit(const TFileSizeLimit&) = delete;
-    TFileSizeLimit& operator=(const TFileSizeLimit&) = delete;
-    bool Active() const { return Active_; }
-
-private:
-    rlimit Old_ {};
-    void (*OldHandler_)(int) = nullptr;
-    bool Active_ = false;
-};
+using testing_support::TFileSizeLimit;
 
 TEST_F(SettingsFileTest, FullDiskLeavesTheOldFileIntact) {
     const std::string old = "[Record]\nNome1=Keeper\nPunti1=77\n[Mine]\nx=y\n";
@@ -552,6 +533,136 @@ TEST_F(SettingsFileTest, SpecialAndHugeFilesAreRefusedNamingThemAndLeftAlone) {
     Put(std::string(MaxSettingsFileBytes - 4096, '\n') + "[Record]\nNome1=Far\n");
     WriteHallOfFame(Path_, DefaultHallOfFame());
     EXPECT_EQ(ReadHallOfFame(Path_)[0].Nome, "Tibo");
+}
+
+// --- two games, and saves cut short -----------------------------------------
+
+TEST_F(SettingsFileTest, TwoGamesStoringAtOnceKeepEachOthersEntries) {
+    // Each round, two games that started from the same file store an entry of
+    // their own at the same moment: both entries are there afterwards, and
+    // the file is whole at every moment.
+    std::atomic<int> torn{0};
+    std::atomic<bool> writing{true};
+    std::thread reader([&] {
+        while (writing) {
+            const std::string text = Get();
+            if (!text.empty() && !text.ends_with("Livello10=1\n")) ++torn;
+        }
+    });
+    for (int round = 0; round < 25; ++round) {
+        const HallEntry a{"Anna" + std::to_string(round), 9500, 2}, b{"Bruno" + std::to_string(round), 9400, 3};
+        std::atomic<int> ready{0};
+        auto store = [&](const HallEntry& entry) {
+            ++ready;
+            while (ready < 2) {
+            }
+            StoreHallEntries(Path_, std::vector<HallEntry>{entry});
+        };
+        std::thread first(store, std::cref(a)), second(store, std::cref(b));
+        first.join();
+        second.join();
+        const THallOfFame hall = ReadHallOfFame(Path_);
+        const int kept = static_cast<int>(std::count(hall.begin(), hall.end(), a) + std::count(hall.begin(), hall.end(), b));
+        ASSERT_EQ(kept, 2) << "round " << round << ": an entry was lost";
+        EXPECT_EQ(hall[0], (HallEntry{"Tibo", 10000, 1}));
+        fs::remove(Path_);
+    }
+    writing = false;
+    reader.join();
+    EXPECT_EQ(torn, 0);
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(Dir_)) names.push_back(entry.path().filename().string());
+    EXPECT_EQ(names, std::vector<std::string>{SettingsFileName + ".lock"s}) << "only the lock is left";
+}
+
+TEST_F(SettingsFileTest, ASaveCutShortIsTakenInAtTheStartAndLeftoversOfEndedGamesRemoved) {
+    // What a game killed before its rename leaves: "Tibo.Ini.new-<pid>-<n>".
+    const THallOfFame keeper = MergeHallEntries(DefaultHallOfFame(), std::vector<HallEntry>{{"Keeper", 20000, 1}});
+    // The table of an earlier save, before Keeper's, with an entry of its own.
+    auto tableText = [&](const std::string& name, int32_t points) {
+        const std::string scratch = (Dir_ / "scratch").string();
+        WriteHallOfFame(scratch, MergeHallEntries(DefaultHallOfFame(), std::vector<HallEntry>{{name, points, 4}}));
+        std::ifstream in(scratch, std::ios::binary);
+        std::ostringstream text;
+        text << in.rdbuf();
+        fs::remove(scratch);
+        return text.str();
+    };
+    auto put = [&](const std::string& suffix, const std::string& text) {
+        std::ofstream(Path_ + suffix, std::ios::binary) << text;
+    };
+    const std::string gone = ".new-999999999-";   // no process has that number
+    const std::string running = ".new-" + std::to_string(::getppid()) + "-";
+    Put("[Mine]\nx=y\n");
+    WriteHallOfFame(Path_, keeper);
+    put(gone + "1", tableText("WHOLE", 9500));
+    const std::string cut = tableText("CUT", 9600);
+    put(gone + "2", cut.substr(0, cut.size() - 3));                                  // in the middle of its last line
+    put(gone + "3", cut.substr(0, cut.find("Livello10")));                           // at a line's end, a key short
+    put(running + "4", tableText("RUNNING", 9700));                                  // a game still writing it
+    const std::string victim = (Dir_ / "victim").string();
+    std::ofstream(victim) << "precious";
+    fs::create_symlink(victim, Path_ + gone + "5");
+    put(".new-x", tableText("ODD", 9800));                                           // not a name of the writer's
+
+    const THallOfFame hall = OpenHallOfFame(Path_);
+    EXPECT_EQ(hall, MergeHallEntries(keeper, std::vector<HallEntry>{{"WHOLE", 9500, 4}})) << "the whole file's new entry is taken";
+    for (const HallEntry& e : hall) {
+        EXPECT_NE(e.Nome, "CUT");
+        EXPECT_NE(e.Nome, "RUNNING");
+        EXPECT_NE(e.Nome, "ODD");
+    }
+    EXPECT_EQ(ReadHallOfFame(Path_), hall) << "and kept in the file";
+    EXPECT_NE(Get().find("[Mine]\nx=y\n"), std::string::npos) << "whose other settings stay";
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(Dir_)) names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    const std::string ini = SettingsFileName;
+    std::vector<std::string> expected = {ini, ini + ".lock", ini + ".new-x", ini + running + "4", "victim"};
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(names, expected);
+    std::ifstream in(victim);
+    std::string line;
+    std::getline(in, line);
+    EXPECT_EQ(line, "precious") << "a link is removed, never followed";
+
+    // Nothing left over: the file is only read, and no lock is made.
+    fs::remove(Path_ + ".lock");
+    fs::remove(Path_ + running + "4");
+    const std::string before = Get();
+    EXPECT_EQ(OpenHallOfFame(Path_), hall);
+    EXPECT_EQ(Get(), before);
+    EXPECT_FALSE(fs::exists(Path_ + ".lock"));
+}
+
+TEST_F(SettingsFileTest, NewFilesTakeAFreeNameNeverThroughALinkAndLeaveNothingBehindOnAFullDisk) {
+    auto name = [&](int n) { return (Dir_ / ("shot-" + std::to_string(n) + ".png")).string(); };
+    const std::vector<uint8_t> data(5000, 7);
+    std::ofstream(name(1)) << "taken";
+    const std::string target = (Dir_ / "through-the-link").string();
+    fs::create_symlink(target, name(2));  // dangling: opening it to write would make the target
+    EXPECT_EQ(WriteFileAsNew(name, data), name(3));
+    EXPECT_FALSE(fs::exists(target)) << "written through the link";
+    EXPECT_EQ(ReadFileBytes(name(3)), data);
+    EXPECT_EQ(WriteFileAsNew(name, data), name(4));
+
+    auto entries = [&] {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(Dir_)) names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    };
+    const std::vector<std::string> before = entries();
+    // A full disk: the picture is refused, and neither a piece of it nor its
+    // name is left; a file written over keeps its old content.
+    {
+        TFileSizeLimit limit(4096);
+        ASSERT_TRUE(limit.Active());
+        EXPECT_THROW(WriteFileAsNew(name, data), EFileError);
+        EXPECT_THROW(WriteFileBytes(name(3), std::vector<uint8_t>(8000, 1)), EFileError);
+    }
+    EXPECT_EQ(entries(), before);
+    EXPECT_EQ(ReadFileBytes(name(3)), data);
 }
 
 }  // namespace

@@ -110,13 +110,17 @@ void CheckForm(TMainForm& form, int64_t tick) {
                         v.GameState == gsGameOver || v.GameState == gsPaused;
     const TPlay* play = form.Play();
     if (inGame && play == nullptr) Fail(tick, "a game state without a play");
+    // The question whether to quit: up only in a game, which it pauses, and for three seconds at most.
+    if (v.QuitQuestion < 0 || v.QuitQuestion > QuitQuestionFrames) Fail(tick, "quit question " + std::to_string(v.QuitQuestion));
+    if (v.QuitQuestion > 0 && (v.GameState != gsPaused || v.QuitReturnState < gsExitPreview || v.QuitReturnState > gsPaused))
+        Fail(tick, "a quit question in state " + std::to_string(v.GameState) + ", back to " + std::to_string(v.QuitReturnState));
     if (play != nullptr) {
         const TPlayVariables& p = play->Vars;
         auto range = [&](const char* name, int64_t value, int64_t low, int64_t high) {
             if (value < low || value > high) Fail(tick, std::string(name) + " is " + std::to_string(value));
         };
-        range("Shots", p.Shots, 0, 9);
-        range("Bombs", p.Bombs, 0, 9);
+        range("Shots", p.Shots, 0, 7);
+        range("Bombs", p.Bombs, 0, 7);
         range("ShotsInFlight", p.ShotsInFlight, 0, 3);
         range("BombsLive", p.BombsLive, 0, 5);
         range("ExplosionCount", p.ExplosionCount, 0, 127);
@@ -211,8 +215,10 @@ private:
         } else if (roll == 200) {
             form.KeyDownEvent(KeyF11);
             form.KeyUpEvent(KeyF11);
-        } else if (roll == 201 && Rng_.Random(20) == 0) {
+        } else if ((roll == 201 && Rng_.Random(20) == 0) || (form.Vars.QuitQuestion > 0 && roll < 250)) {
+            // Escape, and now and then a second one while the game asks.
             form.KeyDownEvent(KeyEscape);
+            form.KeyUpEvent(KeyEscape);
         }
         // A click on a button under the panel may close the form as well.
         if (form.CloseRequested()) {

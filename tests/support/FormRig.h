@@ -1,18 +1,24 @@
 #pragma once
 // One game in memory, form and all, without a window: ticked by hand at 20 ms
-// a tick, with keys, clicks and scripts delivered as the window delivers them.
+// a tick, with keys, clicks, pad buttons and scripts delivered as the window
+// delivers them; and a look at the text the game's font has put on the screen.
 #include <cstdlib>
 #include <filesystem>
+#include <stdexcept>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include "actors/Actors.h"
+#include "app/CommandLine.h"
 #include "app/Harness.h"
 #include "assets/AssetStore.h"
 #include "framework/FrameTimer.h"
 #include "shell/Main.h"
+#include "tests/support/PlayRig.h"
 #include "tests/support/TempDir.h"
 
 namespace tibo::testing_support {
@@ -25,22 +31,17 @@ public:
     int WarpX = -1, WarpY = -1;
 };
 
-inline const assets::AssetStore& Store() {
-    static const assets::AssetStore store;  // read-only, shared by the tests
-    return store;
-}
-
 // One game in memory, ticked by hand at 20 ms a tick.
 struct Game {
-    explicit Game(const std::string& configDir, std::vector<std::string> args = {})
-        : form(Options(configDir, std::move(args)), Store(), clock, nullptr, nullptr, host) {
+    explicit Game(const std::string& configDir, std::vector<std::string> args = {}, uint64_t seed = 7)
+        : form(Options(configDir, std::move(args), seed), BuiltInAssets(), clock, nullptr, nullptr, host) {
         form.FormCreate();
         form.MainScreen.Initialize();
     }
-    static TFormOptions Options(const std::string& dir, std::vector<std::string> args) {
+    static TFormOptions Options(const std::string& dir, std::vector<std::string> args, uint64_t seed) {
         TFormOptions o;
         o.ConfigDir = dir;
-        o.Seed = 7;
+        o.Seed = seed;
         o.Arguments = std::move(args);
         return o;
     }
@@ -86,9 +87,70 @@ struct Game {
             Tick();
         }
     }
+    // Through the intro and the level choice (level 1 of the setting) into
+    // play, the preview skipped with a fire button held for two ticks.
+    void StartPlaying(uint8_t setting) {
+        Script(std::string("1 press A\n4 click 300 ") + (setting == SettingPyramid ? "60" : "90") +
+                   "\n5 press Enter\n7 down Space\n9 up Space\n",
+               9);
+        while (form.Vars.GameState == gsExitPreview) Tick();
+    }
+    TPlayVariables& V() { return form.Play()->Vars; }
+    TTiboSprite& Hero() {
+        for (int32_t i = 0; i < form.Engine().Count(); ++i)
+            if (auto* hero = dynamic_cast<TTiboSprite*>(form.Engine().Items(i))) return *hero;
+        throw std::logic_error("no hero");
+    }
+    // Puts the hero, standing, one cell under the exit with the way up open,
+    // and climbs: he escapes, and the victory begins.
+    void Escape() {
+        TPlayVariables& v = V();
+        RetireEnemies(form.Engine());
+        v.HeroColumn = v.Maze.ExitColumn;
+        v.HeroRow = v.Maze.ExitRow + 1;
+        v.HeroScreenColumn = v.HeroScreenRow = 4;
+        v.ViewColumn = v.HeroColumn - 4;
+        v.ViewRow = v.HeroRow - 4;
+        v.ViewDirty = true;
+        form.KeyDownEvent(38);
+        while (!v.Escaped) Tick();
+        form.KeyUpEvent(38);
+    }
+    // Whether the screen shows the text in the game's font from (x, y): every
+    // drawn pixel of its glyphs there.
+    bool ShowsText(int x, int y, std::string_view text) {
+        const TSurface& screen = *form.MainScreen.Surface();
+        const TSurface& font = *form.FontSurface;
+        bool drawn = false;
+        for (char ch : text) {
+            const int g = ch - 32;
+            for (int j = 0; j < 16; ++j)
+                for (int i = 0; i < 16; ++i) {
+                    const TDeviceColor c = font.Pixel(16 * (g % 20) + i, 16 * (g / 20) + j);
+                    if (c == font.TransparentColor()) continue;
+                    drawn = true;
+                    if (screen.Pixel(x + i, y + j) != c) return false;
+                }
+            x += 16;
+        }
+        return drawn;
+    }
+    // The same, centred on the play window as its captions are.
+    bool ShowsCaption(int y, std::string_view text) {
+        return ShowsText(44 + 144 - 8 * static_cast<int>(text.size()), y, text);
+    }
+
     TManualClock clock;
     FakeHost host;
     TMainForm form;
+};
+
+// A game with a settings folder of its own, gone with it.
+struct TOwnFolder {
+    TempDir Folder;
+};
+struct TFormRig : TOwnFolder, Game {
+    explicit TFormRig(uint64_t seed = 7) : Game(Folder.Path(), {}, seed) {}
 };
 
 }  // namespace tibo::testing_support

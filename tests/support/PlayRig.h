@@ -20,6 +20,7 @@ public:
     uint8_t State = gsExitPreview;
     int32_t FrameCounter = 0;
     bool BlinkOn = false;
+    int32_t QuitFrames = 0;
     int GameOvers = 0;
     uint8_t GameState() const override { return State; }
     void PreviewEnded() override { State = gsPlaying; }
@@ -31,6 +32,7 @@ public:
     }
     bool GameOverFrame() override { return ++FrameCounter > 500; }
     bool Blink() const override { return BlinkOn; }
+    int32_t QuitQuestion() const override { return QuitFrames; }
     void SetCursorVisible(bool) override {}
 };
 
@@ -109,6 +111,10 @@ public:
         Tick();
     }
     void ClearEnemies() { RetireEnemies(Engine()); }
+    // Plays on until the start's protection is over and things touch the hero again.
+    void EndStartProtection() {
+        while (Hero().StartProtection > 0) Tick();
+    }
     // Draws a patch of labyrinth with its top-left cell at (x0, y0), one string
     // a row: '#' wall, 'b' broken wall, '.' passage, 'T' rope top, 'R' rope,
     // 'E' rope end, 'X' exit, '$' treasure, 'H' the hero (on a passage); the

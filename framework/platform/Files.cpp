@@ -6,32 +6,25 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <thread>
 
 namespace tibo {
 namespace {
 
 std::string Reason() { return std::strerror(errno); }
 
+// What WriteFileAtomic's temporary files add to the name they replace.
+constexpr const char* NewFileMark = ".new-";
+
 [[noreturn]] void Fail(const char* what, const std::string& path, const std::string& reason) {
     throw EFileError(Format("%s %s: %s", what, path.c_str(), reason.c_str()));
-}
-
-void WriteAll(int fd, const char* data, size_t size, const std::string& path) {
-    while (size > 0) {
-        const ssize_t n = ::write(fd, data, size);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            const std::string why = Reason();
-            ::close(fd);
-            Fail("Cannot write", path, why);
-        }
-        data += n;
-        size -= static_cast<size_t>(n);
-    }
 }
 
 // Writes it all; false with errno set on failure.
@@ -46,6 +39,13 @@ bool WriteWhole(int fd, const char* data, size_t size) {
         size -= static_cast<size_t>(n);
     }
     return true;
+}
+
+void WriteAll(int fd, const char* data, size_t size, const std::string& path) {
+    if (WriteWhole(fd, data, size)) return;
+    const std::string why = Reason();
+    ::close(fd);
+    Fail("Cannot write", path, why);
 }
 
 std::string DirOf(const std::string& path) {
@@ -112,9 +112,16 @@ bool FileExists(const std::string& path) {
 }
 
 void WriteFileBytes(const std::string& path, std::span<const uint8_t> data) {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    const std::string_view content(reinterpret_cast<const char*>(data.data()), data.size());
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0 || S_ISREG(st.st_mode) || S_ISDIR(st.st_mode)) {
+        WriteFileAtomic(path, content);
+        return;
+    }
+    // A device or a FIFO holds nothing to lose and cannot be renamed over.
+    const int fd = ::open(path.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
     if (fd < 0) Fail("Cannot write", path, Reason());
-    WriteAll(fd, reinterpret_cast<const char*>(data.data()), data.size(), path);
+    WriteAll(fd, content.data(), content.size(), path);
     if (::close(fd) != 0) Fail("Cannot write", path, Reason());
 }
 
@@ -122,52 +129,190 @@ void WriteFileText(const std::string& path, std::string_view text) {
     WriteFileBytes(path, std::span(reinterpret_cast<const uint8_t*>(text.data()), text.size()));
 }
 
-void WriteFileAtomic(const std::string& path, std::string_view content) {
-    struct stat old {};
-    const bool replacing = ::stat(path.c_str(), &old) == 0 && S_ISREG(old.st_mode);
+namespace {
 
-    // A name of its own, made here and now: O_EXCL never opens what is there
-    // already, a link included, so nothing else can be written through it.
+// A new file of a name no one else uses beside `path`, "<path>.new-<pid>-<n>":
+// O_EXCL never opens what is there already, a link included, so nothing else
+// can be written through it. Its name goes to `temp`.
+int MakeNewFileBeside(const std::string& path, std::string& temp) {
     static std::atomic<uint64_t> counter{0};
-    std::string temp;
-    int fd = -1;
-    for (int attempt = 0; fd < 0; ++attempt) {
+    for (int attempt = 0;; ++attempt) {
         const uint64_t stamp = static_cast<uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
-        temp = Format("%s.new-%ld-%llx", path.c_str(), static_cast<long>(::getpid()),
+        temp = Format("%s%s%ld-%llx", path.c_str(), NewFileMark, static_cast<long>(::getpid()),
                       static_cast<unsigned long long>(stamp ^ (counter.fetch_add(1) << 40)));
-        fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
-        if (fd < 0 && (errno != EEXIST || attempt >= 100))
+        const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+        if (fd >= 0) return fd;
+        if (errno != EEXIST || attempt >= 100)
             Fail("Cannot write", path, "a new file cannot be made in " + DirOf(path) + ": " + Reason());
     }
-    auto failAfter = [&](const std::string& why) {
+}
+
+// Writes it all to the new file and syncs and closes it; on failure the new
+// file is removed, so that no half-written file is left beside the old one.
+void FillNewFile(int fd, const std::string& temp, std::string_view content, const std::string& path) {
+    auto failWith = [&](const std::string& why) {
         ::close(fd);
-        ::unlink(temp.c_str());  // no half-written file left beside the old one
+        ::unlink(temp.c_str());
         Fail("Cannot write", path, why);
     };
-    if (replacing && ::fchmod(fd, old.st_mode & 07777) != 0) failAfter(Reason());
     try {
         WriteAll(fd, content.data(), content.size(), path);
     } catch (...) {
         ::unlink(temp.c_str());
         throw;
     }
-    if (::fsync(fd) != 0) failAfter(Reason());
+    if (::fsync(fd) != 0) failWith(Reason());
     if (::close(fd) != 0) {
         const std::string why = Reason();
         ::unlink(temp.c_str());
         Fail("Cannot write", path, why);
     }
-    if (::rename(temp.c_str(), path.c_str()) != 0) {
-        const std::string why = Reason();
-        ::unlink(temp.c_str());
-        Fail("Cannot write", path, why);
-    }
+}
+
+void SyncFolderOf(const std::string& path) {
     const int dir = ::open(DirOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dir >= 0) {
         ::fsync(dir);
         ::close(dir);
     }
 }
+
+}  // namespace
+
+void WriteFileAtomic(const std::string& path, std::string_view content) {
+    struct stat old {};
+    const bool replacing = ::stat(path.c_str(), &old) == 0 && S_ISREG(old.st_mode);
+    std::string temp;
+    const int fd = MakeNewFileBeside(path, temp);
+    if (replacing && ::fchmod(fd, old.st_mode & 07777) != 0) {
+        const std::string why = Reason();
+        ::close(fd);
+        ::unlink(temp.c_str());
+        Fail("Cannot write", path, why);
+    }
+    FillNewFile(fd, temp, content, path);
+    if (::rename(temp.c_str(), path.c_str()) != 0) {
+        const std::string why = Reason();
+        ::unlink(temp.c_str());
+        Fail("Cannot write", path, why);
+    }
+    SyncFolderOf(path);
+}
+
+std::string WriteFileAsNew(const std::function<std::string(int)>& nameFor, std::span<const uint8_t> data) {
+    const std::string first = nameFor(1);
+    std::string temp;
+    const int fd = MakeNewFileBeside(first, temp);
+    FillNewFile(fd, temp, std::string_view(reinterpret_cast<const char*>(data.data()), data.size()), first);
+    // The name is taken only now that the data is whole, by a rename that
+    // replaces nothing (a link there included): a kill at any moment leaves
+    // the name free or holding the whole file. Where the file system cannot
+    // rename so, the name is taken with O_CREAT|O_EXCL|O_NOFOLLOW, then the
+    // file renamed over it: it stays empty no longer than the rename takes.
+    bool exclusiveRename = true;
+    for (int n = 1;; ++n) {
+        const std::string path = n == 1 ? first : nameFor(n);
+        auto failWith = [&](const std::string& why) {
+            ::unlink(temp.c_str());
+            Fail("Cannot write", path, why);
+        };
+#ifdef RENAME_NOREPLACE
+        if (exclusiveRename) {
+            if (::renameat2(AT_FDCWD, temp.c_str(), AT_FDCWD, path.c_str(), RENAME_NOREPLACE) == 0) {
+                SyncFolderOf(path);
+                return path;
+            }
+            if (errno == EEXIST && n < 100000) continue;
+            if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP) failWith(Reason());
+        }
+#endif
+        exclusiveRename = false;
+        const int taken = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+        if (taken < 0) {
+            if (errno == EEXIST && n < 100000) continue;
+            failWith(Reason());
+        }
+        ::close(taken);
+        if (::rename(temp.c_str(), path.c_str()) != 0) {
+            const std::string why = Reason();
+            ::unlink(path.c_str());
+            failWith(why);
+        }
+        SyncFolderOf(path);
+        return path;
+    }
+}
+
+TFileStatus FileStatus(const std::string& path) {
+    TFileStatus status;
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) return status;
+    using K = TFileStatus::TKind;
+    status.Kind = S_ISREG(st.st_mode) ? K::Regular : S_ISDIR(st.st_mode) ? K::Folder : K::Other;
+    status.WriteBits = (st.st_mode & 0222) != 0;
+    if (::access(path.c_str(), W_OK) != 0) status.WriteDenied = Reason();
+    return status;
+}
+
+TFileLock::TFileLock(const std::string& path, int waitMs) {
+    // Read and write where it may, read-only otherwise (a lock needs neither
+    // on most file systems); never through a link, never waiting on a FIFO.
+    constexpr int flags = O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
+    int fd = ::open(path.c_str(), O_RDWR | flags, 0644);
+    if (fd < 0 && errno == EACCES) fd = ::open(path.c_str(), O_RDONLY | flags, 0644);
+    if (fd < 0) return;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return;
+    }
+    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(waitMs);
+    for (;;) {
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+            Fd_ = fd;
+            return;
+        }
+        if ((errno != EWOULDBLOCK && errno != EINTR) || std::chrono::steady_clock::now() >= until) break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    ::close(fd);
+}
+
+TFileLock::~TFileLock() {
+    if (Fd_ >= 0) ::close(Fd_);  // closing lets go of the lock
+}
+
+std::vector<TLeftoverFile> LeftoverNewFiles(const std::string& path) {
+    std::vector<TLeftoverFile> found;
+    const std::string folder = DirOf(path);
+    const auto slash = path.find_last_of('/');
+    const std::string prefix = (slash == std::string::npos ? path : path.substr(slash + 1)) + NewFileMark;
+    DIR* dir = ::opendir(folder.c_str());
+    if (dir == nullptr) return found;
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string_view name = entry->d_name;
+        if (!name.starts_with(prefix)) continue;
+        // "<pid>-<n>": a program still running may be writing it.
+        const std::string_view rest = name.substr(prefix.size());
+        long pid = 0;
+        size_t at = 0;
+        while (at < rest.size() && rest[at] >= '0' && rest[at] <= '9' && pid < 100000000) pid = pid * 10 + (rest[at++] - '0');
+        if (at == 0 || at >= rest.size() || rest[at] != '-') continue;
+        const bool running = pid != static_cast<long>(::getpid()) && pid > 0 &&
+                             (::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM);
+        if (running) continue;
+        TLeftoverFile file;
+        file.Path = JoinPath(folder, std::string(name));
+        struct stat st {};
+        file.Regular = ::lstat(file.Path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+        found.push_back(file);
+    }
+    ::closedir(dir);
+    std::sort(found.begin(), found.end(), [](const TLeftoverFile& a, const TLeftoverFile& b) { return a.Path < b.Path; });
+    return found;
+}
+
+bool RemoveFile(const std::string& path) { return ::unlink(path.c_str()) == 0; }
 
 std::string JoinPath(const std::string& dir, const std::string& name) {
     if (dir.empty()) return name;
@@ -256,11 +401,7 @@ void TPartialFile::Finish() {
     if (::rename(Partial_.c_str(), Path_.c_str()) != 0) Fail(Reason());
     ::close(Fd_);
     Fd_ = -1;
-    const int dir = ::open(DirOf(Path_).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir >= 0) {
-        ::fsync(dir);
-        ::close(dir);
-    }
+    SyncFolderOf(Path_);
 }
 
 }  // namespace tibo
