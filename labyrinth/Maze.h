@@ -4,8 +4,10 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <tuple>
 
 #include "framework/Bitmap.h"
+#include "framework/FieldList.h"
 #include "labyrinth/Random.h"
 
 namespace tibo {
@@ -45,8 +47,9 @@ enum : uint8_t { PathLit = 1, PathWall = 102, PathExit = 108 };
 
 struct TMaze {
     // Indexed [column][row], both from 1; only 1..MazeWidth x 1..MazeHeight is used.
-    std::array<std::array<uint8_t, 256>, 256> MazeGrid{};
-    std::array<std::array<uint8_t, 256>, 256> PathMap{};
+    using TGrid = std::array<std::array<uint8_t, 256>, 256>;
+    TGrid MazeGrid{};
+    TGrid PathMap{};
     int32_t MazeWidth = 0;
     int32_t MazeHeight = 0;
     uint8_t ExitColumn = 0;
@@ -62,7 +65,20 @@ struct TMaze {
     // What an actor finds in a cell it looks at: outside the labyrinth there
     // is only border, which never breaks and never opens.
     uint8_t At(int x, int y) const { return Inside(x, y) ? Cell(x, y) : uint8_t{CellBorder}; }
+
+    // Every field above, as the state dump and the replay checksum write it
+    // (a grid as its rows 1..MazeHeight of cells 1..MazeWidth).
+    static constexpr auto Fields = std::tuple{
+        Field("MazeGrid", &TMaze::MazeGrid),
+        Field("PathMap", &TMaze::PathMap),
+        Field("MazeWidth", &TMaze::MazeWidth),
+        Field("MazeHeight", &TMaze::MazeHeight),
+        Field("ExitColumn", &TMaze::ExitColumn),
+        Field("ExitRow", &TMaze::ExitRow),
+        Field("ItemDivisor", &TMaze::ItemDivisor),
+    };
 };
+static_assert(ListsEveryMember<TMaze>(), "each field of the labyrinth has its line in TMaze::Fields");
 
 // Walls stop the hero, the walkers, the mummies, the ghosts and the shots.
 constexpr bool IsWallCell(uint8_t code) { return code == CellWall || code == CellBrokenWall; }

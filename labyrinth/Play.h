@@ -8,8 +8,10 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <tuple>
 
 #include "framework/Display.h"
+#include "framework/FieldList.h"
 #include "framework/ImageList.h"
 #include "framework/Input.h"
 #include "framework/Sound.h"
@@ -34,7 +36,13 @@ class TFantasmaSprite;
 struct TButtonLatches {
     bool FireLatch = false;
     bool BombLatch = false;
+
+    static constexpr auto Fields = std::tuple{
+        Field("FireLatch", &TButtonLatches::FireLatch),
+        Field("BombLatch", &TButtonLatches::BombLatch),
+    };
 };
+static_assert(ListsEveryMember<TButtonLatches>(), "each latch has its line in TButtonLatches::Fields");
 
 // The play's program-wide variables: one set per game.
 struct TPlayVariables {
@@ -109,7 +117,65 @@ struct TPlayVariables {
     // and oxygen have given so far in the count-down that follows.
     bool Escaped = false;
     int32_t EscapeBonus = 0;
+
+    // Every variable above, as the state dump and the replay checksum write it;
+    // the labyrinth's fields stand beside the others.
+    static constexpr auto Fields = std::tuple{
+        Field("Score", &TPlayVariables::Score),
+        Field("BestScore", &TPlayVariables::BestScore),
+        Field("FieldOriginX", &TPlayVariables::FieldOriginX),
+        Field("FieldOriginY", &TPlayVariables::FieldOriginY),
+        Field("ShakeX", &TPlayVariables::ShakeX),
+        Field("ShakeY", &TPlayVariables::ShakeY),
+        Field("Maze", &TPlayVariables::Maze),
+        Field("MummyCount", &TPlayVariables::MummyCount),
+        Field("GhostCount", &TPlayVariables::GhostCount),
+        Field("ViewColumn", &TPlayVariables::ViewColumn),
+        Field("ViewRow", &TPlayVariables::ViewRow),
+        Field("ViewOffsetX", &TPlayVariables::ViewOffsetX),
+        Field("ViewOffsetY", &TPlayVariables::ViewOffsetY),
+        Field("ExplosionCount", &TPlayVariables::ExplosionCount),
+        Field("ViewDirty", &TPlayVariables::ViewDirty),
+        Field("CellDirty", &TPlayVariables::CellDirty),
+        Field("DirtyColumn", &TPlayVariables::DirtyColumn),
+        Field("DirtyRow", &TPlayVariables::DirtyRow),
+        Field("DrawnViewColumn", &TPlayVariables::DrawnViewColumn),
+        Field("DrawnViewRow", &TPlayVariables::DrawnViewRow),
+        Field("SavedViewColumn", &TPlayVariables::SavedViewColumn),
+        Field("SavedViewRow", &TPlayVariables::SavedViewRow),
+        Field("PreviewPhase", &TPlayVariables::PreviewPhase),
+        Field("PreviewSkip", &TPlayVariables::PreviewSkip),
+        Field("MapSteps", &TPlayVariables::MapSteps),
+        Field("MapColumn", &TPlayVariables::MapColumn),
+        Field("MapRow", &TPlayVariables::MapRow),
+        Field("TorchSteps", &TPlayVariables::TorchSteps),
+        Field("TorchColumn", &TPlayVariables::TorchColumn),
+        Field("TorchRow", &TPlayVariables::TorchRow),
+        Field("Health", &TPlayVariables::Health),
+        Field("Oxygen", &TPlayVariables::Oxygen),
+        Field("Shots", &TPlayVariables::Shots),
+        Field("Bombs", &TPlayVariables::Bombs),
+        Field("ShotsInFlight", &TPlayVariables::ShotsInFlight),
+        Field("BombsLive", &TPlayVariables::BombsLive),
+        Field("LastBombColumn", &TPlayVariables::LastBombColumn),
+        Field("LastBombRow", &TPlayVariables::LastBombRow),
+        Field("HeroColumn", &TPlayVariables::HeroColumn),
+        Field("HeroRow", &TPlayVariables::HeroRow),
+        Field("HeroScreenColumn", &TPlayVariables::HeroScreenColumn),
+        Field("HeroScreenRow", &TPlayVariables::HeroScreenRow),
+        Field("HeroOffsetX", &TPlayVariables::HeroOffsetX),
+        Field("HeroOffsetY", &TPlayVariables::HeroOffsetY),
+        Field("StepX", &TPlayVariables::StepX),
+        Field("StepY", &TPlayVariables::StepY),
+        Field("StepLimit", &TPlayVariables::StepLimit),
+        Field("MoveState", &TPlayVariables::MoveState),
+        Field("Facing", &TPlayVariables::Facing),
+        Field("StepToggle", &TPlayVariables::StepToggle),
+        Field("Escaped", &TPlayVariables::Escaped),
+        Field("EscapeBonus", &TPlayVariables::EscapeBonus),
+    };
 };
+static_assert(ListsEveryMember<TPlayVariables>(), "each play variable has its line in TPlayVariables::Fields");
 
 // The form's components the play works with; they outlive it.
 struct TPlayComponents {

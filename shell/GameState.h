@@ -2,7 +2,9 @@
 // The form's game variables: the state of the screens around the play, one
 // instance per running game; and the one random generator every draw comes from.
 #include <cstdint>
+#include <tuple>
 
+#include "framework/FieldList.h"
 #include "labyrinth/GameStates.h"
 #include "labyrinth/Random.h"
 #include "shell/HallOfFame.h"
@@ -40,6 +42,35 @@ struct TGameVariables {
     uint8_t QuitReturnState = 0;
     // A key, click or button asked to cut the game-over pause short.
     bool SkipEnd = false;
+
+    // Every variable above, as the state dump and the replay checksum write it.
+    static constexpr auto Fields = std::tuple{
+        Field("GameState", &TGameVariables::GameState),
+        Field("FrameCounter", &TGameVariables::FrameCounter),
+        Field("AnyKey", &TGameVariables::AnyKey),
+        Field("NameDone", &TGameVariables::NameDone),
+        Field("StartRequested", &TGameVariables::StartRequested),
+        Field("NewEntryRank", &TGameVariables::NewEntryRank),
+        Field("PadLetter", &TGameVariables::PadLetter),
+        Field("PadNaming", &TGameVariables::PadNaming),
+        Field("ChosenLevel", &TGameVariables::ChosenLevel),
+        Field("ChosenSetting", &TGameVariables::ChosenSetting),
+        // The blink timer runs on the wall clock in a window and only changes
+        // what the captions look like.
+        Field("Blink", &TGameVariables::Blink, TFieldUse::DumpOnly),
+        Field("HallOfFame", &TGameVariables::HallOfFame),
+        Field("ScrollFirstLine", &TGameVariables::ScrollFirstLine),
+        Field("ScrollOffset", &TGameVariables::ScrollOffset),
+        Field("HelpShown", &TGameVariables::HelpShown),
+        Field("HelpClosingKey", &TGameVariables::HelpClosingKey),
+        Field("ScreenshotNoticeFrames", &TGameVariables::ScreenshotNoticeFrames),
+        // Whether the last screenshot could be written depends on the disk, not on the game.
+        Field("ScreenshotFailed", &TGameVariables::ScreenshotFailed, TFieldUse::DumpOnly),
+        Field("QuitQuestion", &TGameVariables::QuitQuestion),
+        Field("QuitReturnState", &TGameVariables::QuitReturnState),
+        Field("SkipEnd", &TGameVariables::SkipEnd),
+    };
 };
+static_assert(ListsEveryMember<TGameVariables>(), "each game variable has its line in TGameVariables::Fields");
 
 }  // namespace tibo

@@ -4,7 +4,10 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <tuple>
 #include <vector>
+
+#include "framework/FieldList.h"
 
 namespace tibo {
 
@@ -15,7 +18,13 @@ struct HallEntry {
 
     // The same name, points and level.
     bool operator==(const HallEntry&) const = default;
+    static constexpr auto Fields = std::tuple{
+        Field("Nome", &HallEntry::Nome),
+        Field("Punti", &HallEntry::Punti),
+        Field("Livello", &HallEntry::Livello),
+    };
 };
+static_assert(ListsEveryMember<HallEntry>(), "each field of an entry has its line in HallEntry::Fields");
 
 using THallOfFame = std::array<HallEntry, 10>;
 

@@ -6,10 +6,13 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <tuple>
 #include <vector>
 
 #include "assets/AssetStore.h"
 #include "framework/Display.h"
+#include "framework/FieldList.h"
 #include "framework/FrameTimer.h"
 #include "framework/Gamepad.h"
 #include "framework/ImageList.h"
@@ -203,6 +206,36 @@ private:
     std::unique_ptr<TPlayVariables> FinishedPlay_;
     THallOfFame HallAtStart_;             // the table as the file gave it at the start
     std::vector<HallEntry> HallStored_;   // this game's entries the file has been given
+};
+
+// What the state dump and the replay checksum write of the form: the game's
+// variables, the play's (between games their starting values), the form's
+// own values and every sprite below the engine with its own fields. The
+// values marked DumpOnly are left out of the checksum.
+inline constexpr auto FormFields = std::tuple{
+    Field("Vars", &TMainForm::Vars),
+    // Between games the play variables are those of the game that ended last;
+    // before the first game, their starting values.
+    Field("Play", [](const TMainForm& f) -> const TPlayVariables& {
+        static const TPlayVariables NoPlay{};
+        return f.Play() != nullptr ? f.Play()->Vars : f.FinishedPlay() != nullptr ? *f.FinishedPlay() : NoPlay;
+    }),
+    Field("GameStateName", [](const TMainForm& f) { return GameStateName(f.Vars.GameState); }),
+    Field("Interval", [](const TMainForm& f) { return f.EngineTimer.Interval(); }),
+    Field("MouseMoveHooked", [](const TMainForm& f) { return f.MouseMoveHooked(); }),
+    Field("Latches", &TMainForm::Latches),
+    Field("Sprites", [](TMainForm& f) -> const TSpriteEngine& { return f.Engine(); }),
+    Field("SpriteCount", [](TMainForm& f) { return f.Engine().SpriteCount(); }),
+    // What follows the window rather than the game: the frame tick still
+    // running, and the timers, which run on the wall clock in a window.
+    Field("TickBusy", &TMainForm::TickBusy, TFieldUse::DumpOnly),
+    Field("TimerEnabled", [](const TMainForm& f) { return f.EngineTimer.Enabled(); }, TFieldUse::DumpOnly),
+    Field("BlinkTimerEnabled", [](const TMainForm& f) { return f.TimerScritteLampeggianti.Enabled(); }, TFieldUse::DumpOnly),
+    // The sound device's switch, and the sounds asked for since the last
+    // dump, which the dump takes away.
+    Field("Muted", [](const TMainForm& f) { return f.SoundDevice.Muted(); }, TFieldUse::DumpOnly),
+    Field("Sounds", [](TMainForm& f) -> const std::vector<std::string>& { return f.Suoni.Items.PlayRequests; },
+          TFieldUse::DumpOnly),
 };
 
 // The N-th name of a screenshot taken at `now` in `folder`:

@@ -1,5 +1,13 @@
 #include "shell/StateDump.h"
 
+#include <array>
+#include <functional>
+#include <stdexcept>
+#include <string>
+#include <tuple>
+#include <type_traits>
+
+#include "framework/FieldList.h"
 #include "framework/FieldWriter.h"
 #include "shell/Main.h"
 
@@ -27,6 +35,81 @@ void DumpTree(const TSprite& sprite, nlohmann::json& list) {
     }
 }
 
+// The dump writes every listed field; the checksum those marked Checked.
+enum class TPurpose { Dump, Checksum };
+
+template <class Owner>
+void WriteFields(nlohmann::json& out, Owner& owner, const auto& fields, TPurpose purpose);
+
+// A value as the dump shows it; `owner` is the object it belongs to.
+template <class Owner, class Value>
+nlohmann::json JsonValue(const Owner& /*owner*/, const Value& value, TPurpose purpose) {
+    if constexpr (HasFieldList<Value>) {
+        nlohmann::json object = nlohmann::json::object();
+        WriteFields(object, value, Value::Fields, purpose);
+        return object;
+    } else if constexpr (std::is_same_v<Value, std::string_view>) {
+        return std::string(value);
+    } else if constexpr (std::is_same_v<Value, char>) {
+        return std::string(1, value);  // a letter
+    } else {
+        return value;
+    }
+}
+
+template <class Owner, class Entry, size_t N>
+nlohmann::json JsonValue(const Owner& owner, const std::array<Entry, N>& list, TPurpose purpose) {
+    nlohmann::json array = nlohmann::json::array();
+    for (const Entry& e : list) array.push_back(JsonValue(owner, e, purpose));
+    return array;
+}
+
+// A grid: its rows 1..MazeHeight, each of the cells 1..MazeWidth.
+nlohmann::json JsonValue(const TMaze& maze, const TMaze::TGrid& grid, TPurpose /*purpose*/) {
+    nlohmann::json rows = nlohmann::json::array();
+    for (int y = 1; y <= maze.MazeHeight; ++y) {
+        nlohmann::json row = nlohmann::json::array();
+        for (int x = 1; x <= maze.MazeWidth; ++x) row.push_back(int{grid[static_cast<size_t>(x)][static_cast<size_t>(y)]});
+        rows.push_back(std::move(row));
+    }
+    return rows;
+}
+
+// Every sprite below the engine, parents before their children.
+nlohmann::json JsonValue(const TMainForm& /*form*/, const TSpriteEngine& engine, TPurpose /*purpose*/) {
+    nlohmann::json sprites = nlohmann::json::array();
+    DumpTree(engine, sprites);
+    return sprites;
+}
+
+template <class Owner>
+void WriteFields(nlohmann::json& out, Owner& owner, const auto& fields, TPurpose purpose) {
+    std::apply(
+        [&](const auto&... field) {
+            const auto write = [&](const auto& f) {
+                if (purpose == TPurpose::Checksum && f.Use != TFieldUse::Checked) return;
+                const auto& value = std::invoke(f.Get, owner);
+                using Value = std::remove_cvref_t<decltype(value)>;
+                // A structure with its own list: its fields beside these.
+                if constexpr (HasFieldList<Value>) {
+                    WriteFields(out, value, Value::Fields, purpose);
+                } else {
+                    const std::string name(f.Name);
+                    if (out.contains(name)) throw std::logic_error("two fields named " + name + " in the state dump");
+                    out[name] = JsonValue(owner, value, purpose);
+                }
+            };
+            (write(field), ...);
+        },
+        fields);
+}
+
+nlohmann::json FormState(TMainForm& form, TPurpose purpose) {
+    nlohmann::json out = nlohmann::json::object();
+    WriteFields(out, form, FormFields, purpose);
+    return out;
+}
+
 }  // namespace
 
 nlohmann::json DumpSprite(const TSprite& sprite) {
@@ -38,19 +121,13 @@ nlohmann::json DumpSprite(const TSprite& sprite) {
 }
 
 nlohmann::json DumpState(TMainForm& form) {
-    nlohmann::json out = GameVariables(form);
-    std::vector<std::string>& requests = form.Suoni.Items.PlayRequests;
-    out["Sounds"] = requests;
-    requests.clear();
-    out["Muted"] = form.SoundDevice.Muted();
+    nlohmann::json out = FormState(form, TPurpose::Dump);
+    form.Suoni.Items.PlayRequests.clear();
     return out;
 }
 
 uint64_t StateChecksum(TMainForm& form) {
-    nlohmann::json state = GameVariables(form);
-    for (const char* windowBound : {"TickBusy", "TimerEnabled", "BlinkTimerEnabled", "Blink"}) state.erase(windowBound);
-    // Whether the last screenshot could be written depends on the disk, not on the game.
-    state.erase("ScreenshotFailed");
+    const nlohmann::json state = FormState(form, TPurpose::Checksum);
     // A name need not be valid UTF-8: such bytes count as U+FFFD.
     const std::string text = state.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
     uint64_t hash = 0xcbf29ce484222325ULL;
@@ -59,119 +136,6 @@ uint64_t StateChecksum(TMainForm& form) {
         hash *= 0x100000001b3ULL;
     }
     return hash;
-}
-
-nlohmann::json GameVariables(TMainForm& form) {
-    const TGameVariables& g = form.Vars;
-    // Between games the play variables are those of the game that ended last;
-    // before the first game, their starting values.
-    static const TPlayVariables NoPlay{};
-    const TPlayVariables& v = form.Play() ? form.Play()->Vars : form.FinishedPlay() ? *form.FinishedPlay() : NoPlay;
-    nlohmann::json out = nlohmann::json::object();
-    out["GameState"] = g.GameState;
-    out["GameStateName"] = std::string(GameStateName(g.GameState));
-    out["FrameCounter"] = g.FrameCounter;
-    out["AnyKey"] = g.AnyKey;
-    out["NameDone"] = g.NameDone;
-    out["StartRequested"] = g.StartRequested;
-    out["NewEntryRank"] = g.NewEntryRank;
-    out["ChosenLevel"] = g.ChosenLevel;
-    out["ChosenSetting"] = g.ChosenSetting;
-    out["Blink"] = g.Blink;
-    out["Score"] = v.Score;
-    out["BestScore"] = v.BestScore;
-    out["ScrollFirstLine"] = g.ScrollFirstLine;
-    out["ScrollOffset"] = g.ScrollOffset;
-    out["HelpShown"] = g.HelpShown;
-    out["HelpClosingKey"] = g.HelpClosingKey;
-    out["ScreenshotNoticeFrames"] = g.ScreenshotNoticeFrames;
-    out["ScreenshotFailed"] = g.ScreenshotFailed;
-    out["QuitQuestion"] = g.QuitQuestion;
-    out["QuitReturnState"] = g.QuitReturnState;
-    out["SkipEnd"] = g.SkipEnd;
-    out["FieldOriginX"] = v.FieldOriginX;
-    out["FieldOriginY"] = v.FieldOriginY;
-    out["ShakeX"] = v.ShakeX;
-    out["ShakeY"] = v.ShakeY;
-    out["PreviewPhase"] = v.PreviewPhase;
-    out["PreviewSkip"] = v.PreviewSkip;
-    out["TickBusy"] = form.TickBusy;
-    out["Interval"] = form.EngineTimer.Interval();
-    out["TimerEnabled"] = form.EngineTimer.Enabled();
-    out["BlinkTimerEnabled"] = form.TimerScritteLampeggianti.Enabled();
-    out["MouseMoveHooked"] = form.MouseMoveHooked();
-    // The labyrinth, the view, the hero and the player's resources.
-    const TMaze& m = v.Maze;
-    out["MazeWidth"] = m.MazeWidth;
-    out["MazeHeight"] = m.MazeHeight;
-    out["ExitColumn"] = m.ExitColumn;
-    out["ExitRow"] = m.ExitRow;
-    out["ItemDivisor"] = m.ItemDivisor;
-    out["MummyCount"] = v.MummyCount;
-    out["GhostCount"] = v.GhostCount;
-    out["ViewColumn"] = v.ViewColumn;
-    out["ViewRow"] = v.ViewRow;
-    out["ViewOffsetX"] = v.ViewOffsetX;
-    out["ViewOffsetY"] = v.ViewOffsetY;
-    out["ExplosionCount"] = v.ExplosionCount;
-    out["ViewDirty"] = v.ViewDirty;
-    out["CellDirty"] = v.CellDirty;
-    out["DirtyColumn"] = v.DirtyColumn;
-    out["DirtyRow"] = v.DirtyRow;
-    out["DrawnViewColumn"] = v.DrawnViewColumn;
-    out["DrawnViewRow"] = v.DrawnViewRow;
-    out["SavedViewColumn"] = v.SavedViewColumn;
-    out["SavedViewRow"] = v.SavedViewRow;
-    out["MapSteps"] = v.MapSteps;
-    out["MapColumn"] = v.MapColumn;
-    out["MapRow"] = v.MapRow;
-    out["TorchSteps"] = v.TorchSteps;
-    out["TorchColumn"] = v.TorchColumn;
-    out["TorchRow"] = v.TorchRow;
-    out["Health"] = v.Health;
-    out["Oxygen"] = v.Oxygen;
-    out["Shots"] = v.Shots;
-    out["Bombs"] = v.Bombs;
-    out["ShotsInFlight"] = v.ShotsInFlight;
-    out["BombsLive"] = v.BombsLive;
-    out["LastBombColumn"] = v.LastBombColumn;
-    out["LastBombRow"] = v.LastBombRow;
-    out["FireLatch"] = form.Latches.FireLatch;
-    out["BombLatch"] = form.Latches.BombLatch;
-    out["HeroColumn"] = v.HeroColumn;
-    out["HeroRow"] = v.HeroRow;
-    out["HeroScreenColumn"] = v.HeroScreenColumn;
-    out["HeroScreenRow"] = v.HeroScreenRow;
-    out["HeroOffsetX"] = v.HeroOffsetX;
-    out["HeroOffsetY"] = v.HeroOffsetY;
-    out["StepX"] = v.StepX;
-    out["StepY"] = v.StepY;
-    out["StepLimit"] = v.StepLimit;
-    out["MoveState"] = v.MoveState;
-    out["Facing"] = v.Facing;
-    out["StepToggle"] = v.StepToggle;
-    out["Escaped"] = v.Escaped;
-    out["EscapeBonus"] = v.EscapeBonus;
-    nlohmann::json grid = nlohmann::json::array(), path = nlohmann::json::array();
-    for (int y = 1; y <= m.MazeHeight; ++y) {
-        std::vector<int> gridRow, pathRow;
-        for (int x = 1; x <= m.MazeWidth; ++x) {
-            gridRow.push_back(m.Cell(x, y));
-            pathRow.push_back(m.Path(x, y));
-        }
-        grid.push_back(gridRow);
-        path.push_back(pathRow);
-    }
-    out["MazeGrid"] = grid;
-    out["PathMap"] = path;
-    nlohmann::json hall = nlohmann::json::array();
-    for (const HallEntry& e : g.HallOfFame) hall.push_back({{"Nome", e.Nome}, {"Punti", e.Punti}, {"Livello", e.Livello}});
-    out["HallOfFame"] = hall;
-    nlohmann::json sprites = nlohmann::json::array();
-    DumpTree(form.Engine(), sprites);
-    out["Sprites"] = sprites;
-    out["SpriteCount"] = form.Engine().SpriteCount();
-    return out;
 }
 
 }  // namespace tibo

@@ -70,7 +70,7 @@ TEST(EndOfGameTest, AWinReadsAsOneItsEndCanBeSkippedAndTheDumpKeepsTheGame) {
 
     // Until the next game the dump shows the finished one.
     g.Tick(5);
-    nlohmann::json dump = GameVariables(g.form);
+    nlohmann::json dump = DumpState(g.form);
     EXPECT_EQ(dump["Score"], score);
     EXPECT_EQ(dump["Escaped"], true);
     EXPECT_EQ(dump["EscapeBonus"], g.form.FinishedPlay()->EscapeBonus);
@@ -82,7 +82,7 @@ TEST(EndOfGameTest, AWinReadsAsOneItsEndCanBeSkippedAndTheDumpKeepsTheGame) {
     }
     g.Script("1 press A\n4 click 300 90\n5 press Enter\n", 6);
     ASSERT_NE(g.form.Play(), nullptr);
-    dump = GameVariables(g.form);
+    dump = DumpState(g.form);
     EXPECT_EQ(dump["Score"], 0) << "a new game";
     EXPECT_EQ(dump["Escaped"], false);
 }

@@ -366,6 +366,70 @@ TEST_F(FormTest, TheChecksumLeavesTheSoundsAndTheBlinkAloneAndSeesTheHero) {
     EXPECT_EQ(StateChecksum(a.form), StateChecksum(b.form));
 }
 
+// Walks the members a list names, with their dump names and the use that
+// holds for them: within a listed structure, its own members; of a table of
+// listed entries, the last entry's. Computed values are no members to change.
+template <class Owner, class Visit>
+void ForEachListedMember(Owner& owner, const auto& fields, const std::string& prefix, TFieldUse outer, Visit& visit) {
+    std::apply(
+        [&](const auto&... field) {
+            const auto one = [&](const auto& f) {
+                if constexpr (std::is_member_object_pointer_v<std::remove_cvref_t<decltype(f.Get)>>) {
+                    auto& value = owner.*f.Get;
+                    using Value = std::remove_cvref_t<decltype(value)>;
+                    const TFieldUse use = std::max(outer, f.Use);  // Checked, then DumpOnly: the narrower holds
+                    const std::string name = prefix + std::string(f.Name);
+                    if constexpr (HasFieldList<Value>) ForEachListedMember(value, Value::Fields, name + ".", use, visit);
+                    else if constexpr (requires { requires HasFieldList<typename Value::value_type>; })
+                        ForEachListedMember(value.back(), Value::value_type::Fields, name + "[last].", use, visit);
+                    else visit(name, use, value);
+                }
+            };
+            (one(field), ...);
+        },
+        fields);
+}
+
+void Change(bool& value) { value = !value; }
+template <std::integral T>
+void Change(T& value) { value = static_cast<T>(value + 1); }
+void Change(std::string& value) { value += "x"; }
+template <class T, size_t N>
+void Change(std::array<T, N>& cells) { Change(cells[1]); }  // a grid's cell (1, 1)
+
+TEST_F(FormTest, EveryListedVariableReachesTheDumpAndTheChecksumUnlessMarked) {
+    Game game(dir.Path());
+    game.ToLevelChoice();
+    game.Key(13);
+    game.Tick(2);
+    game.SkipPreview();
+    game.Tick(5);
+    TMainForm& form = game.form;
+    const uint64_t sum = StateChecksum(form);
+    const nlohmann::json dump = DumpState(form);
+    std::map<std::string, TFieldUse> seen;
+    auto check = [&](const std::string& name, TFieldUse use, auto& value) {
+        const auto kept = value;
+        Change(value);
+        const bool inChecksum = StateChecksum(form) != sum, inDump = DumpState(form) != dump;
+        value = kept;
+        EXPECT_EQ(inChecksum, use == TFieldUse::Checked) << name;
+        EXPECT_TRUE(inDump) << name;
+        seen[name] = use;
+    };
+    ForEachListedMember(form, FormFields, "", TFieldUse::Checked, check);
+    ForEachListedMember(form.Play()->Vars, TPlayVariables::Fields, "Play.", TFieldUse::Checked, check);
+    EXPECT_EQ(StateChecksum(form), sum) << "all put back";
+    // The walk reached into every kind of list.
+    EXPECT_GT(seen.size(), 70u);
+    EXPECT_EQ(seen["Vars.HallOfFame[last].Nome"], TFieldUse::Checked);
+    EXPECT_EQ(seen["Play.Maze.MazeGrid"], TFieldUse::Checked);
+    EXPECT_EQ(seen["Latches.BombLatch"], TFieldUse::Checked);
+    EXPECT_EQ(seen["Vars.PadLetter"], TFieldUse::Checked);
+    EXPECT_EQ(seen["Vars.Blink"], TFieldUse::DumpOnly);
+    EXPECT_EQ(seen["TickBusy"], TFieldUse::DumpOnly);
+}
+
 TEST_F(FormTest, TwoGamesSideBySide) {
     TempDir other;
     Game a(dir.Path()), b(other.Path());
@@ -497,7 +561,7 @@ TEST_F(ProgramTest, StateDumpCarriesTheGameVariables) {
     ASSERT_EQ(a["Sprites"].size(), 1u);
     EXPECT_EQ(a["Sprites"][0]["Class"], "TBackgroundSprite");
     EXPECT_EQ(a["Sprites"][0]["X"], 1.0) << "the logo drifted one pixel";
-    for (const char* key : {"AnyKey", "NameDone", "StartRequested", "NewEntryRank", "ChosenLevel", "ChosenSetting", "Blink", "Score", "BestScore", "Sounds"})
+    for (const char* key : {"AnyKey", "NameDone", "StartRequested", "NewEntryRank", "PadLetter", "PadNaming", "ChosenLevel", "ChosenSetting", "Blink", "Score", "BestScore", "Sounds"})
         EXPECT_TRUE(a.contains(key)) << key;
     EXPECT_EQ(b["GameState"], 3);
     EXPECT_EQ(b["ChosenLevel"], 3);
@@ -747,7 +811,7 @@ TEST_F(ProgramTest, ACommittedVictoryPlaysBackAndAnyChangeIsCaught) {
                        dir.File("end.json"));
     };
     RunResult r = play(replay);
-    ASSERT_EQ(r.Status, 0) << r.Output << "\n(re-record it with tests/data/record-victory.sh if the game changed on purpose)";
+    ASSERT_EQ(r.Status, 0) << r.Output << "\n(re-record it with tests/data/record-all.sh if the game changed on purpose)";
     EXPECT_NE(State("end.json")["HallOfFame"].dump().find(R"("Nome":"TIBO")"), std::string::npos) << "the victory's name is in the hall of fame";
     EXPECT_FALSE(fs::exists(dir.File("Tibo.Ini"))) << "in the game's memory only";
 

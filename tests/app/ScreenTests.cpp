@@ -234,7 +234,7 @@ TEST(HelpPage, F1HoldsEveryScreenWhereItWasAndAnyKeyGoesBackToIt) {
     const int32_t bombs = v.Bombs, shots = v.Shots;
     // Everything but the page's own variables.
     auto behindThePage = [&form] {
-        nlohmann::json state = GameVariables(form);
+        nlohmann::json state = DumpState(form);
         state.erase("HelpShown");
         state.erase("HelpClosingKey");
         return state;
