@@ -6,7 +6,7 @@
 #include <system_error>
 
 #include "assets/Catalogue.h"
-#include "assets/generator/Formats.h"
+#include "assets/FileFormats.h"
 #include "framework/Bitmap.h"
 #include "framework/Files.h"
 #include "framework/ImageCodec.h"
@@ -56,14 +56,13 @@ std::string CheckPicture(const AssetFile& f, std::span<const uint8_t> data) {
 std::string CheckSound(const SoundEntry& s, std::span<const uint8_t> data) {
     WavInfo info;
     if (std::string problem = ReadWavInfo(data, info); !problem.empty()) return problem;
-    if (info.Format.Rate != s.Rate)
-        return "the sound has " + std::to_string(info.Format.Rate) + " samples a second, it must have " +
-               std::to_string(s.Rate);
-    if (info.Format.Bits != s.Bits)
-        return "the sound has " + std::to_string(info.Format.Bits) + " bits a sample, it must have " +
-               std::to_string(s.Bits);
-    if (info.Format.Channels != s.Channels)
-        return "the sound is " + Channels(info.Format.Channels) + ", it must be " + Channels(s.Channels);
+    const int64_t rate = info.Format.SamplesPerSec;
+    const int bits = info.Format.BitsPerSample, channels = info.Format.Channels;
+    if (rate != s.Rate)
+        return "the sound has " + std::to_string(rate) + " samples a second, it must have " + std::to_string(s.Rate);
+    if (bits != s.Bits)
+        return "the sound has " + std::to_string(bits) + " bits a sample, it must have " + std::to_string(s.Bits);
+    if (channels != s.Channels) return "the sound is " + Channels(channels) + ", it must be " + Channels(s.Channels);
     const int64_t want = s.Frames();
     if (info.Frames < want - 1 || info.Frames > want + 1)
         return "the sound has " + std::to_string(info.Frames) + " samples, it must have " + std::to_string(want) +

@@ -1,6 +1,7 @@
 #include "assets/FormData.h"
 
 #include "assets/Catalogue.h"
+#include "assets/FileFormats.h"
 #include "framework/ImageCodec.h"
 
 namespace tibo::assets {
@@ -41,7 +42,7 @@ void LoadWaveList(TWaveList& list, const AssetStore& store) {
         TWaveItem& item = list.Items.Add();
         item.SetName(std::string(s.Name));
         try {
-            item.Wave = TWave::FromRiff(store.Get(fileName));
+            item.Wave = ReadWave(store.Get(fileName));
         } catch (const EAssetError&) {
             throw;
         } catch (const std::exception& e) {
@@ -50,6 +51,24 @@ void LoadWaveList(TWaveList& list, const AssetStore& store) {
         item.Looped = false;
         item.SetMaxPlayingCount(0);
     }
+}
+
+void LoadFormLists(const TFormLists& lists, const AssetStore& store) {
+    LoadPictureList(lists.SpriteTibo, "SpriteTibo", store);
+    LoadPictureList(lists.ComponentiLabirinto, "ComponentiLabirinto", store);
+    LoadPictureList(lists.Nemici, "Nemici", store);
+    LoadPictureList(lists.Sfondo, "Sfondo", store);
+    LoadWaveList(lists.Suoni, store);
+}
+
+void LoadPanel(TImageList& sfondo, const AssetStore& store) {
+    sfondo.Items.Items(0).Picture = LoadBitmap(store, "PANNELLO");
+}
+
+void LoadMiniMapTiles(const std::array<TBitmap*, 7>& tiles, const AssetStore& store) {
+    static constexpr std::array<const char*, 7> Names{"muromappa",  "muroraccsxmappa", "muroraccdxmappa", "vuotomappa",
+                                                      "bordomappa", "stellemappa",     "ominomappa"};
+    for (size_t i = 0; i < tiles.size(); ++i) *tiles[i] = LoadBitmap(store, Names[i]);
 }
 
 TBitmap LoadBitmap(const AssetStore& store, const std::string& name) {

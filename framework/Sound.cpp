@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cstring>
 #include <thread>
 
 #include "framework/Errors.h"
@@ -10,130 +9,7 @@
 
 namespace tibo {
 
-// --- RIFF WAVE files ------------------------------------------------------------
-
-namespace {
-
-uint16_t Le16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
-uint32_t Le32(const uint8_t* p) {
-    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
-           (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
-}
-void Put16(std::vector<uint8_t>& out, uint32_t v) {
-    out.push_back(static_cast<uint8_t>(v));
-    out.push_back(static_cast<uint8_t>(v >> 8));
-}
-void Put32(std::vector<uint8_t>& out, uint32_t v) {
-    Put16(out, v & 0xFFFF);
-    Put16(out, v >> 16);
-}
-void PutId(std::vector<uint8_t>& out, const char* id) {
-    for (size_t i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>(id[i]));
-}
-
-bool IsId(const uint8_t* p, const char* id) { return std::memcmp(p, id, 4) == 0; }
-
-// A chunk id is four printable ASCII characters.
-bool LooksLikeChunkId(std::span<const uint8_t> file, size_t pos) {
-    if (pos + 8 > file.size()) return false;
-    for (size_t i = 0; i < 4; ++i) {
-        if (file[pos + i] < 0x20 || file[pos + i] > 0x7E) return false;
-    }
-    return true;
-}
-
-[[noreturn]] void Invalid() { throw EWaveError(msg::WaveInvalid); }
-
-// The PCM subformat of WAVE_FORMAT_EXTENSIBLE files (after its first two bytes).
-constexpr uint8_t PcmGuidTail[14] = {0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80,
-                                     0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
-
-}  // namespace
-
-TWave TWave::FromRiff(std::span<const uint8_t> file) {
-    if (file.size() < 12 || !IsId(file.data(), "RIFF") || !IsId(file.data() + 8, "WAVE")) Invalid();
-    // The RIFF size is trusted only as far as the file goes.
-    const size_t end = std::min<size_t>(file.size(), size_t{8} + Le32(file.data() + 4));
-    const std::span<const uint8_t> body = file.first(std::max<size_t>(end, 12));
-
-    TWave wave;
-    bool haveFormat = false, haveData = false;
-    size_t pos = 12;
-    while (pos + 8 <= body.size()) {
-        const uint8_t* head = body.data() + pos;
-        const uint32_t size = Le32(head + 4);
-        const size_t start = pos + 8;
-        const size_t left = body.size() - start;
-        if (IsId(head, "fmt ")) {
-            if (size < 16 || size > left) Invalid();
-            const uint8_t* f = body.data() + start;
-            TWaveFormat fmt;
-            fmt.FormatTag = Le16(f);
-            fmt.Channels = Le16(f + 2);
-            fmt.SamplesPerSec = Le32(f + 4);
-            fmt.AvgBytesPerSec = Le32(f + 8);
-            fmt.BlockAlign = Le16(f + 12);
-            fmt.BitsPerSample = Le16(f + 14);
-            if (fmt.FormatTag == 0xFFFE && size >= 40 && Le16(f + 24) == 1 &&
-                std::memcmp(f + 26, PcmGuidTail, sizeof PcmGuidTail) == 0) {
-                fmt.FormatTag = 1;   // extensible, PCM inside
-            }
-            if (fmt.FormatTag != 1) Invalid();
-            const bool bitsOk = fmt.BitsPerSample == 8 || fmt.BitsPerSample == 16 ||
-                                fmt.BitsPerSample == 24 || fmt.BitsPerSample == 32;
-            if (!bitsOk || fmt.Channels == 0 || fmt.SamplesPerSec == 0 ||
-                fmt.BlockAlign != fmt.Channels * (fmt.BitsPerSample / 8)) {
-                Invalid();
-            }
-            wave.Format = fmt;
-            haveFormat = true;
-        } else if (IsId(head, "data")) {
-            // Streaming writers leave the size too large: keep what is there.
-            const size_t n = std::min<size_t>(size, left);
-            wave.Data.assign(body.begin() + static_cast<std::ptrdiff_t>(start),
-                             body.begin() + static_cast<std::ptrdiff_t>(start + n));
-            haveData = true;
-        } else if (size > left) {
-            if (haveFormat && haveData) break;   // trailing junk after what we need
-            Invalid();
-        }
-        size_t next = start + size;
-        // Chunks of odd size are followed by a pad byte (0), which some writers
-        // leave out: then the next chunk's id starts right there.
-        if ((size & 1) != 0) {
-            const bool padByte = next < body.size() && body[next] == 0;
-            if (padByte || !LooksLikeChunkId(body, next)) ++next;
-        }
-        if (next <= pos) break;
-        pos = next;
-    }
-    if (!haveFormat || !haveData) Invalid();
-    // Only whole sample frames.
-    wave.Data.resize(wave.Data.size() - wave.Data.size() % wave.Format.BlockAlign);
-    return wave;
-}
-
-std::vector<uint8_t> TWave::ToRiff() const {
-    std::vector<uint8_t> out;
-    const size_t pad = Data.size() & 1;
-    out.reserve(44 + Data.size() + pad);
-    PutId(out, "RIFF");
-    Put32(out, static_cast<uint32_t>(4 + 8 + 16 + 8 + Data.size() + pad));
-    PutId(out, "WAVE");
-    PutId(out, "fmt ");
-    Put32(out, 16);
-    Put16(out, Format.FormatTag);
-    Put16(out, Format.Channels);
-    Put32(out, Format.SamplesPerSec);
-    Put32(out, Format.AvgBytesPerSec);
-    Put16(out, Format.BlockAlign);
-    Put16(out, Format.BitsPerSample);
-    PutId(out, "data");
-    Put32(out, static_cast<uint32_t>(Data.size()));
-    out.insert(out.end(), Data.begin(), Data.end());
-    if (pad != 0) out.push_back(0);
-    return out;
-}
+// --- a sound -----------------------------------------------------------------
 
 double TWave::Seconds() const {
     const double perSecond = static_cast<double>(Format.BlockAlign) * Format.SamplesPerSec;

@@ -4,7 +4,6 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <span>
 #include <string>
 #include <vector>
 
@@ -19,17 +18,12 @@ struct TWaveFormat {
     uint16_t BitsPerSample = 8;
 };
 
-// A sound: its format record and its samples, read from a RIFF WAVE file.
-// PCM of 8, 16, 24 or 32 bits; chunks in any order, unknown chunks skipped, odd
-// chunks with or without their pad byte; the data chunk may claim more than
-// the file holds (kept as far as it goes).
+// A sound: its format record and its samples, as a RIFF WAVE file holds them
+// (the assets read them, see assets/FileFormats.h).
 class TWave {
 public:
     TWaveFormat Format;
     std::vector<uint8_t> Data;
-    // Raises "Wave is invalid" on data that is not a PCM RIFF WAVE file.
-    static TWave FromRiff(std::span<const uint8_t> file);
-    std::vector<uint8_t> ToRiff() const;
     double Seconds() const;
     bool Empty() const { return Data.empty(); }
 };

@@ -53,11 +53,7 @@ TMainForm::~TMainForm() {
 }
 
 void TMainForm::LoadFormData() {
-    assets::LoadPictureList(SpriteTibo, "SpriteTibo", Assets_);
-    assets::LoadPictureList(ComponentiLabirinto, "ComponentiLabirinto", Assets_);
-    assets::LoadPictureList(Nemici, "Nemici", Assets_);
-    assets::LoadPictureList(Sfondo, "Sfondo", Assets_);
-    assets::LoadWaveList(Suoni, Assets_);
+    assets::LoadFormLists({SpriteTibo, ComponentiLabirinto, Nemici, Sfondo, Suoni}, Assets_);
     Cifre.DIB = assets::LoadBitmap(Assets_, "Cifre");
     DIBFontAntico.DIB = assets::LoadBitmap(Assets_, "DIBFontAntico");
     // The keyboard and the game controllers (as the joystick) are bound.
@@ -73,13 +69,8 @@ void TMainForm::LoadFormData() {
 void TMainForm::FormCreate() {
     Vars.HallOfFame = Options_.WriteFiles ? OpenHallOfFame(SettingsPath_) : ReadHallOfFame(SettingsPath_);
     HallAtStart_ = Vars.HallOfFame;
-    MiniWall = assets::LoadBitmap(Assets_, "muromappa");
-    MiniSlopeLeft = assets::LoadBitmap(Assets_, "muroraccsxmappa");
-    MiniSlopeRight = assets::LoadBitmap(Assets_, "muroraccdxmappa");
-    MiniEmpty = assets::LoadBitmap(Assets_, "vuotomappa");
-    MiniBorder = assets::LoadBitmap(Assets_, "bordomappa");
-    MiniStars = assets::LoadBitmap(Assets_, "stellemappa");
-    MiniHero = assets::LoadBitmap(Assets_, "ominomappa");
+    assets::LoadMiniMapTiles({&MiniWall, &MiniSlopeLeft, &MiniSlopeRight, &MiniEmpty, &MiniBorder, &MiniStars, &MiniHero},
+                             Assets_);
     BeginIntro();
     Vars.GameState = gsIntro;
     Vars.FrameCounter = 0;
@@ -87,7 +78,7 @@ void TMainForm::FormCreate() {
     TickBusy = false;
     EngineTimer.SetInterval(FrameIntervalFromArgument(Options_.Arguments));
     EngineTimer.SetEnabled(true);
-    Sfondo.Items.Items(0).Picture = assets::LoadBitmap(Assets_, "PANNELLO");
+    assets::LoadPanel(Sfondo, Assets_);
     DIBNoMappa.DIB = assets::LoadBitmap(Assets_, "NOMAPPA");
 }
 

@@ -27,7 +27,7 @@
 
 #include "assets/Catalogue.h"
 #include "assets/generator/Embed.h"
-#include "assets/generator/Formats.h"
+#include "assets/generator/Encoders.h"
 #include "assets/generator/Icons.h"
 #include "assets/generator/PixelArt.h"
 #include "assets/generator/Scenes.h"

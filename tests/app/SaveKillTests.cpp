@@ -22,6 +22,7 @@
 
 #include "labyrinth/Random.h"
 #include "shell/Settings.h"
+#include "tests/support/TempDir.h"
 
 extern char** environ;
 
@@ -114,9 +115,8 @@ TEST(SaveKillTest, AKillWhileWritingLeavesTheWholeOldFileOrTheWholeNewOne) {
     const char* binaryEnv = std::getenv("TIBO_BINARY");
     if (!binaryEnv) GTEST_SKIP() << "TIBO_BINARY is not set";
     const std::string binary = binaryEnv;
-    std::string tmpl = (fs::temp_directory_path() / "tibo-kill-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(tmpl.data()), nullptr);
-    const std::string dir = tmpl;
+    const testing_support::TempDir folder("tibo-kill");
+    const std::string dir = folder.Path();
     const std::string file = dir + "/" + SettingsFileName;
     const std::string oldText = OldFile();
 
@@ -157,8 +157,6 @@ TEST(SaveKillTest, AKillWhileWritingLeavesTheWholeOldFileOrTheWholeNewOne) {
     }
     std::printf("writing takes %lld us; %d tries: %d old files, %d new ones, %d left-over new files\n",
                 static_cast<long long>(windowUs), Tries, sawOld, sawNew, leftovers);
-    std::error_code ec;
-    fs::remove_all(dir, ec);
 }
 
 }  // namespace

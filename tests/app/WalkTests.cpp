@@ -18,11 +18,10 @@
 #include "shell/Main.h"
 #include "shell/StateDump.h"
 #include "tests/support/PlayRig.h"
+#include "tests/support/TempDir.h"
 
 namespace tibo {
 namespace {
-
-namespace fs = std::filesystem;
 
 const assets::AssetStore& Store() {
     static const assets::AssetStore store;
@@ -40,13 +39,9 @@ std::string ReadText(const std::string& path) {
 // before the tick they name, as the headless session does.
 class ScriptedGame {
 public:
-    explicit ScriptedGame(uint64_t seed) : form(Options(seed), Store(), clock, nullptr, nullptr, host) {
+    explicit ScriptedGame(uint64_t seed) : form(Options(seed, ConfigDir.Path()), Store(), clock, nullptr, nullptr, host) {
         form.FormCreate();
         form.MainScreen.Initialize();
-    }
-    ~ScriptedGame() {
-        std::error_code ec;
-        fs::remove_all(Dir_, ec);
     }
     ScriptedGame(const ScriptedGame&) = delete;
     ScriptedGame& operator=(const ScriptedGame&) = delete;
@@ -70,22 +65,19 @@ public:
             if (form.Vars.GameState == gsLevelWon) Won = true;
         }
     }
-    static TFormOptions Options(uint64_t seed) {
+    static TFormOptions Options(uint64_t seed, const std::string& configDir) {
         TFormOptions o;
-        std::string tmpl = (fs::temp_directory_path() / "tibo-walk-XXXXXX").string();
-        o.ConfigDir = ::mkdtemp(tmpl.data());
+        o.ConfigDir = configDir;
         o.Seed = seed;
         return o;
     }
 
+    const testing_support::TempDir ConfigDir{"tibo-walk"};  // made before the form, gone after it
     TManualClock clock;
     TNullFormHost host;
     TMainForm form;
     int64_t Tick = 0;
     bool Won = false;
-
-private:
-    std::string Dir_ = form.SettingsPath().substr(0, form.SettingsPath().rfind('/'));
 };
 
 // The arrow keys that walk from the hero to the exit, by breadth-first search

@@ -2,10 +2,6 @@
 // the export, and the form's components filled from the assets.
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
-
-#include <unistd.h>
-
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -14,10 +10,11 @@
 #include "assets/Catalogue.h"
 #include "assets/Export.h"
 #include "assets/FormData.h"
-#include "assets/generator/Formats.h"
+#include "assets/generator/Encoders.h"
 #include "framework/Display.h"
 #include "framework/Files.h"
 #include "framework/ImageCodec.h"
+#include "tests/support/TempDir.h"
 
 namespace tibo::assets {
 namespace {
@@ -26,24 +23,7 @@ namespace fs = std::filesystem;
 
 std::vector<uint8_t> Bytes(std::span<const uint8_t> s) { return {s.begin(), s.end()}; }
 
-// A fresh folder, removed afterwards.
-class TempDir {
-public:
-    TempDir() {
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        Path_ = fs::temp_directory_path() /
-                ("tibo-assets-" + std::to_string(::getpid()) + "-" + info->test_suite_name() + "-" + info->name());
-        fs::remove_all(Path_);
-        fs::create_directories(Path_);
-    }
-    ~TempDir() { fs::remove_all(Path_); }
-    std::string Path() const { return Path_.string(); }
-    std::string File(const std::string& name) const { return (Path_ / name).string(); }
-    void Write(const std::string& name, std::span<const uint8_t> bytes) const { WriteFileBytes(File(name), bytes); }
-
-private:
-    fs::path Path_;
-};
+using testing_support::TempDir;
 
 // A 16-colour picture of w x h: a key background with a square of red.
 std::vector<uint8_t> Bmp4(int w, int h) {

@@ -9,9 +9,10 @@
 
 #include "assets/AssetStore.h"
 #include "assets/Catalogue.h"
+#include "assets/FileFormats.h"
 #include "assets/MiniFont.h"
 #include "assets/generator/Embed.h"
-#include "assets/generator/Formats.h"
+#include "assets/generator/Encoders.h"
 #include "assets/generator/PixelArt.h"
 #include "assets/generator/SoundRecipe.h"
 #include "framework/Bitmap.h"
@@ -342,8 +343,8 @@ TEST(EmbeddedAssets, SoundsHaveTheirFormatAndLengthAndDoNotClip) {
         const auto bytes = Embedded(name);
         WavInfo info;
         ASSERT_EQ(ReadWavInfo(bytes, info), "");
-        EXPECT_EQ(info.Format.Rate, s.Rate);
-        EXPECT_EQ(info.Format.Bits, s.Bits);
+        EXPECT_EQ(info.Format.SamplesPerSec, static_cast<uint32_t>(s.Rate));
+        EXPECT_EQ(info.Format.BitsPerSample, s.Bits);
         EXPECT_EQ(info.Format.Channels, s.Channels);
         EXPECT_EQ(info.Frames, s.Frames());
         int peak = 0;
@@ -399,8 +400,8 @@ TEST(Formats, WavesRoundTripAndDamageIsCaught) {
     const std::vector<uint8_t> file = EncodeWav({22050, 16, 2}, samples);
     WavInfo info;
     ASSERT_EQ(ReadWavInfo(file, info), "");
-    EXPECT_EQ(info.Format.Rate, 22050);
-    EXPECT_EQ(info.Format.Bits, 16);
+    EXPECT_EQ(info.Format.SamplesPerSec, 22050u);
+    EXPECT_EQ(info.Format.BitsPerSample, 16);
     EXPECT_EQ(info.Format.Channels, 2);
     EXPECT_EQ(info.Frames, 101);
     std::vector<uint8_t> cut(file.begin(), file.end() - 4);

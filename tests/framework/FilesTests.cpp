@@ -12,6 +12,8 @@
 #include <sstream>
 #include <string>
 
+#include "tests/support/TempDir.h"
+
 namespace tibo {
 namespace {
 
@@ -26,8 +28,8 @@ std::string Text(const std::string& path) {
 
 // The file a recording is written to while the game runs.
 TEST(PartialFileTest, TheFileIsItsPathOnlyWhenWholeAndAPartOneIsKept) {
-    const std::string folder = (fs::temp_directory_path() / ("tibo-partial-" + std::to_string(::getpid()))).string();
-    fs::create_directories(folder);
+    const testing_support::TempDir dir("tibo-partial");
+    const std::string folder = dir.Path();
     const std::string path = folder + "/game.replay", partial = path + ".partial";
     std::ofstream(path) << "old";
     ::chmod(path.c_str(), 0600);
@@ -78,7 +80,6 @@ TEST(PartialFileTest, TheFileIsItsPathOnlyWhenWholeAndAPartOneIsKept) {
     EXPECT_EQ(Text(path), "new\n");
     // A folder, or a folder that is not there.
     for (const std::string& bad : {folder, folder + "/none/x.replay"}) EXPECT_THROW(TPartialFile{bad}, EFileError) << bad;
-    fs::remove_all(folder);
 }
 
 }  // namespace

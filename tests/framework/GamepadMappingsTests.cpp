@@ -10,6 +10,8 @@
 #include <fstream>
 #include <string>
 
+#include "tests/support/TempDir.h"
+
 namespace tibo {
 namespace {
 
@@ -50,8 +52,8 @@ TEST(GamepadMappingsTest, AHostileFileCostsItsLengthAtMost) {
     ASSERT_EQ(m.Warnings.size(), 1u);
     EXPECT_NE(m.Warnings[0].find("only the first 1500 mappings for Linux are taken, 10 more"), std::string::npos) << m.Warnings[0];
 
-    const std::string folder = (fs::temp_directory_path() / ("tibo-pads-" + std::to_string(::getpid()))).string();
-    fs::create_directories(folder);
+    const testing_support::TempDir dir("tibo-pads");
+    const std::string folder = dir.Path();
     const std::string path = folder + "/gamecontrollerdb.txt";
     // Missing: nothing, quietly.
     m = ReadGamepadMappings(path, "Linux");
@@ -77,7 +79,6 @@ TEST(GamepadMappingsTest, AHostileFileCostsItsLengthAtMost) {
     fs::resize_file(path, Pad.size() + 1);
     m = ReadGamepadMappings(path, "Linux");
     EXPECT_EQ(m.Text, Pad + "\n");
-    fs::remove_all(folder);
 }
 
 }  // namespace

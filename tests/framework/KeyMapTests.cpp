@@ -10,6 +10,7 @@
 #include <string>
 
 #include "framework/platform/Platform.h"
+#include "tests/support/TempDir.h"
 
 namespace tibo {
 namespace {
@@ -154,8 +155,8 @@ private:
 };
 
 TEST(UserConfigDirTest, UnderTheUsersDataFolder) {
-    const std::filesystem::path root = std::filesystem::temp_directory_path() / ("tibo-paths-" + std::to_string(getpid()));
-    std::filesystem::remove_all(root);
+    const testing_support::TempDir folder("tibo-paths");
+    const std::filesystem::path root = folder.Path();
     std::filesystem::create_directories(root / "home");
     {
         const TScopedEnv data("XDG_DATA_HOME", (root / "data").c_str());
@@ -179,7 +180,6 @@ TEST(UserConfigDirTest, UnderTheUsersDataFolder) {
         const TScopedEnv home("HOME", (root / "home2").c_str());
         EXPECT_EQ(UserConfigDir(), (root / "home2" / ".local" / "share" / "tibo").string() + "/");
     }
-    std::filesystem::remove_all(root);
 }
 
 }  // namespace

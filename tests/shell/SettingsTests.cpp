@@ -17,6 +17,7 @@
 #include <unistd.h>
 
 #include "tests/support/FileSizeLimit.h"
+#include "tests/support/TempDir.h"
 
 namespace tibo {
 namespace {
@@ -27,18 +28,6 @@ using namespace std::string_literals;
 // A fresh folder for each test, removed with everything in it afterwards.
 class SettingsFileTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "tibo-settings-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        Dir_ = pattern;
-        Path_ = (Dir_ / SettingsFileName).string();
-    }
-    void TearDown() override {
-        std::error_code ec;
-        fs::permissions(Dir_, fs::perms::owner_all, fs::perm_options::add, ec);
-        fs::remove_all(Dir_, ec);
-    }
-
     void Put(const std::string& text) const {
         std::ofstream out(Path_, std::ios::binary);
         out << text;
@@ -50,8 +39,9 @@ protected:
         return s.str();
     }
 
-    fs::path Dir_;
-    std::string Path_;
+    testing_support::TempDir Folder_{"tibo-settings"};
+    fs::path Dir_ = Folder_.Path();
+    std::string Path_ = Folder_.File(SettingsFileName);
 };
 
 void ExpectDefaultEntry(const THallOfFame& hall, int n) {

@@ -35,11 +35,10 @@ extern "C" size_t __sanitizer_get_current_allocated_bytes();
 #include "labyrinth/Random.h"
 #include "shell/Main.h"
 #include "shell/Settings.h"
+#include "tests/support/TempDir.h"
 
 namespace tibo {
 namespace {
-
-namespace fs = std::filesystem;
 
 // Windows key codes, as the form takes them.
 constexpr int KeyEnter = 13, KeyEscape = 27, KeySpace = 32, KeyLeft = 37, KeyUp = 38, KeyRight = 39, KeyDown = 40,
@@ -254,15 +253,11 @@ int main(int argc, char** argv) {
     }
     const int64_t ticks = std::atoll(argv[1]);
     const uint64_t seed = std::strtoull(argv[2], nullptr, 10);
-    std::string tmpl = (fs::temp_directory_path() / "tibo-soak-XXXXXX").string();
-    if (::mkdtemp(tmpl.data()) == nullptr) {
-        std::perror("tibo_soak");
-        return 1;
-    }
     const auto start = std::chrono::steady_clock::now();
     int status = 0;
     try {
-        TSoak soak(seed, tmpl);
+        const testing_support::TempDir configDir("tibo-soak");
+        TSoak soak(seed, configDir.Path());
         soak.Run(ticks);
         const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         std::printf("%lld ticks, seed %llu: %.1f s, %lld restarts, peak RSS %lld MB, heap growth after warm-up %lld KB\n",
@@ -288,7 +283,5 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "tibo_soak: seed %llu: %s\n", static_cast<unsigned long long>(seed), e.what());
         status = 1;
     }
-    std::error_code ec;
-    fs::remove_all(tmpl, ec);
     return status;
 }

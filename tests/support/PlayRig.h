@@ -1,7 +1,7 @@
 #pragma once
-// A play with no form and no window: the components a game works with, made
-// and loaded from the built-in assets as the main form makes them, a host
-// that keeps the game state, and ticks that run the play's frames.
+// A play with no form and no window: the components a game works with, loaded
+// from the built-in assets by the main form's own loaders (assets/FormData.h),
+// a host that keeps the game state, and ticks that run the play's frames.
 #include <cctype>
 #include <map>
 #include <memory>
@@ -63,16 +63,9 @@ public:
     // A game set up at a level and setting from a fixed seed, on the exit preview's first frame.
     TPlayRig(int level, uint8_t setting, uint64_t seed) : Randomizer(seed) {
         const assets::AssetStore& store = BuiltInAssets();
-        assets::LoadPictureList(SpriteTibo, "SpriteTibo", store);
-        assets::LoadPictureList(ComponentiLabirinto, "ComponentiLabirinto", store);
-        assets::LoadPictureList(Nemici, "Nemici", store);
-        assets::LoadPictureList(Sfondo, "Sfondo", store);
-        assets::LoadWaveList(Suoni, store);
-        Sfondo.Items.Items(0).Picture = assets::LoadBitmap(store, "PANNELLO");
-        for (auto [bitmap, name] : {std::pair{&Tiles[0], "muromappa"}, {&Tiles[1], "muroraccsxmappa"}, {&Tiles[2], "muroraccdxmappa"},
-                                    {&Tiles[3], "vuotomappa"}, {&Tiles[4], "bordomappa"}, {&Tiles[5], "stellemappa"},
-                                    {&Tiles[6], "ominomappa"}})
-            *bitmap = assets::LoadBitmap(store, name);
+        assets::LoadFormLists({SpriteTibo, ComponentiLabirinto, Nemici, Sfondo, Suoni}, store);
+        assets::LoadPanel(Sfondo, store);
+        assets::LoadMiniMapTiles({&Tiles[0], &Tiles[1], &Tiles[2], &Tiles[3], &Tiles[4], &Tiles[5], &Tiles[6]}, store);
         SoundDevice.AutoInitialize();
         MainScreen.Initialize();
         TDisplayDevice& device = MainScreen.Device();
