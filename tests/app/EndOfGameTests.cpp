@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "framework/KeyCodes.h"
 #include "shell/Settings.h"
 #include "shell/StateDump.h"
 #include "tests/support/FormRig.h"
@@ -15,8 +16,6 @@ namespace {
 
 using testing_support::TFormRig;
 using testing_support::TPlayRig;
-
-constexpr int VkEscape = 27;
 
 TEST(EndOfGameTest, AWinReadsAsOneItsEndCanBeSkippedAndTheDumpKeepsTheGame) {
     // Two games of one seed won alike; one waits out the end, one skips it.
@@ -209,9 +208,9 @@ TEST(EndOfGameTest, TheCrossComes80FramesAfterADeathInTheHurtPhase) {
     PlaceAtCell(*ghost, ghost->Column, ghost->Row, 0, 0);
     rig.Tick();
     ASSERT_EQ(v.Health, 0);
-    ASSERT_EQ(rig.Hero().HeroState, 0);
+    ASSERT_EQ(rig.Hero().HeroState, hsPlaying);
     rig.Tick();
-    ASSERT_EQ(rig.Hero().HeroState, 3) << "the death test of the next frame";
+    ASSERT_EQ(rig.Hero().HeroState, hsDying) << "the death test of the next frame";
     EXPECT_EQ(rig.Hero().Counter, 1) << "the hurt phase counted on the frame he died";
     const std::string cross = rig.SpriteTibo.Items.Find("Croce").Name();
     rig.Tick(79);

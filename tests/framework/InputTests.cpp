@@ -4,11 +4,10 @@
 
 #include "framework/Errors.h"
 #include "framework/Gamepad.h"
+#include "framework/KeyCodes.h"
 
 namespace tibo {
 namespace {
-
-constexpr int VkUp = 38, VkK = 75, VkRight = 39, VkSpace = 32, VkEnter = 13, VkF2 = 113;
 
 class InputTest : public ::testing::Test {
 protected:
