@@ -76,7 +76,7 @@ TEST(EndOfGameTest, AWinReadsAsOneItsEndCanBeSkippedAndTheDumpKeepsTheGame) {
     EXPECT_EQ(dump["HeroRow"], 3) << "where the hero climbed out";
     EXPECT_EQ(dump["MazeWidth"], 33);
     if (after == gsNameEntry) {
-        g.Key(13);
+        g.Key(VkEnter);
         g.Tick();
     }
     g.Script("1 press A\n4 click 300 90\n5 press Enter\n", 6);
@@ -92,9 +92,9 @@ TEST(EndOfGameTest, WhatIsLeftOfTheCountDownIsAddedAtOnceWhenItIsCutShort) {
     rig.ClearEnemies();
     TPlayVariables& v = rig.Play->Vars;
     rig.PutHero(v.Maze.ExitColumn, 5);
-    rig.KeyDown(38);
+    rig.KeyDown(VkUp);
     while (!v.Escaped) rig.Tick();
-    rig.KeyUp(38);
+    rig.KeyUp(VkUp);
     v.Health = 1000;
     v.Oxygen = 450;
     const int32_t score = v.Score;
