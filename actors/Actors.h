@@ -18,10 +18,18 @@ void PlaceAtCell(TImageSprite& sprite, int32_t column, int32_t row, int32_t offs
 
 class TPlay;
 
+// Where the hero is in his level.
+enum THeroState : uint8_t { hsPlaying = 0, hsEscaping = 1, hsVictory = 2, hsDying = 3 };
+// The five kinds of walker; a level draws each walker's kind from these numbers.
+enum TWalkerKind : uint8_t { wkBat = 0, wkWorm = 1, wkBigBird = 2, wkRoundMonster = 3, wkMonster = 4 };
+// A walking mummy's mode is also its step (-1 left, 1 right); a falling one
+// remembers the way it walked, to walk on that way when it lands.
+enum TMummyMode : int8_t { mmWalkingLeft = -1, mmWalkingRight = 1, mmFallingLeft = 3, mmFallingRight = 4 };
+
 // The explosion, played once: a blast fragment, a monster killed, the hero dying.
 void ShowExplosion(TImageSprite& sprite, TPlay& play);
 
-// A walker's picture for its kind (0 to 4) and way (1 right, -1 left).
+// A walker's picture for its kind and way (1 right, -1 left).
 const char* WalkerPicture(uint8_t kind, int8_t direction);
 
 // Tibo: walks and climbs a cell at a time, sliding across the window or
@@ -35,7 +43,7 @@ public:
 
     int32_t Counter = 0;
     bool Hurt = false;
-    uint8_t HeroState = 0;  // 0 playing, 1 escaping, 2 victory, 3 dying
+    THeroState HeroState = hsPlaying;
     // Frames of play left in which nothing touches him, from the start of a game.
     int32_t StartProtection = 0;
 
@@ -70,7 +78,7 @@ public:
     void Describe(TFieldWriter& w) const override;
 
     bool Alive = true;
-    uint8_t Kind = 0;  // 0 bat, 1 worm, 2 big bird, 3 round monster, 4 monster
+    TWalkerKind Kind = wkBat;
     int8_t Direction = 1;
     int8_t OffsetX = 0;
     int32_t Column = 0;
@@ -85,7 +93,7 @@ public:
     void Describe(TFieldWriter& w) const override;
 
     bool Alive = true;
-    int8_t Mode = 0;  // 1 walking right, -1 walking left, 3 and 4 falling
+    TMummyMode Mode{};  // none (0) until the mummy is placed
     uint8_t Turns = 0;
     int8_t OffsetX = 0;
     int8_t OffsetY = 0;
@@ -160,6 +168,8 @@ public:
 TProiettileSprite& LaunchShot(TPlay& play, int32_t column, int32_t row, int8_t direction);
 // A bomb laid and lit in a cell, counted live; it becomes the latest bomb.
 TBombaSprite& LayBomb(TPlay& play, int32_t column, int32_t row);
+// A rising label "Bonus<value>" at the cell, and the points at once.
+void SpawnBonus(TPlay& play, int32_t column, int32_t row, int32_t offsetX, int32_t value, int32_t offsetY);
 
 // A score label rising from where points were won.
 class TBonusSprite final : public TImageSprite {

@@ -25,10 +25,10 @@ bool DeadStep(T& enemy, int32_t offsetX, int32_t offsetY) {
 
 void WalkerStep(TVermeSprite& w, TPlay& play) {
     const uint8_t ahead = play.Vars.Maze.At(w.Column + w.Direction, w.Row);
-    const bool stopsAtRopes = w.Kind == 1 || w.Kind == 4;
+    const bool stopsAtRopes = w.Kind == wkWorm || w.Kind == wkMonster;
     if (Blocks(ahead) || (stopsAtRopes && IsRopeCell(ahead))) {
         w.Direction = static_cast<int8_t>(-w.Direction);
-        if (w.Kind != 0) w.Image = &play.Nemici.Items.Find(WalkerPicture(w.Kind, w.Direction));
+        if (w.Kind != wkBat) w.Image = &play.Nemici.Items.Find(WalkerPicture(w.Kind, w.Direction));
         return;
     }
     w.OffsetX = static_cast<int8_t>(w.OffsetX + 2 * w.Direction);
@@ -41,12 +41,12 @@ void WalkerStep(TVermeSprite& w, TPlay& play) {
 void MummyStep(TMummiaSprite& m, TPlay& play) {
     const TMaze& maze = play.Vars.Maze;
     auto show = [&](const char* name) { m.Image = &play.Nemici.Items.Find(name); };
-    if (m.Mode == 3 || m.Mode == 4) {
+    if (m.Mode == mmFallingLeft || m.Mode == mmFallingRight) {
         if (Blocks(maze.At(m.Column, m.Row + 1))) {
             // Landed: on along the way it was walking before the fall.
-            m.Mode = m.Mode == 3 ? -1 : 1;
+            m.Mode = m.Mode == mmFallingLeft ? mmWalkingLeft : mmWalkingRight;
             m.Turns = 0;
-            show(m.Mode == -1 ? "MummiaSx0" : "MummiaDx0");
+            show(m.Mode == mmWalkingLeft ? "MummiaSx0" : "MummiaDx0");
             return;
         }
         m.OffsetY = static_cast<int8_t>(m.OffsetY + 4);
@@ -58,20 +58,20 @@ void MummyStep(TMummiaSprite& m, TPlay& play) {
         return;
     }
     if (IsRopeCell(maze.At(m.Column, m.Row))) {
-        m.Mode = m.Mode == -1 ? 3 : 4;
-        show(m.Mode == 3 ? "MummiaSxCade" : "MummiaDxCade");
+        m.Mode = m.Mode == mmWalkingLeft ? mmFallingLeft : mmFallingRight;
+        show(m.Mode == mmFallingLeft ? "MummiaSxCade" : "MummiaDxCade");
         m.Turns = 0;
         return;
     }
     if (Blocks(maze.At(m.Column + m.Mode, m.Row))) {
-        m.Mode = static_cast<int8_t>(-m.Mode);
+        m.Mode = static_cast<TMummyMode>(-m.Mode);
         if (++m.Turns >= 2) {
             // Stuck between two walls: it vanishes and turns up somewhere else.
             play.PlaceMummy(false, m);
             m.OffsetX = m.OffsetY = 0;
             m.Turns = 0;
         }
-        show(m.Mode == -1 ? "MummiaSx0" : "MummiaDx0");
+        show(m.Mode == mmWalkingLeft ? "MummiaSx0" : "MummiaDx0");
         return;
     }
     m.OffsetX = static_cast<int8_t>(m.OffsetX + m.Mode);
@@ -79,7 +79,7 @@ void MummyStep(TMummiaSprite& m, TPlay& play) {
         m.OffsetX = 0;
         m.Column += m.Mode;
     }
-    if (m.Mode == -1)
+    if (m.Mode == mmWalkingLeft)
         show(m.OffsetX >= -15 && m.OffsetX <= -1 ? "MummiaSx1" : "MummiaSx0");
     else
         show(m.OffsetX >= 1 && m.OffsetX <= 15 ? "MummiaDx1" : "MummiaDx0");

@@ -20,11 +20,11 @@ void TTiboSprite::Advance(int32_t moveCount) {
         if (play.Input.IsPressed(StateButton1) || play.Input.IsPressed(StateButton2)) v.PreviewSkip = true;
         return;
     }
-    if (HeroState == 0 || HeroState == 1) --v.Oxygen;
+    if (HeroState == hsPlaying || HeroState == hsEscaping) --v.Oxygen;
     switch (HeroState) {
-        case 0: Playing(play); break;
-        case 1: Escaping(play); break;
-        case 2: Victory(play); break;
+        case hsPlaying: Playing(play); break;
+        case hsEscaping: Escaping(play); break;
+        case hsVictory: Victory(play); break;
         default: Dying(play); break;
     }
 }
@@ -35,7 +35,7 @@ void TTiboSprite::Playing(TPlay& play) {
     if (move <= 3 && AdvanceStep(play) && move == 2 && v.HeroRow == 4) {
         // Climbed into the exit row: the level is won, and nothing more of the
         // playing frame runs (no new move, no shot, no bomb); the escape climbs on.
-        HeroState = 1;
+        HeroState = hsEscaping;
         play.Host.LevelWon();
         play.PlaySound("Vinto");
         PlaceOnScreen(play);
@@ -67,14 +67,14 @@ void TTiboSprite::Escaping(TPlay& play) {
     // Out through the exit: always up, without input.
     v.MoveState = 2;
     if (AdvanceStep(play) && v.HeroRow <= 3) {
-        HeroState = 2;
+        HeroState = hsVictory;
         v.Escaped = true;
         PlayAnimation(play.SpriteTibo.Items.Find("Vittoria"), true, 0.004);
         Counter = 0;
     }
     PlaceOnScreen(play);
     // Oxygen still runs out on the way up.
-    if (HeroState == 1 && (v.Health <= 0 || v.Oxygen <= 0)) HeroDies();
+    if (HeroState == hsEscaping && (v.Health <= 0 || v.Oxygen <= 0)) HeroDies();
 }
 
 void TTiboSprite::Victory(TPlay& play) {
@@ -128,13 +128,13 @@ void TTiboSprite::HeroDies() {
     TPlay& play = PlayOf(*this);
     play.Vars.Health = 0;
     ShowExplosion(*this, play);
-    HeroState = 3;
+    HeroState = hsDying;
     play.PlaySound("GameOver");
     play.Host.GameOver();
 }
 
 void TTiboSprite::Collided(TSprite& other, bool& /*done*/) {
-    if (HeroState != 0) return;
+    if (HeroState != hsPlaying) return;
     TPlay& play = PlayOf(*this);
     TPlayVariables& v = play.Vars;
     // Monsters and drops hurt and give a moment's protection; a blast only hurts,
@@ -194,19 +194,19 @@ void TTiboSprite::PickUp(TPlay& play) {
     };
     switch (cell) {
         case CellTreasure:
-            play.SpawnBonus(x, y, 0, 400, 0);
+            SpawnBonus(play, x, y, 0, 400, 0);
             play.PlaySound("Tesoro");
             taken();
             break;
         case CellPrize1:
         case CellPrize2:
         case CellPrize3:
-            play.SpawnBonus(x, y, 0, 300, 0);
+            SpawnBonus(play, x, y, 0, 300, 0);
             play.PlaySound("Tesoro");
             taken();
             break;
         case CellMap:
-            play.SpawnBonus(x, y, 0, 500, 0);
+            SpawnBonus(play, x, y, 0, 500, 0);
             play.PlaySound("Mappa");
             taken();
             v.MapSteps = 20 * play.ChosenLevel + 20;
@@ -215,7 +215,7 @@ void TTiboSprite::PickUp(TPlay& play) {
             break;
         case CellTorch:
             TraceTorchPath(v.Maze, x, y);
-            play.SpawnBonus(x, y, 0, 500, 0);
+            SpawnBonus(play, x, y, 0, 500, 0);
             play.PlaySound("Mappa");
             cell = CellPassage;
             v.ViewDirty = true;
@@ -225,8 +225,8 @@ void TTiboSprite::PickUp(TPlay& play) {
             break;
         case CellEnergy:
             taken();
-            v.Health = std::min(v.Health + 2000, 20000);
-            v.Oxygen = std::min(v.Oxygen + 2500, 20000);
+            v.Health = std::min(v.Health + 2000, FullGauge);
+            v.Oxygen = std::min(v.Oxygen + 2500, FullGauge);
             break;
         case CellBombs:
             taken();

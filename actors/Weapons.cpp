@@ -15,19 +15,63 @@ namespace {
 // The whole part of a sprite's animation position: the picture it shows.
 int32_t FrameIndex(const TImageSprite& sprite) { return static_cast<int32_t>(sprite.FramePos); }
 
+// A blast enters the cell unless it is the exit or a wall that cannot break;
+// a wall breaks only sideways, and only when there is more labyrinth behind it
+// (not the border, the sky, a slope, or the world outside the grid).
+void SpawnBlast(TPlay& play, int32_t column, int32_t row, int32_t dx, int32_t dy) {
+    TMaze& m = play.Vars.Maze;
+    if (!m.Inside(column, row)) return;
+    const uint8_t here = m.At(column, row);
+    bool breakable = false;
+    if (dx != 0 && IsWallCell(here)) {
+        const uint8_t beyond = m.At(column + dx, row);
+        breakable = beyond != CellBorder && !(beyond >= CellSky1 && beyond <= CellSky3) && beyond != CellSlopeLeft &&
+                    beyond != CellSlopeRight;
+    }
+    if (here == CellExit || (IsWallCell(here) && !breakable)) return;
+
+    ++play.Vars.ExplosionCount;
+    auto* fragment = new TBombaSprite(&play.Engine());
+    fragment->X = 0;
+    fragment->Y = 0;
+    fragment->SetZ(1);
+    fragment->Column = column;
+    fragment->Row = row;
+    fragment->DropOffset = 0;
+    fragment->Stopped = breakable;
+    fragment->Lit = false;
+    play.PlaySound("Esplosione");
+    fragment->Fragment = true;
+    fragment->Spreading = !breakable;
+    fragment->DeltaX = static_cast<int8_t>(dx);
+    fragment->DeltaY = static_cast<int8_t>(dy);
+    ShowExplosion(*fragment, play);
+}
+
+// A monster dies: it explodes where it is and leaves its points behind (a
+// walker 100, a mummy 150, a ghost 200).
+template <typename T>
+void Kill(TPlay& play, T& monster, int32_t value, int32_t offsetY) {
+    if (!monster.Alive) return;
+    play.PlaySound("MostroKilled");
+    monster.Alive = false;
+    ShowExplosion(monster, play);
+    SpawnBonus(play, monster.Column, monster.Row, monster.OffsetX, value, offsetY);
+}
+
 // Whatever a shot or a blast touches that is a live monster dies.
 // Returns true when it killed one.
 bool KillMonster(TPlay& play, TSprite& other) {
     if (auto* walker = dynamic_cast<TVermeSprite*>(&other); walker && walker->Alive) {
-        play.KillWalker(*walker);
+        Kill(play, *walker, 100, 0);
         return true;
     }
     if (auto* ghost = dynamic_cast<TFantasmaSprite*>(&other); ghost && ghost->Alive) {
-        play.KillGhost(*ghost);
+        Kill(play, *ghost, 200, ghost->OffsetY);
         return true;
     }
     if (auto* mummy = dynamic_cast<TMummiaSprite*>(&other); mummy && mummy->Alive) {
-        play.KillMummy(*mummy);
+        Kill(play, *mummy, 150, mummy->OffsetY);
         return true;
     }
     return false;
@@ -86,7 +130,7 @@ void AdvanceFragment(TBombaSprite& f, TPlay& play) {
     const int32_t frame = FrameIndex(f);
     if (frame == 1 && f.Spreading) {
         f.Spreading = false;
-        play.SpawnBlast(f.Column + f.DeltaX, f.Row + f.DeltaY, f.DeltaX, f.DeltaY);
+        SpawnBlast(play, f.Column + f.DeltaX, f.Row + f.DeltaY, f.DeltaX, f.DeltaY);
     }
     if (frame == 4) {
         // Fragments only ever stand inside the labyrinth (SpawnBlast sees to it).
@@ -141,10 +185,10 @@ void TBombaSprite::Advance(int32_t moveCount) {
         ++v.ExplosionCount;
         Lit = false;
         play.PlaySound("Esplosione");
-        play.SpawnBlast(Column - 1, Row, -1, 0);
-        play.SpawnBlast(Column + 1, Row, 1, 0);
-        play.SpawnBlast(Column, Row - 1, 0, -1);
-        play.SpawnBlast(Column, Row + 1, 0, 1);
+        SpawnBlast(play, Column - 1, Row, -1, 0);
+        SpawnBlast(play, Column + 1, Row, 1, 0);
+        SpawnBlast(play, Column, Row - 1, 0, -1);
+        SpawnBlast(play, Column, Row + 1, 0, 1);
     }
     if (frame == 10) {
         --v.BombsLive;
@@ -221,60 +265,9 @@ TBombaSprite& LayBomb(TPlay& play, int32_t column, int32_t row) {
     return *bomb;
 }
 
-// A blast enters the cell unless it is the exit or a wall that cannot break;
-// a wall breaks only sideways, and only when there is more labyrinth behind it
-// (not the border, the sky, a slope, or the world outside the grid).
-void TPlay::SpawnBlast(int32_t column, int32_t row, int32_t dx, int32_t dy) {
-    TMaze& m = Vars.Maze;
-    if (!m.Inside(column, row)) return;
-    const uint8_t here = m.At(column, row);
-    bool breakable = false;
-    if (dx != 0 && IsWallCell(here)) {
-        const uint8_t beyond = m.At(column + dx, row);
-        breakable = beyond != CellBorder && !(beyond >= CellSky1 && beyond <= CellSky3) && beyond != CellSlopeLeft &&
-                    beyond != CellSlopeRight;
-    }
-    if (here == CellExit || (IsWallCell(here) && !breakable)) return;
-
-    ++Vars.ExplosionCount;
-    auto* fragment = new TBombaSprite(&Engine());
-    fragment->X = 0;
-    fragment->Y = 0;
-    fragment->SetZ(1);
-    fragment->Column = column;
-    fragment->Row = row;
-    fragment->DropOffset = 0;
-    fragment->Stopped = breakable;
-    fragment->Lit = false;
-    PlaySound("Esplosione");
-    fragment->Fragment = true;
-    fragment->Spreading = !breakable;
-    fragment->DeltaX = static_cast<int8_t>(dx);
-    fragment->DeltaY = static_cast<int8_t>(dy);
-    ShowExplosion(*fragment, *this);
-}
-
-namespace {
-
-// A monster dies: it explodes where it is and leaves its points behind.
-template <typename T>
-void Kill(TPlay& play, T& monster, int32_t value, int32_t offsetY) {
-    if (!monster.Alive) return;
-    play.PlaySound("MostroKilled");
-    monster.Alive = false;
-    ShowExplosion(monster, play);
-    play.SpawnBonus(monster.Column, monster.Row, monster.OffsetX, value, offsetY);
-}
-
-}  // namespace
-
-void TPlay::KillWalker(TVermeSprite& walker) { Kill(*this, walker, 100, 0); }
-void TPlay::KillMummy(TMummiaSprite& mummy) { Kill(*this, mummy, 150, mummy.OffsetY); }
-void TPlay::KillGhost(TFantasmaSprite& ghost) { Kill(*this, ghost, 200, ghost.OffsetY); }
-
-void TPlay::SpawnBonus(int32_t column, int32_t row, int32_t offsetX, int32_t value, int32_t offsetY) {
-    auto* label = new TBonusSprite(&Engine());
-    label->ShowPicture(ComponentiLabirinto.Items.Find("Bonus" + std::to_string(value)));
+void SpawnBonus(TPlay& play, int32_t column, int32_t row, int32_t offsetX, int32_t value, int32_t offsetY) {
+    auto* label = new TBonusSprite(&play.Engine());
+    label->ShowPicture(play.ComponentiLabirinto.Items.Find("Bonus" + std::to_string(value)));
     label->SetZ(2);
     label->Counter = 0;
     label->Column = column;
@@ -282,7 +275,7 @@ void TPlay::SpawnBonus(int32_t column, int32_t row, int32_t offsetX, int32_t val
     label->OffsetX = static_cast<int8_t>(offsetX);
     label->OffsetY = static_cast<int8_t>(offsetY + 16);
     PlaceAtCell(*label, column, row, label->OffsetX, label->OffsetY);
-    Vars.Score += value;
+    play.Vars.Score += value;
 }
 
 }  // namespace tibo

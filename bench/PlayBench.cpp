@@ -58,7 +58,7 @@ void BM_PlayFrameLevel5Scrolling(benchmark::State& state) {
             if (v.ViewColumn < 1 || v.ViewColumn > v.Maze.MazeWidth - 9) direction = -direction;
         }
         g.form.EngineTimerTimer(1);
-        v.Oxygen = v.Health = 20000;  // the game goes on however long it is measured
+        v.Oxygen = v.Health = FullGauge;  // the game goes on however long it is measured
     }
     state.counters["sprites"] = g.form.Engine().SpriteCount();
 }
@@ -92,8 +92,8 @@ void BM_PlayFrameLevel5HeroWalking(benchmark::State& state) {
             key = key == Right ? Left : Right;
             g.form.KeyDownEvent(key);
         }
-        v.Oxygen = 20000;
-        v.Health = 20000;
+        v.Oxygen = FullGauge;
+        v.Health = FullGauge;
     }
     state.counters["sprites"] = g.form.Engine().SpriteCount();
     state.counters["recomposed_share"] = static_cast<double>(recomposed) / static_cast<double>(frames);
@@ -145,7 +145,7 @@ void BM_PlayFrameLevel5FiveBlasts(benchmark::State& state) {
         g.form.EngineTimerTimer(1);
         slowest = std::max(slowest, std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
         ++frames;
-        v.Oxygen = v.Health = 20000;
+        v.Oxygen = v.Health = FullGauge;
     }
     state.counters["slowest_frame_ms"] = slowest;
     state.counters["sprites"] = g.form.Engine().SpriteCount();

@@ -1,6 +1,7 @@
 #include "framework/Input.h"
 
 #include "framework/Errors.h"
+#include "framework/KeyCodes.h"
 
 namespace tibo {
 
@@ -17,13 +18,13 @@ TKeyboard::TKeyboard() : Assigns(DefaultAssigns()) {}
 
 std::array<std::array<int32_t, 3>, InputStateCount> TKeyboard::DefaultAssigns() {
     std::array<std::array<int32_t, 3>, InputStateCount> a{};
-    a[StateUp] = {75, 38, 104};      // K, Up arrow, keypad 8
-    a[StateDown] = {74, 40, 98};     // J, Down arrow, keypad 2
-    a[StateLeft] = {72, 37, 100};    // H, Left arrow, keypad 4
-    a[StateRight] = {76, 39, 102};   // L, Right arrow, keypad 6
-    a[StateButton1] = {90, 32, 0};   // Z, Space
-    a[StateButton2] = {88, 13, 0};   // X, Enter
-    a[StateButton9] = {113, 0, 0};   // F2
+    a[StateUp] = {VkK, VkUp, VkPad8};
+    a[StateDown] = {VkJ, VkDown, VkPad2};
+    a[StateLeft] = {VkH, VkLeft, VkPad4};
+    a[StateRight] = {VkL, VkRight, VkPad6};
+    a[StateButton1] = {VkZ, VkSpace, 0};
+    a[StateButton2] = {VkX, VkEnter, 0};
+    a[StateButton9] = {VkF2, 0, 0};
     return a;
 }
 

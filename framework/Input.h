@@ -1,6 +1,7 @@
 #pragma once
-// The input component: keyboard (and later a gamepad as joystick) turned into
-// abstract input states through a fixed key-assignment table.
+// The input component: the keyboard (through a fixed key-assignment table) and
+// the game controllers (as a joystick whose states their owner sets) turned
+// into abstract input states.
 #include <array>
 #include <cstdint>
 #include <functional>
@@ -12,7 +13,7 @@ enum TInputState : int {
     StateButton1 = 4, StateButton2 = 5, StateButton9 = 12, StateButton32 = 35,
 };
 constexpr int InputStateCount = 36;
-using TInputStates = uint64_t;  // bit n = state n (40 bits used)
+using TInputStates = uint64_t;  // bit n = state n (InputStateCount bits used)
 constexpr TInputStates StateBit(int n) { return TInputStates{1} << n; }
 
 class TInputDevice {

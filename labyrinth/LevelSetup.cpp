@@ -60,10 +60,10 @@ void TPlay::PlaceMummy(bool checkRows, TMummiaSprite& mummy) {
         break;
     }
     if (Randomizer.Random(2) == 0) {
-        mummy.Mode = -1;
+        mummy.Mode = mmWalkingLeft;
         mummy.ShowPicture(Nemici.Items.Find("MummiaSx0"));
     } else {
-        mummy.Mode = 1;
+        mummy.Mode = mmWalkingRight;
         mummy.ShowPicture(Nemici.Items.Find("MummiaDx0"));
     }
     mummy.ImageCheck = true;
@@ -86,7 +86,7 @@ void TPlay::StartLevel() {
 
     auto* hero = new TTiboSprite(&Engine());
     hero->ShowPicture(SpriteTibo.Items.Find("OminoDx0"));
-    hero->HeroState = 0;
+    hero->HeroState = hsPlaying;
     hero->Hurt = false;
     // Monsters may be placed at or beside his start: the first 61 frames of
     // play protect him as a hurt phase does, so nothing touches him before he can move.
@@ -110,11 +110,11 @@ void TPlay::StartLevel() {
     // Walkers: ten of random kinds, each on a floor of a row of its own.
     for (int i = 0; i < 10; ++i) {
         auto* walker = new TVermeSprite(&Engine());
-        walker->Kind = static_cast<uint8_t>(Randomizer.Random(5));
+        walker->Kind = static_cast<TWalkerKind>(Randomizer.Random(5));
         walker->Direction = -1;
-        if (walker->Kind != 0) walker->Direction = Randomizer.Random(2) == 0 ? 1 : -1;
+        if (walker->Kind != wkBat) walker->Direction = Randomizer.Random(2) == 0 ? 1 : -1;
         TPictureItem& picture = Nemici.Items.Find(WalkerPicture(walker->Kind, walker->Direction));
-        if (walker->Kind != 1) walker->PlayAnimation(picture, true, 0.02);
+        if (walker->Kind != wkWorm) walker->PlayAnimation(picture, true, 0.02);
         else walker->ShowPicture(picture);  // the worm has one picture
         walker->ImageCheck = true;
     }
@@ -164,7 +164,7 @@ void TPlay::StartLevel() {
     v.HeroRow = bottom;
 
     v.Score = 0;
-    v.Oxygen = v.Health = 20000;
+    v.Oxygen = v.Health = FullGauge;
     v.Shots = std::min(pyramid ? 2 * level : 4 * level, 7);
     v.Bombs = std::min(pyramid ? 2 * level : 3 * level, 7);
     v.MapSteps = v.TorchSteps = 0;

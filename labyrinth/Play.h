@@ -17,7 +17,7 @@
 #include "framework/Sound.h"
 #include "framework/Sprites.h"
 #include "framework/Text.h"
-#include "labyrinth/GameStates.h"
+#include "labyrinth/GameState.h"
 #include "labyrinth/Maze.h"
 #include "labyrinth/Random.h"
 
@@ -28,8 +28,6 @@ inline constexpr std::string_view PreviewHint = "PRESS FIRE TO SKIP";
 inline constexpr int PreviewHintX = 44, PreviewHintY = 346;
 
 class TMummiaSprite;
-class TVermeSprite;
-class TFantasmaSprite;
 
 // The fire and bomb buttons must be let go between two shots or two bombs;
 // what they last saw carries over from one game to the next.
@@ -43,6 +41,10 @@ struct TButtonLatches {
     };
 };
 static_assert(ListsEveryMember<TButtonLatches>(), "each latch has its line in TButtonLatches::Fields");
+
+// Health and oxygen when full: a level starts with both full, and the panel's
+// gauges and percentages measure them against it.
+constexpr int32_t FullGauge = 20000;
 
 // The play's program-wide variables: one set per game.
 struct TPlayVariables {
@@ -89,7 +91,7 @@ struct TPlayVariables {
     int32_t TorchRow = 0;
 
     // The player's resources.
-    int32_t Health = 0;
+    int32_t Health = 0;  // FullGauge at the start of a level
     int32_t Oxygen = 0;
     int32_t Shots = 0;
     int32_t Bombs = 0;
@@ -252,16 +254,8 @@ public:
     // The drawing surface was restored: the panel and the field at their places.
     void RestoreSurface();
 
-    // Blasts, kills and score labels.
-    // One fragment of a blast line at (column, row), running toward (dx, dy),
-    // if the cell lets the blast in.
-    void SpawnBlast(int32_t column, int32_t row, int32_t dx, int32_t dy);
-    void KillWalker(TVermeSprite& walker);
-    void KillMummy(TMummiaSprite& mummy);
-    void KillGhost(TFantasmaSprite& ghost);
-    // A rising label "Bonus<value>" at the cell, and the points at once.
-    void SpawnBonus(int32_t column, int32_t row, int32_t offsetX, int32_t value, int32_t offsetY);
-    // A blast sprite has burnt out: the shake stops with the last one.
+    // A blast sprite has burnt out: the shake stops with the last one. (The
+    // blasts, kills and score labels themselves are the actors' own: Weapons.)
     void BlastEnded();
 
     // One frame of the count-down after a victory: 100 of health and of oxygen

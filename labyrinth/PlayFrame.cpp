@@ -46,8 +46,8 @@ bool Unlit(uint8_t code) {
 // Health and oxygen may end below zero (a last hit, the victory's count-down):
 // the gauges and percentages show an empty bar and 0 then.
 int32_t Gauge(int32_t value) { return std::max(value, 0); }
-int GaugeHeight(int32_t value) { return RoundEven(Gauge(value) / 20000.0 * 162); }
-int Percent(int32_t value) { return RoundEven(Gauge(value) / 20000.0 * 100); }
+int GaugeHeight(int32_t value) { return RoundEven(Gauge(value) / double{FullGauge} * 162); }
+int Percent(int32_t value) { return RoundEven(Gauge(value) / double{FullGauge} * 100); }
 // The two bars of the panel: their left edges and their width.
 constexpr int OxygenBarLeft = 483, HealthBarLeft = 535, GaugeWidth = 24;
 

@@ -11,12 +11,10 @@
 
 #include "framework/Files.h"
 #include "framework/ImageCodec.h"
+#include "framework/KeyCodes.h"
 
 namespace tibo {
 namespace {
-
-constexpr int KeyBackspace = 8, KeyEnter = 13, KeyEscape = 27, KeySpace = 32, KeyLeft = 37, KeyUp = 38, KeyRight = 39,
-              KeyDown = 40, KeyDelete = 46, KeyM = 77, KeyP = 80, KeyPad0 = 96, KeyPad9 = 105, KeyF1 = 112, KeyF12 = 123;
 
 // How long "SCREENSHOT SAVED" stays on the screen, in frames.
 constexpr int ScreenshotNoticeLength = 100;
@@ -29,8 +27,8 @@ constexpr std::string_view PadLetters = "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789 ";
 // The character a key types into a name: letters, digits (the keypad's too)
 // and space, the characters the font draws; 0 for every other key.
 char NameCharacter(int key) {
-    if ((key >= 'A' && key <= 'Z') || (key >= '0' && key <= '9') || key == KeySpace) return static_cast<char>(key);
-    if (key >= KeyPad0 && key <= KeyPad9) return static_cast<char>('0' + key - KeyPad0);
+    if ((key >= 'A' && key <= 'Z') || (key >= '0' && key <= '9') || key == VkSpace) return static_cast<char>(key);
+    if (key >= VkPad0 && key <= VkPad9) return static_cast<char>('0' + key - VkPad0);
     return 0;
 }
 
@@ -38,8 +36,9 @@ char NameCharacter(int key) {
 // two keys that act everywhere (M and F12 do their work and the page stays).
 bool LeavesHelp(int key) {
     switch (key) {
-        case 16: case 17: case 18: case 20: case 91: case 92: case 93: case 144: case 145:
-        case KeyM: case KeyF12:
+        case VkShift: case VkCtrl: case VkAlt: case VkCapsLock: case VkLeftSystem: case VkRightSystem: case VkMenu:
+        case VkNumLock: case VkScrollLock:
+        case VkM: case VkF12:
             return false;
         default:
             return true;
@@ -112,30 +111,30 @@ void TMainForm::OpenHelp() {
 void TMainForm::CloseHelp() { Vars.HelpShown = false; }
 
 void TMainForm::FormKeyDown(int key, bool repeat) {
-    if (key == KeyF12) SaveScreenshot();
-    if (key == KeyM && (Vars.GameState != gsNameEntry || Vars.HelpShown)) SoundDevice.SetMuted(!SoundDevice.Muted());
+    if (key == VkF12) SaveScreenshot();
+    if (key == VkM && (Vars.GameState != gsNameEntry || Vars.HelpShown)) SoundDevice.SetMuted(!SoundDevice.Muted());
     // Behind the help page every screen waits: the keys that close it are
     // handled as the window delivers them (KeyDownEvent).
     if (Vars.HelpShown) return;
     // In a game Escape asks first; the question takes the next key (not the
     // keyboard's repeat of one held, nor M or F12, which act at once).
-    const bool actsEverywhere = key == KeyM || key == KeyF12;
+    const bool actsEverywhere = key == VkM || key == VkF12;
     if (Vars.QuitQuestion > 0) {
         if (repeat || actsEverywhere) return;
-        if (key == KeyEscape) Quit();
+        if (key == VkEscape) Quit();
         else ReturnFromQuit();
         return;
     }
-    if (key == KeyEscape && InGame()) {
+    if (key == VkEscape && InGame()) {
         if (!repeat) AskQuit();
         return;
     }
-    if (key == KeyF1) {
+    if (key == VkF1) {
         if (!repeat) OpenHelp();
         return;
     }
     if (EndSkippable() && !repeat && !actsEverywhere) Vars.SkipEnd = true;
-    if (key == KeyP) {
+    if (key == VkP) {
         if (Vars.GameState == gsPlaying) PauseGame();
         else if (Vars.GameState == gsPaused) ResumeGame();
     }
@@ -143,28 +142,28 @@ void TMainForm::FormKeyDown(int key, bool repeat) {
         case gsIntro:
         case gsHallOfFame:
             // The keys that act everywhere leave these screens as they are.
-            if (key != KeyEscape && key != KeyM && key != KeyF12) Vars.AnyKey = true;
+            if (key != VkEscape && key != VkM && key != VkF12) Vars.AnyKey = true;
             break;
         case gsNameEntry:
             // Letters, digits and space type; Delete and Backspace take the last
             // character back; every other key (arrows, paging keys) types nothing.
-            if (key == KeyDelete || key == KeyBackspace) DeleteNameLetter();
+            if (key == VkDelete || key == VkBackspace) DeleteNameLetter();
             else if (const char c = NameCharacter(key)) AddNameLetter(c);
-            if (key == KeyEnter) Vars.NameDone = true;
+            if (key == VkEnter) Vars.NameDone = true;
             break;
         case gsLevelChoice:
             // As on the pad: left takes PYRAMID, listed first, right MINE.
-            if (key == KeyUp) StepLevel(-1);
-            else if (key == KeyDown) StepLevel(1);
-            else if (key == KeyLeft) Vars.ChosenSetting = SettingPyramid;
-            else if (key == KeyRight) Vars.ChosenSetting = SettingMine;
-            else if (key == KeyEnter && Vars.ChosenLevel > 0) StartChosenLevel();
+            if (key == VkUp) StepLevel(-1);
+            else if (key == VkDown) StepLevel(1);
+            else if (key == VkLeft) Vars.ChosenSetting = SettingPyramid;
+            else if (key == VkRight) Vars.ChosenSetting = SettingMine;
+            else if (key == VkEnter && Vars.ChosenLevel > 0) StartChosenLevel();
             break;
         default:
             break;
     }
     // Outside a game Escape closes the window at once.
-    if (key == KeyEscape) Close();
+    if (key == VkEscape) Close();
 }
 
 void TMainForm::PadButtonEvent(TPadButton button, bool down) {

@@ -22,7 +22,7 @@
 #include "framework/Text.h"
 #include "framework/WindowTimer.h"
 #include "labyrinth/Play.h"
-#include "shell/GameState.h"
+#include "shell/GameVariables.h"
 
 namespace tibo {
 

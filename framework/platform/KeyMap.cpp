@@ -6,6 +6,8 @@
 #include <charconv>
 #include <string>
 
+#include "framework/KeyCodes.h"
+
 namespace tibo {
 
 namespace {
@@ -17,42 +19,42 @@ struct TKeyPair {
 
 // Keys that are not letters, digits, function keys or keypad digits.
 constexpr TKeyPair OtherKeys[] = {
-    {SDL_SCANCODE_BACKSPACE, 8},
-    {SDL_SCANCODE_TAB, 9},
-    {SDL_SCANCODE_RETURN, 13},
-    {SDL_SCANCODE_KP_ENTER, 13},
-    {SDL_SCANCODE_RETURN2, 13},
-    {SDL_SCANCODE_LSHIFT, 16},
-    {SDL_SCANCODE_RSHIFT, 16},
-    {SDL_SCANCODE_LCTRL, 17},
-    {SDL_SCANCODE_RCTRL, 17},
-    {SDL_SCANCODE_LALT, 18},
-    {SDL_SCANCODE_RALT, 18},
-    {SDL_SCANCODE_PAUSE, 19},
-    {SDL_SCANCODE_CAPSLOCK, 20},
-    {SDL_SCANCODE_ESCAPE, 27},
-    {SDL_SCANCODE_SPACE, 32},
-    {SDL_SCANCODE_PAGEUP, 33},
-    {SDL_SCANCODE_PAGEDOWN, 34},
-    {SDL_SCANCODE_END, 35},
-    {SDL_SCANCODE_HOME, 36},
-    {SDL_SCANCODE_LEFT, 37},
-    {SDL_SCANCODE_UP, 38},
-    {SDL_SCANCODE_RIGHT, 39},
-    {SDL_SCANCODE_DOWN, 40},
-    {SDL_SCANCODE_INSERT, 45},
-    {SDL_SCANCODE_DELETE, 46},
-    {SDL_SCANCODE_LGUI, 91},
-    {SDL_SCANCODE_RGUI, 92},
-    {SDL_SCANCODE_APPLICATION, 93},
+    {SDL_SCANCODE_BACKSPACE, VkBackspace},
+    {SDL_SCANCODE_TAB, VkTab},
+    {SDL_SCANCODE_RETURN, VkEnter},
+    {SDL_SCANCODE_KP_ENTER, VkEnter},
+    {SDL_SCANCODE_RETURN2, VkEnter},
+    {SDL_SCANCODE_LSHIFT, VkShift},
+    {SDL_SCANCODE_RSHIFT, VkShift},
+    {SDL_SCANCODE_LCTRL, VkCtrl},
+    {SDL_SCANCODE_RCTRL, VkCtrl},
+    {SDL_SCANCODE_LALT, VkAlt},
+    {SDL_SCANCODE_RALT, VkAlt},
+    {SDL_SCANCODE_PAUSE, VkPause},
+    {SDL_SCANCODE_CAPSLOCK, VkCapsLock},
+    {SDL_SCANCODE_ESCAPE, VkEscape},
+    {SDL_SCANCODE_SPACE, VkSpace},
+    {SDL_SCANCODE_PAGEUP, VkPageUp},
+    {SDL_SCANCODE_PAGEDOWN, VkPageDown},
+    {SDL_SCANCODE_END, VkEnd},
+    {SDL_SCANCODE_HOME, VkHome},
+    {SDL_SCANCODE_LEFT, VkLeft},
+    {SDL_SCANCODE_UP, VkUp},
+    {SDL_SCANCODE_RIGHT, VkRight},
+    {SDL_SCANCODE_DOWN, VkDown},
+    {SDL_SCANCODE_INSERT, VkInsert},
+    {SDL_SCANCODE_DELETE, VkDelete},
+    {SDL_SCANCODE_LGUI, VkLeftSystem},
+    {SDL_SCANCODE_RGUI, VkRightSystem},
+    {SDL_SCANCODE_APPLICATION, VkMenu},
     {SDL_SCANCODE_KP_MULTIPLY, 106},
     {SDL_SCANCODE_KP_PLUS, 107},
     {SDL_SCANCODE_KP_MINUS, 109},
     {SDL_SCANCODE_KP_PERIOD, 110},
     {SDL_SCANCODE_KP_DECIMAL, 110},
     {SDL_SCANCODE_KP_DIVIDE, 111},
-    {SDL_SCANCODE_NUMLOCKCLEAR, 144},
-    {SDL_SCANCODE_SCROLLLOCK, 145},
+    {SDL_SCANCODE_NUMLOCKCLEAR, VkNumLock},
+    {SDL_SCANCODE_SCROLLLOCK, VkScrollLock},
     // Punctuation on the codes of common desktop systems, clear of the arrows,
     // Delete and the characters the name entry types.
     {SDL_SCANCODE_SEMICOLON, 186},
@@ -76,9 +78,9 @@ constexpr std::array<uint8_t, SDL_NUM_SCANCODES> BuildTable() {
     // Scancodes run 1..9 then 0.
     for (int i = 0; i < 9; ++i) t[static_cast<size_t>(SDL_SCANCODE_1 + i)] = static_cast<uint8_t>('1' + i);
     t[SDL_SCANCODE_0] = '0';
-    for (int i = 0; i < 12; ++i) t[static_cast<size_t>(SDL_SCANCODE_F1 + i)] = static_cast<uint8_t>(112 + i);
-    for (int i = 0; i < 9; ++i) t[static_cast<size_t>(SDL_SCANCODE_KP_1 + i)] = static_cast<uint8_t>(97 + i);
-    t[SDL_SCANCODE_KP_0] = 96;
+    for (int i = 0; i < 12; ++i) t[static_cast<size_t>(SDL_SCANCODE_F1 + i)] = static_cast<uint8_t>(VkF1 + i);
+    for (int i = 0; i < 9; ++i) t[static_cast<size_t>(SDL_SCANCODE_KP_1 + i)] = static_cast<uint8_t>(VkPad0 + 1 + i);
+    t[SDL_SCANCODE_KP_0] = VkPad0;
     for (const TKeyPair& p : OtherKeys) t[static_cast<size_t>(p.Scancode)] = static_cast<uint8_t>(p.Key);
     return t;
 }
@@ -91,10 +93,10 @@ struct TNamedKey {
 };
 
 constexpr TNamedKey NamedKeys[] = {
-    {"Space", 32},  {"Enter", 13},   {"Escape", 27}, {"Delete", 46},    {"Backspace", 8},
-    {"Tab", 9},     {"Up", 38},      {"Down", 40},   {"Left", 37},      {"Right", 39},
-    {"Shift", 16},  {"Ctrl", 17},    {"Alt", 18},    {"Home", 36},      {"End", 35},
-    {"PageUp", 33}, {"PageDown", 34}, {"Insert", 45},
+    {"Space", VkSpace},   {"Enter", VkEnter},       {"Escape", VkEscape}, {"Delete", VkDelete}, {"Backspace", VkBackspace},
+    {"Tab", VkTab},       {"Up", VkUp},             {"Down", VkDown},     {"Left", VkLeft},     {"Right", VkRight},
+    {"Shift", VkShift},   {"Ctrl", VkCtrl},         {"Alt", VkAlt},       {"Home", VkHome},     {"End", VkEnd},
+    {"PageUp", VkPageUp}, {"PageDown", VkPageDown}, {"Insert", VkInsert},
 };
 
 }  // namespace
@@ -130,8 +132,8 @@ int VirtualKeyFromName(std::string_view name) {
         return ec == std::errc{} && end == digits.data() + digits.size();
     };
     int n = 0;
-    if (name.size() >= 2 && name[0] == 'F' && number(name.substr(1), n) && n >= 1 && n <= 12) return 111 + n;
-    if (name.size() == 3 && name.substr(0, 2) == "KP" && name[2] >= '0' && name[2] <= '9') return 96 + (name[2] - '0');
+    if (name.size() >= 2 && name[0] == 'F' && number(name.substr(1), n) && n >= 1 && n <= 12) return VkF1 - 1 + n;
+    if (name.size() == 3 && name.substr(0, 2) == "KP" && name[2] >= '0' && name[2] <= '9') return VkPad0 + (name[2] - '0');
     if (number(name, n) && n >= 1 && n <= 255) return n;
     return 0;
 }
@@ -140,8 +142,8 @@ std::string KeyNameFromVirtualKey(int vk) {
     if ((vk >= 'A' && vk <= 'Z') || (vk >= '0' && vk <= '9')) return std::string(1, static_cast<char>(vk));
     for (const TNamedKey& k : NamedKeys)
         if (k.Key == vk) return std::string(k.Name);
-    if (vk >= 112 && vk <= 123) return "F" + std::to_string(vk - 111);
-    if (vk >= 96 && vk <= 105) return "KP" + std::to_string(vk - 96);
+    if (vk >= VkF1 && vk <= VkF12) return "F" + std::to_string(vk - VkF1 + 1);
+    if (vk >= VkPad0 && vk <= VkPad9) return "KP" + std::to_string(vk - VkPad0);
     return std::to_string(vk);
 }
 

@@ -34,13 +34,13 @@ struct Field {
     TPlayVariables& V() { return rig.Play->Vars; }
 
     // Enemies made as the level set-up makes them.
-    TVermeSprite& Walker(uint8_t kind, int8_t direction, std::pair<int, int> cell) {
+    TVermeSprite& Walker(TWalkerKind kind, int8_t direction, std::pair<int, int> cell) {
         auto* w = new TVermeSprite(&rig.Engine());
         w->Kind = kind;
         w->Direction = direction;
         w->ShowPicture(rig.Nemici.Items.Find(WalkerPicture(kind, direction)));
         w->ImageCheck = true;
-        if (kind != 1) {
+        if (kind != wkWorm) {
             w->FrameCount = w->Image->PatternTotal();
             w->FrameLooped = true;
             w->FrameSpeed = 0.02;
@@ -49,10 +49,10 @@ struct Field {
         w->Row = cell.second;
         return *w;
     }
-    TMummiaSprite& Mummy(int8_t mode, std::pair<int, int> cell) {
+    TMummiaSprite& Mummy(TMummyMode mode, std::pair<int, int> cell) {
         auto* m = new TMummiaSprite(&rig.Engine());
         m->Mode = mode;
-        m->ShowPicture(rig.Nemici.Items.Find(mode == 1 ? "MummiaDx0" : "MummiaSx0"));
+        m->ShowPicture(rig.Nemici.Items.Find(mode == mmWalkingRight ? "MummiaDx0" : "MummiaSx0"));
         m->ImageCheck = true;
         m->Column = cell.first;
         m->Row = cell.second;
@@ -104,12 +104,12 @@ TEST(WalkerTest, WormsAndMonstersTurnAtRopesTheFliersCrossThemAndAllTurnAtWalls)
         int farColumn;  // the last cell before a rope or the far wall
         const char* leftPicture;
     };
-    std::vector<Case> cases = {{&f.Walker(1, 1, at['v']), x0 + 3, "vermesx"},
-                               {&f.Walker(4, 1, at['m']), x0 + 3, "mostrosx"},
-                               {&f.Walker(0, 1, at['p']), x0 + 8, "pipistrello"},
-                               {&f.Walker(2, 1, at['u']), x0 + 8, "uccellacciosx"},
-                               {&f.Walker(3, 1, at['o']), x0 + 8, "mostrotondosx"}};
-    TVermeSprite& pocket = f.Walker(2, 1, at['c']);
+    std::vector<Case> cases = {{&f.Walker(wkWorm, 1, at['v']), x0 + 3, "vermesx"},
+                               {&f.Walker(wkMonster, 1, at['m']), x0 + 3, "mostrosx"},
+                               {&f.Walker(wkBat, 1, at['p']), x0 + 8, "pipistrello"},
+                               {&f.Walker(wkBigBird, 1, at['u']), x0 + 8, "uccellacciosx"},
+                               {&f.Walker(wkRoundMonster, 1, at['o']), x0 + 8, "mostrotondosx"}};
+    TVermeSprite& pocket = f.Walker(wkBigBird, 1, at['c']);
 
     std::vector<int> firstTurn(cases.size(), 0), secondTurn(cases.size(), 0);
     std::vector<int> lastPixels;
@@ -164,16 +164,16 @@ TEST(MummyTest, FallsDownAShaftLandsAndWalksOnTheWayItCame) {
     const int x0 = Field::X0, y0 = Field::Y0;
     struct Case {
         char mark;
-        int8_t way;
+        TMummyMode way;
         int shaft;
         TMummiaSprite* m = nullptr;
     };
-    for (Case c : {Case{'a', 1, x0 + 2}, Case{'c', -1, x0 + 7}}) {
+    for (Case c : {Case{'a', mmWalkingRight, x0 + 2}, Case{'c', mmWalkingLeft, x0 + 7}}) {
         c.m = &f.Mummy(c.way, at[c.mark]);
         int frame = 0, fallFrames = 0;
         int lastDepth = 32 * c.m->Row + c.m->OffsetY;
         // Along the top corridor and down the shaft.
-        while (c.m->Mode != (c.way == 1 ? 4 : 3)) {
+        while (c.m->Mode != (c.way == mmWalkingRight ? mmFallingRight : mmFallingLeft)) {
             f.rig.Tick();
             ASSERT_LT(++frame, 40) << "walks 32 frames into the rope top";
             EXPECT_EQ(c.m->Row, y0 + 1);
@@ -182,11 +182,11 @@ TEST(MummyTest, FallsDownAShaftLandsAndWalksOnTheWayItCame) {
         EXPECT_EQ(c.m->Column, c.shaft);
         EXPECT_EQ(c.m->OffsetX, 0);
         EXPECT_EQ(Picture(*c.m), c.way == 1 ? "mummiadxcade" : "mummiasxcade");
-        while (c.m->Mode == 3 || c.m->Mode == 4) {
+        while (c.m->Mode == mmFallingLeft || c.m->Mode == mmFallingRight) {
             f.rig.Tick();
             ASSERT_LT(++frame, 80);
             const int depth = 32 * c.m->Row + c.m->OffsetY;
-            if (c.m->Mode == 3 || c.m->Mode == 4) {
+            if (c.m->Mode == mmFallingLeft || c.m->Mode == mmFallingRight) {
                 EXPECT_EQ(depth - lastDepth, 4) << "four pixels a frame";
                 ++fallFrames;
             } else {
@@ -223,13 +223,13 @@ TEST(MummyTest, InAClosedCorridorItTurnsOnceThenIsPlacedElsewhereAtTheSecondTurn
     rows.push_back("######");
     auto at = f.Lay(rows);
     std::vector<TMummiaSprite*> mummies;
-    for (char mark : std::string("acdefg")) mummies.push_back(&f.Mummy(1, at[mark]));
+    for (char mark : std::string("acdefg")) mummies.push_back(&f.Mummy(mmWalkingRight, at[mark]));
     const TMaze& maze = f.V().Maze;
 
     f.rig.Tick(3 * 32 + 1);
     for (TMummiaSprite* m : mummies) {
         EXPECT_EQ(m->Turns, 1) << "turned at the far wall";
-        EXPECT_EQ(m->Mode, -1);
+        EXPECT_EQ(m->Mode, mmWalkingLeft);
         EXPECT_EQ(m->Column, Field::X0 + 4);
         EXPECT_EQ(Picture(*m), "mummiasx0");
     }
@@ -245,7 +245,7 @@ TEST(MummyTest, InAClosedCorridorItTurnsOnceThenIsPlacedElsewhereAtTheSecondTurn
         EXPECT_TRUE(IsWallCell(maze.At(m->Column, m->Row + 1))) << "placed on a floor";
         EXPECT_EQ(m->Turns, 0);
         EXPECT_EQ(m->OffsetX, 0);
-        EXPECT_EQ(Picture(*m), m->Mode == 1 ? "mummiadx0" : "mummiasx0");
+        EXPECT_EQ(Picture(*m), m->Mode == mmWalkingRight ? "mummiadx0" : "mummiasx0");
         modes.insert(m->Mode);
         cells.insert({m->Column, m->Row});
     }
@@ -335,8 +335,8 @@ TEST(EnemyEdgeTest, AtTheGridsEdgeEnemiesTurnAndLandAsAtWalls) {
                                         "m..T..#",
                                         "###R###",
                                         "g..R..#"});
-    TVermeSprite& w = f.Walker(2, -1, at['v']);
-    TMummiaSprite& m = f.Mummy(-1, at['m']);
+    TVermeSprite& w = f.Walker(wkBigBird, -1, at['v']);
+    TMummiaSprite& m = f.Mummy(mmWalkingLeft, at['m']);
     TFantasmaSprite& g = f.Ghost(at['g']);
     int walkerTurns = 0, lowestMummy = 0;
     bool ghostBackAtCorner = false;
@@ -368,8 +368,8 @@ TEST(DeadEnemyTest, StandsStillFollowsTheViewAndGoesOnTheLastExplosionFrame) {
                      "#m.......#",
                      "#g.......#",
                      "##########"});
-    TVermeSprite& w = f.Walker(4, 1, at['v']);
-    TMummiaSprite& m = f.Mummy(1, at['m']);
+    TVermeSprite& w = f.Walker(wkMonster, 1, at['v']);
+    TMummiaSprite& m = f.Mummy(mmWalkingRight, at['m']);
     TFantasmaSprite& g = f.Ghost(at['g']);
     f.rig.Tick(5);  // each a little way into its next cell
     f.Kill(w, w.Alive);
@@ -441,7 +441,7 @@ TEST(EnemyRunTest, ALevelFiveGameOfEachSettingKeepsEveryEnemyInItsPassages) {
         };
         int falls = 0, turns = 0;
         for (int frame = 1; frame <= 3000; ++frame) {
-            v.Oxygen = 20000;
+            v.Oxygen = FullGauge;
             rig.Tick();
             const std::vector<TVermeSprite*> walkers = rig.All<TVermeSprite>();
             ASSERT_EQ(walkers.size(), walkerRows.size());
@@ -458,9 +458,9 @@ TEST(EnemyRunTest, ALevelFiveGameOfEachSettingKeepsEveryEnemyInItsPassages) {
                 ASSERT_TRUE(m->OffsetX == 0 || m->OffsetY == 0);
                 ASSERT_LT(std::abs(m->OffsetX), 32);
                 ASSERT_TRUE(m->OffsetY >= 0 && m->OffsetY < 32 && m->OffsetY % 4 == 0);
-                ASSERT_TRUE(m->Mode == 1 || m->Mode == -1 || m->Mode == 3 || m->Mode == 4);
+                ASSERT_TRUE(m->Mode == mmWalkingRight || m->Mode == mmWalkingLeft || m->Mode == mmFallingLeft || m->Mode == mmFallingRight);
                 ASSERT_LE(m->Turns, 1);
-                falls += m->Mode >= 3;
+                falls += m->Mode == mmFallingLeft || m->Mode == mmFallingRight;
                 turns += m->Turns;
                 ASSERT_EQ(m->Y, CellScreenY(v, m->Row, m->OffsetY));
             }

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "framework/KeyCodes.h"
 #include "tests/support/PlayRig.h"
 
 namespace tibo {
@@ -12,7 +13,6 @@ namespace {
 
 using testing_support::TPlayRig;
 
-constexpr int VkSpace = 32, VkEnter = 13, VkUp = 38, VkRight = 39;
 constexpr int X0 = 40, Y0 = 40;
 
 // A level 5 "MINE" past its preview, the enemies gone, the hero at the left
@@ -131,7 +131,7 @@ TEST(HeroPickUpTest, EveryPickUpHasItsEffectOnceAndTheCellEmpties) {
     EXPECT_EQ(v.Score, score0 + 500);
     // Energy, capped, without sound or points.
     sounds = stepRight();
-    EXPECT_EQ(v.Health, 20000);
+    EXPECT_EQ(v.Health, FullGauge);
     EXPECT_GE(v.Oxygen, 19990) << "18000 + 2500, capped at 20000, less the frames since";
     EXPECT_EQ(sounds.size(), 1u) << "only the step is heard";
     EXPECT_TRUE(v.CellDirty || v.Maze.Cell(v.HeroColumn, v.HeroRow) == CellPassage);
@@ -178,21 +178,21 @@ TEST(HeroDamageTest, MonstersAndDropsHurtWithAProtectedSpellBlastsHurtEveryFrame
     TPlayVariables& v = a.V();
     TVermeSprite& worm = Touch<TVermeSprite>(a.rig, "VermeDx");
     a.rig.Tick();
-    EXPECT_EQ(v.Health, 20000 - 1500);
+    EXPECT_EQ(v.Health, FullGauge - 1500);
     EXPECT_TRUE(a.Hero().Hurt);
     EXPECT_EQ(a.rig.TakeSounds(), (std::vector<std::string>{"Ouch"}));
     a.rig.Tick(60);
-    EXPECT_EQ(v.Health, 20000 - 1500) << "61 frames of protection";
+    EXPECT_EQ(v.Health, FullGauge - 1500) << "61 frames of protection";
     a.rig.Tick();
     EXPECT_FALSE(a.Hero().Hurt);
     a.rig.Tick();
-    EXPECT_EQ(v.Health, 20000 - 3000) << "then he is hit again";
+    EXPECT_EQ(v.Health, FullGauge - 3000) << "then he is hit again";
     worm.Retire();
 
     Arena b;
     Touch<TGocciaSprite>(b.rig, "Gocce");
     b.rig.Tick();
-    EXPECT_EQ(b.V().Health, 20000 - 300);
+    EXPECT_EQ(b.V().Health, FullGauge - 300);
     EXPECT_TRUE(b.Hero().Hurt);
     EXPECT_TRUE(b.rig.TakeSounds().empty()) << "a drop hurts without a sound";
 
@@ -206,7 +206,7 @@ TEST(HeroDamageTest, MonstersAndDropsHurtWithAProtectedSpellBlastsHurtEveryFrame
     c.rig.Tick();
     EXPECT_EQ(c.V().Health, 500);
     c.rig.Tick();
-    EXPECT_EQ(c.Hero().HeroState, 3) << "at 0 he dies at once";
+    EXPECT_EQ(c.Hero().HeroState, hsDying) << "at 0 he dies at once";
     EXPECT_EQ(c.V().Health, 0);
     EXPECT_EQ(c.rig.Host.State, gsGameOver);
     EXPECT_EQ(c.rig.TakeSounds(), (std::vector<std::string>{"GameOver"}));
@@ -221,9 +221,9 @@ TEST(HeroDeathTest, OxygenRunsOutTheCrossComes81FramesLaterAndTheGameEnds) {
     TPlayVariables& v = a.V();
     v.Oxygen = 3;
     a.rig.Tick(2);
-    EXPECT_EQ(a.Hero().HeroState, 0);
+    EXPECT_EQ(a.Hero().HeroState, hsPlaying);
     a.rig.Tick();
-    EXPECT_EQ(a.Hero().HeroState, 3);
+    EXPECT_EQ(a.Hero().HeroState, hsDying);
     EXPECT_EQ(v.Health, 0);
     EXPECT_EQ(a.rig.Host.State, gsGameOver);
     EXPECT_EQ(a.Hero().Image->Name(), a.rig.Sfondo.Items.Find("Esplosione").Name());
@@ -248,7 +248,7 @@ TEST(HeroVictoryTest, TheCountDownTurnsHealthAndOxygenIntoPoints) {
     rig.KeyUp(VkUp);
     ASSERT_EQ(rig.Host.State, gsLevelWon);
     rig.Tick(8);
-    ASSERT_EQ(rig.Hero().HeroState, 2);
+    ASSERT_EQ(rig.Hero().HeroState, hsVictory);
     v.Health = 1000;
     v.Oxygen = 450;
     const int32_t score = v.Score;
@@ -278,7 +278,7 @@ TEST(PanelGaugeTest, HealthAndOxygenBelowZeroShowAnEmptyBarAndZeroPercent) {
     Arena a, b;
     a.V().Health = a.V().Oxygen = -700;
     b.V().Health = b.V().Oxygen = 0;
-    a.Hero().HeroState = b.Hero().HeroState = 3;  // no death to run
+    a.Hero().HeroState = b.Hero().HeroState = hsDying;  // no death to run
     a.rig.Tick();
     b.rig.Tick();
     for (int y = 85; y < 250; ++y)

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "framework/KeyCodes.h"
 #include "tests/support/PlayRig.h"
 
 namespace tibo {
@@ -13,8 +14,6 @@ namespace {
 
 using testing_support::Lower;
 using testing_support::TPlayRig;
-
-constexpr int VkLeft = 37, VkUp = 38, VkRight = 39, VkDown = 40;
 
 // A level 5 "MINE" past its preview, with the enemies gone and a patch of
 // labyrinth drawn at (X0, Y0): '#' wall, 'b' broken wall, '.' passage,
@@ -222,7 +221,7 @@ TEST(HeroExitTest, ClimbingIntoTheExitEndsTheLevelAndHeEscapesUpwards) {
     rig.Tick();
     EXPECT_EQ(v.HeroRow, 4);
     EXPECT_EQ(rig.Host.State, gsLevelWon);
-    EXPECT_EQ(rig.Hero().HeroState, 1);
+    EXPECT_EQ(rig.Hero().HeroState, hsEscaping);
     EXPECT_EQ(v.MoveState, 4) << "no new move on the arrival frame";
     EXPECT_EQ(rig.TakeSounds(), (std::vector<std::string>{"Vinto"}));
     rig.KeyUp(VkUp);
@@ -234,7 +233,7 @@ TEST(HeroExitTest, ClimbingIntoTheExitEndsTheLevelAndHeEscapesUpwards) {
     EXPECT_EQ(v.HeroOffsetY, -28) << "seven moves of 4 pixels up, sliding from screen row 3";
     rig.Tick();
     EXPECT_EQ(v.HeroRow, 3);
-    EXPECT_EQ(rig.Hero().HeroState, 2) << "one cell up: the victory";
+    EXPECT_EQ(rig.Hero().HeroState, hsVictory) << "one cell up: the victory";
     EXPECT_EQ(Lower(rig.Hero().Image->Name()), "vittoria");
     EXPECT_EQ(v.Oxygen, oxygen - 8) << "oxygen falls while escaping";
     rig.KeyUp(VkDown);

@@ -47,7 +47,7 @@ struct Patch {
     // Monsters as the level set-up makes them.
     TVermeSprite& Walker(std::pair<int, int> cell) {
         auto* walker = new TVermeSprite(&rig.Engine());
-        walker->Kind = 1;
+        walker->Kind = wkWorm;
         walker->Direction = 1;
         walker->ShowPicture(rig.Nemici.Items.Find("VermeDx"));
         walker->ImageCheck = true;
@@ -57,7 +57,7 @@ struct Patch {
     }
     TMummiaSprite& Mummy(std::pair<int, int> cell) {
         auto* mummy = new TMummiaSprite(&rig.Engine());
-        mummy->Mode = 1;
+        mummy->Mode = mmWalkingRight;
         mummy->ShowPicture(rig.Nemici.Items.Find("MummiaDx0"));
         mummy->ImageCheck = true;
         mummy->Column = cell.first;
@@ -425,7 +425,7 @@ TEST(BonusTest, ALabelRisesAPixelEveryThirdFrameAndIsGoneAfter51Frames) {
              "#######"});
     const std::pair<int, int> a = p.At('a');
     const int32_t score = p.V().Score;
-    p.rig.Play->SpawnBonus(a.first, a.second, 4, 300, -2);
+    SpawnBonus(*p.rig.Play, a.first, a.second, 4, 300, -2);
     EXPECT_EQ(p.V().Score, score + 300) << "the points at once";
     ASSERT_EQ(p.rig.All<TBonusSprite>().size(), 1u);
     TBonusSprite& label = *p.rig.All<TBonusSprite>()[0];

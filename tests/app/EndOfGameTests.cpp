@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "framework/KeyCodes.h"
 #include "shell/Settings.h"
 #include "shell/StateDump.h"
 #include "tests/support/FormRig.h"
@@ -15,8 +16,6 @@ namespace {
 
 using testing_support::TFormRig;
 using testing_support::TPlayRig;
-
-constexpr int VkEscape = 27;
 
 TEST(EndOfGameTest, AWinReadsAsOneItsEndCanBeSkippedAndTheDumpKeepsTheGame) {
     // Two games of one seed won alike; one waits out the end, one skips it.
@@ -77,7 +76,7 @@ TEST(EndOfGameTest, AWinReadsAsOneItsEndCanBeSkippedAndTheDumpKeepsTheGame) {
     EXPECT_EQ(dump["HeroRow"], 3) << "where the hero climbed out";
     EXPECT_EQ(dump["MazeWidth"], 33);
     if (after == gsNameEntry) {
-        g.Key(13);
+        g.Key(VkEnter);
         g.Tick();
     }
     g.Script("1 press A\n4 click 300 90\n5 press Enter\n", 6);
@@ -93,9 +92,9 @@ TEST(EndOfGameTest, WhatIsLeftOfTheCountDownIsAddedAtOnceWhenItIsCutShort) {
     rig.ClearEnemies();
     TPlayVariables& v = rig.Play->Vars;
     rig.PutHero(v.Maze.ExitColumn, 5);
-    rig.KeyDown(38);
+    rig.KeyDown(VkUp);
     while (!v.Escaped) rig.Tick();
-    rig.KeyUp(38);
+    rig.KeyUp(VkUp);
     v.Health = 1000;
     v.Oxygen = 450;
     const int32_t score = v.Score;
@@ -209,9 +208,9 @@ TEST(EndOfGameTest, TheCrossComes80FramesAfterADeathInTheHurtPhase) {
     PlaceAtCell(*ghost, ghost->Column, ghost->Row, 0, 0);
     rig.Tick();
     ASSERT_EQ(v.Health, 0);
-    ASSERT_EQ(rig.Hero().HeroState, 0);
+    ASSERT_EQ(rig.Hero().HeroState, hsPlaying);
     rig.Tick();
-    ASSERT_EQ(rig.Hero().HeroState, 3) << "the death test of the next frame";
+    ASSERT_EQ(rig.Hero().HeroState, hsDying) << "the death test of the next frame";
     EXPECT_EQ(rig.Hero().Counter, 1) << "the hurt phase counted on the frame he died";
     const std::string cross = rig.SpriteTibo.Items.Find("Croce").Name();
     rig.Tick(79);

@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "framework/KeyCodes.h"
 #include "framework/Text.h"
 #include "labyrinth/Play.h"
 #include "shell/Settings.h"
@@ -19,9 +20,6 @@ namespace {
 
 using testing_support::Game;
 using testing_support::TempDir;
-
-constexpr int KeyBackspace = 8, KeyEnter = 13, KeyEscape = 27, KeyLeft = 37, KeyUp = 38, KeyRight = 39, KeyDown = 40,
-              KeyDelete = 46, KeyPad0 = 96, KeyF1 = 112, KeyF12 = 123;
 
 // Whether the screen shows `text` as the game's font writes it at (x, y)
 // (centred: x is ignored) with `opacity`, drawn over `background`: the text's
@@ -49,7 +47,7 @@ bool ShowsText(TMainForm& form, int x, int y, bool centred, std::string_view tex
 // Into play from the intro, with the preview skipped.
 void StartPlaying(Game& game) {
     game.ToLevelChoice();
-    game.Key(KeyEnter);
+    game.Key(VkEnter);
     game.Tick(2);
     game.SkipPreview();
 }
@@ -63,12 +61,12 @@ TEST(LevelChoiceScreen, TheKeysChooseAndAreShownAndThePointerMarksWhatAClickSele
         TMainForm& form = game.form;
         game.ToLevelChoice();
         // The keyboard alone: Left is PYRAMID, Right MINE, as on the pad.
-        game.Key(KeyLeft);
+        game.Key(VkLeft);
         EXPECT_EQ(form.Vars.ChosenSetting, SettingPyramid);
-        game.Key(KeyRight);
+        game.Key(VkRight);
         EXPECT_EQ(form.Vars.ChosenSetting, SettingMine);
-        game.Key(KeyLeft);
-        for (int key : {KeyDown, KeyDown, KeyUp, KeyDown, KeyUp, KeyUp, KeyUp}) game.Key(key);
+        game.Key(VkLeft);
+        for (int key : {VkDown, VkDown, VkUp, VkDown, VkUp, VkUp, VkUp}) game.Key(key);
         EXPECT_EQ(form.Vars.ChosenLevel, 1);
         // The keys that work here are on the screen, dimmer than the captions,
         // over the screen's picture (the pointer moved out of their way).
@@ -79,7 +77,7 @@ TEST(LevelChoiceScreen, TheKeysChooseAndAreShownAndThePointerMarksWhatAClickSele
         background.Draw(0, 0, form.PictureSurface.get(), true);
         EXPECT_TRUE(ShowsText(form, background, 0, 48, true, "LEFT: PYRAMID   RIGHT: MINE", 170));
         EXPECT_TRUE(ShowsText(form, background, 0, 347, true, "UP, DOWN: LEVEL  ENTER: START  F1: HELP", 170));
-        game.Key(KeyEnter);
+        game.Key(VkEnter);
         game.Tick();
         ASSERT_NE(form.Play(), nullptr);
         EXPECT_EQ(form.Play()->ChosenSetting, SettingPyramid);
@@ -162,24 +160,24 @@ TEST(NameEntryScreen, OnlyWhatTheFontDrawsIsTypedBackspaceDeletesAndOldNamesStay
     const std::string& name = form.Vars.HallOfFame[1].Nome;
     // Arrows, paging keys, Home, End, Insert, Tab, punctuation, function keys
     // and Shift type nothing.
-    for (int key : {KeyLeft, KeyUp, KeyRight, KeyDown, 33, 34, 35, 36, 45, 9, 186, 188, 190, 191, 222, 113, 16}) game.Key(key);
+    for (int key : {VkLeft, VkUp, VkRight, VkDown, 33, 34, 35, 36, 45, 9, 186, 188, 190, 191, 222, 113, 16}) game.Key(key);
     EXPECT_EQ(name, "");
     // Letters, digits (the keypad's too) and space do.
-    for (int key : {int{'A'}, int{'B'}, int{' '}, int{'C'}, KeyPad0 + 7, int{'9'}}) game.Key(key);
+    for (int key : {int{'A'}, int{'B'}, int{' '}, int{'C'}, VkPad0 + 7, int{'9'}}) game.Key(key);
     EXPECT_EQ(name, "AB C79");
-    game.Key(KeyBackspace);
+    game.Key(VkBackspace);
     EXPECT_EQ(name, "AB C7");
-    game.Key(KeyDelete);
+    game.Key(VkDelete);
     EXPECT_EQ(name, "AB C");
     game.Script("1 press Backspace\n2 press Backspace\n", 2);
     EXPECT_EQ(name, "AB") << "Backspace from a script";
-    for (int i = 0; i < 4; ++i) game.Key(KeyBackspace);
+    for (int i = 0; i < 4; ++i) game.Key(VkBackspace);
     EXPECT_EQ(name, "");
     for (int key : {'A', 'D', 'A', ' ', '1'}) game.Key(key);
     // The screen says how.
     game.Tick();
     EXPECT_TRUE(ShowsText(form, 0, 400, true, "TYPE  DEL, BACKSPACE: ERASE  ENTER: OK"));
-    game.Key(KeyEnter);
+    game.Key(VkEnter);
     game.Tick();
     EXPECT_EQ(form.Vars.GameState, gsIntro);
     const THallOfFame saved = ReadHallOfFame(dir.File("Tibo.Ini"));
@@ -197,7 +195,7 @@ TEST(HelpPage, F1HoldsEveryScreenWhereItWasAndAnyKeyGoesBackToIt) {
     // On the intro: F1 is not the key that leaves it, nor is the key that
     // closes the page; the intro waits meanwhile.
     game.Tick(5);
-    game.Key(KeyF1);
+    game.Key(VkF1);
     EXPECT_TRUE(form.Vars.HelpShown);
     const int32_t introFrame = form.Vars.FrameCounter;
     game.Tick(30);
@@ -214,8 +212,8 @@ TEST(HelpPage, F1HoldsEveryScreenWhereItWasAndAnyKeyGoesBackToIt) {
 
     // On the level choice, Escape and a click on the exit area close the page, not the game.
     game.ToLevelChoice();
-    game.Key(KeyF1);
-    game.Key(KeyEscape);
+    game.Key(VkF1);
+    game.Key(VkEscape);
     EXPECT_FALSE(form.Vars.HelpShown);
     EXPECT_FALSE(form.CloseRequested());
     game.Script("1 press F1\n", 2);
@@ -226,7 +224,7 @@ TEST(HelpPage, F1HoldsEveryScreenWhereItWasAndAnyKeyGoesBackToIt) {
     EXPECT_EQ(form.Vars.GameState, gsLevelChoice);
 
     // In play: nothing moves behind the page, not even the oxygen.
-    game.Key(KeyEnter);
+    game.Key(VkEnter);
     game.Tick(2);
     game.SkipPreview();
     game.Tick(10);
@@ -240,39 +238,39 @@ TEST(HelpPage, F1HoldsEveryScreenWhereItWasAndAnyKeyGoesBackToIt) {
         return state;
     };
     const nlohmann::json before = behindThePage();
-    form.KeyDownEvent(KeyF1);
-    form.KeyDownEvent(KeyF1);  // held, it repeats: no new press
+    form.KeyDownEvent(VkF1);
+    form.KeyDownEvent(VkF1);  // held, it repeats: no new press
     game.Tick(60);
     EXPECT_TRUE(form.Vars.HelpShown);
     EXPECT_EQ(form.Vars.GameState, gsPlaying);
     EXPECT_EQ(behindThePage(), before) << "the play did not advance";
-    form.KeyUpEvent(KeyF1);
+    form.KeyUpEvent(VkF1);
     // M and F12 do their work and the page stays.
     game.Key('M');
     EXPECT_TRUE(form.SoundDevice.Muted());
     game.Key('M');
     EXPECT_TRUE(form.Vars.HelpShown);
     // Enter, the bomb key, closes the page; held on, it lays no bomb.
-    form.KeyDownEvent(KeyEnter);
+    form.KeyDownEvent(VkEnter);
     EXPECT_FALSE(form.Vars.HelpShown);
-    EXPECT_EQ(form.Vars.HelpClosingKey, KeyEnter);
-    form.KeyDownEvent(KeyEnter);  // its repeat
+    EXPECT_EQ(form.Vars.HelpClosingKey, VkEnter);
+    form.KeyDownEvent(VkEnter);  // its repeat
     game.Tick(20);
     EXPECT_EQ(form.Vars.GameState, gsPlaying);
     EXPECT_EQ(v.Bombs, bombs);
     EXPECT_EQ(v.BombsLive, 0);
     EXPECT_NE(behindThePage(), before) << "the play goes on";
-    form.KeyUpEvent(KeyEnter);
+    form.KeyUpEvent(VkEnter);
     EXPECT_EQ(form.Vars.HelpClosingKey, 0);
-    form.KeyDownEvent(KeyEnter);
+    form.KeyDownEvent(VkEnter);
     game.Tick();
-    form.KeyUpEvent(KeyEnter);
+    form.KeyUpEvent(VkEnter);
     EXPECT_EQ(v.Bombs, bombs - 1) << "once let go, the key is the bomb key again";
 
     // Paused, the game comes back paused, even when P closes the page.
     game.Key('P');
     ASSERT_EQ(form.Vars.GameState, gsPaused);
-    game.Key(KeyF1);
+    game.Key(VkF1);
     game.Tick(5);
     game.Key('P');
     EXPECT_FALSE(form.Vars.HelpShown);
@@ -296,7 +294,7 @@ TEST(PlayScreen, ThePreviewTheGaugesTheMutedSignAndTheScreenshotNotice) {
     Game game(dir.Path());
     TMainForm& form = game.form;
     game.ToLevelChoice();
-    game.Key(KeyEnter);
+    game.Key(VkEnter);
     game.Tick(3);
     ASSERT_EQ(form.Vars.GameState, gsExitPreview);
     EXPECT_TRUE(ShowsText(form, PreviewHintX, PreviewHintY, false, PreviewHint)) << "the preview says fire skips it";
@@ -321,7 +319,7 @@ TEST(PlayScreen, ThePreviewTheGaugesTheMutedSignAndTheScreenshotNotice) {
     EXPECT_EQ(corner(), sounding);
 
     // F12 says so on the screen for two seconds.
-    game.Key(KeyF12);
+    game.Key(VkF12);
     EXPECT_EQ(form.Vars.ScreenshotNoticeFrames, 100);
     game.Tick();
     EXPECT_TRUE(ShowsText(form, 0, 5, true, "SCREENSHOT SAVED"));
@@ -345,7 +343,7 @@ TEST(PlayScreen, ThePreviewTheGaugesTheMutedSignAndTheScreenshotNotice) {
                 n += (x < 483 || (x >= 507 && x < 535) || x >= 559) && screen.Pixel(x, y) == white;
         return n;
     };
-    for (int32_t value : {20000, 19999, 10000, 1000, 0}) {
+    for (int32_t value : {FullGauge, FullGauge - 1, 10000, 1000, 0}) {
         v.Oxygen = v.Health = value;
         game.Tick();
         EXPECT_EQ(spilt(), 0) << value;

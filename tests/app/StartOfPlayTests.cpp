@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "framework/KeyCodes.h"
 #include "tests/support/FormRig.h"
 #include "tests/support/PlayRig.h"
 
@@ -14,8 +15,6 @@ namespace {
 
 using testing_support::TFormRig;
 using testing_support::TPlayRig;
-
-constexpr int VkSpace = 32, VkEnter = 13, VkRight = 39;
 
 TEST(StartOfPlayTest, NothingTouchesTheHeroInHisFirst61FramesOfPlay) {
     // Walkers and ghosts may stand at or beside his start: standing still
@@ -26,7 +25,7 @@ TEST(StartOfPlayTest, NothingTouchesTheHeroInHisFirst61FramesOfPlay) {
             TPlayRig rig(1, setting, seed);
             rig.SkipPreview();  // its last frame is play's first
             rig.Tick(60);
-            EXPECT_EQ(rig.Play->Vars.Health, 20000) << "setting " << int(setting) << ", seed " << seed;
+            EXPECT_EQ(rig.Play->Vars.Health, FullGauge) << "setting " << int(setting) << ", seed " << seed;
             EXPECT_FALSE(rig.Hero().Hurt);
             protectedGames += rig.Hero().StartProtection == 0;
         }
@@ -45,9 +44,9 @@ TEST(StartOfPlayTest, NothingTouchesTheHeroInHisFirst61FramesOfPlay) {
     walker->Row = rig.Play->Vars.HeroRow;
     PlaceAtCell(*walker, walker->Column, walker->Row, 0, 0);
     rig.Tick();
-    EXPECT_EQ(rig.Play->Vars.Health, 20000) << "frame 61 is still protected";
+    EXPECT_EQ(rig.Play->Vars.Health, FullGauge) << "frame 61 is still protected";
     rig.Tick();
-    EXPECT_EQ(rig.Play->Vars.Health, 20000 - 1500) << "frame 62 is not";
+    EXPECT_EQ(rig.Play->Vars.Health, FullGauge - 1500) << "frame 62 is not";
     EXPECT_TRUE(rig.Hero().Hurt);
 }
 

@@ -4,11 +4,10 @@
 
 #include "framework/Errors.h"
 #include "framework/Gamepad.h"
+#include "framework/KeyCodes.h"
 
 namespace tibo {
 namespace {
-
-constexpr int VkUp = 38, VkK = 75, VkRight = 39, VkSpace = 32, VkEnter = 13, VkF2 = 113;
 
 class InputTest : public ::testing::Test {
 protected:
@@ -37,7 +36,7 @@ TEST_F(InputTest, TheGameKeyTableGivesItsStates) {
     Input.Keyboard.KeyDown(VkSpace);
     Input.Keyboard.KeyDown(VkEnter);
     Input.Keyboard.KeyDown(VkF2);
-    Input.Keyboard.KeyDown(104);   // keypad 8
+    Input.Keyboard.KeyDown(VkPad8);
     Input.Update();
     EXPECT_EQ(Input.States, StateBit(StateUp) | StateBit(StateButton1) | StateBit(StateButton2) | StateBit(StateButton9));
     EXPECT_EQ(Input.Keyboard.Keys()[VkSpace], 0x80);
@@ -128,14 +127,14 @@ TEST_F(InputTest, JoystickStatesMergeWithTheKeys) {
     EXPECT_TRUE(Input.IsPressed(StateLeft));
 
     // The same state from both devices stays until both let go.
-    Input.Keyboard.KeyDown(72);   // H: left
+    Input.Keyboard.KeyDown(VkH);  // left
     Input.Joystick.SetState(StateButton1, true);
     Input.Update();
     EXPECT_TRUE(Input.IsPressed(StateButton1));
     Input.Joystick.SetState(StateLeft, false);
     Input.Update();
     EXPECT_TRUE(Input.IsPressed(StateLeft));
-    Input.Keyboard.KeyUp(72);
+    Input.Keyboard.KeyUp(VkH);
     Input.Update();
     EXPECT_FALSE(Input.IsPressed(StateLeft));
 

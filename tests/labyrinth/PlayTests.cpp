@@ -45,12 +45,12 @@ TEST(LevelSetupTest, EveryPairSetsUpItsMonstersAndTheHero) {
                     EXPECT_TRUE(walkerRows.insert(w->Row).second) << "walkers share row " << w->Row;
                     EXPECT_FALSE(Solid(m.Cell(w->Column, w->Row)));
                     EXPECT_TRUE(Solid(m.Cell(w->Column, w->Row + 1)));
-                    EXPECT_TRUE(w->Kind != 0 || w->Direction == -1) << "bats face left";
+                    EXPECT_TRUE(w->Kind != wkBat || w->Direction == -1) << "bats face left";
                 }
                 for (TMummiaSprite* mu : g.All<TMummiaSprite>()) {
                     EXPECT_TRUE(mummyRows.insert(mu->Row).second) << "mummies share row " << mu->Row;
                     EXPECT_LE(mu->Row, m.MazeHeight - 6);
-                    EXPECT_TRUE(mu->Mode == 1 || mu->Mode == -1);
+                    EXPECT_TRUE(mu->Mode == mmWalkingRight || mu->Mode == mmWalkingLeft);
                 }
                 std::set<std::pair<int, int>> ghostCells;
                 for (TFantasmaSprite* gh : g.All<TFantasmaSprite>()) {
@@ -61,8 +61,8 @@ TEST(LevelSetupTest, EveryPairSetsUpItsMonstersAndTheHero) {
                 EXPECT_EQ(m.Cell(v.HeroColumn, v.HeroRow), CellPassage);
                 EXPECT_EQ(v.HeroColumn - v.ViewColumn, 4);
                 EXPECT_EQ(v.HeroRow - v.ViewRow, 4);
-                EXPECT_EQ(v.Oxygen, 20000);
-                EXPECT_EQ(v.Health, 20000);
+                EXPECT_EQ(v.Oxygen, FullGauge);
+                EXPECT_EQ(v.Health, FullGauge);
                 const int shots = pyramid ? 2 * level : 4 * level, bombs = pyramid ? 2 * level : 3 * level;
                 EXPECT_EQ(v.Shots, std::min(shots, 7));
                 EXPECT_EQ(v.Bombs, std::min(bombs, 7));
@@ -122,7 +122,7 @@ TEST(PanelTest, GaugesShotsAndBombs) {
     g.SkipPreview();
     const TDeviceColor barFull = g.Pixel(490, 90);
     EXPECT_NE(barFull, 0u) << "a full oxygen bar shows the panel's bar";
-    g.Hero().HeroState = 3;  // out of oxygen he would die: here only the gauges count
+    g.Hero().HeroState = hsDying;  // out of oxygen he would die: here only the gauges count
     v.Oxygen = 0;
     v.Health = 10000;
     v.Shots = 0;

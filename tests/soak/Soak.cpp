@@ -32,6 +32,7 @@ extern "C" size_t __sanitizer_get_current_allocated_bytes();
 
 #include "assets/AssetStore.h"
 #include "framework/FrameTimer.h"
+#include "framework/KeyCodes.h"
 #include "labyrinth/Random.h"
 #include "shell/Main.h"
 #include "shell/Settings.h"
@@ -40,11 +41,8 @@ extern "C" size_t __sanitizer_get_current_allocated_bytes();
 namespace tibo {
 namespace {
 
-// Windows key codes, as the form takes them.
-constexpr int KeyEnter = 13, KeyEscape = 27, KeySpace = 32, KeyLeft = 37, KeyUp = 38, KeyRight = 39, KeyDown = 40,
-              KeyDelete = 46, KeyP = 80, KeyX = 88, KeyZ = 90, KeyF11 = 122;
-constexpr int PlayKeys[] = {KeyLeft, KeyUp, KeyRight, KeyDown, 72, 74, 75, 76, 100, 102, 104, 98,
-                            KeySpace, KeyZ, KeyEnter, KeyX, KeyP};
+constexpr int PlayKeys[] = {VkLeft, VkUp, VkRight, VkDown, VkH, VkJ, VkK, VkL, VkPad4, VkPad6, VkPad8, VkPad2,
+                            VkSpace, VkZ, VkEnter, VkX, VkP};
 
 // Far more sprites than any labyrinth holds: more means sprites are leaking.
 constexpr int32_t MaxSprites = 4000;
@@ -125,8 +123,8 @@ void CheckForm(TMainForm& form, int64_t tick) {
         range("BombsLive", p.BombsLive, 0, 5);
         range("ExplosionCount", p.ExplosionCount, 0, 127);
         range("MoveState", p.MoveState, 0, 4);
-        range("Health", p.Health, INT32_MIN, 20000);
-        range("Oxygen", p.Oxygen, INT32_MIN, 20000);
+        range("Health", p.Health, INT32_MIN, FullGauge);
+        range("Oxygen", p.Oxygen, INT32_MIN, FullGauge);
         if (!p.Maze.Inside(p.HeroColumn, p.HeroRow))
             Fail(tick, "the hero is outside the maze at " + std::to_string(p.HeroColumn) + "," +
                            std::to_string(p.HeroRow));
@@ -201,7 +199,7 @@ private:
             Held_.push_back(key);
         } else if (roll < 160) {
             // Letters, digits and anything else a keyboard sends.
-            const int key = Rng_.Random(5) == 0 ? KeyDelete : 32 + Rng_.Random(100);
+            const int key = Rng_.Random(5) == 0 ? VkDelete : 32 + Rng_.Random(100);
             form.KeyDownEvent(key);
             form.KeyUpEvent(key);
         } else if (roll < 175) {
@@ -213,12 +211,12 @@ private:
             const int y = Rng_.Random(540) - 30;
             form.DeliverMouseMove(x, y);
         } else if (roll == 200) {
-            form.KeyDownEvent(KeyF11);
-            form.KeyUpEvent(KeyF11);
+            form.KeyDownEvent(VkF11);
+            form.KeyUpEvent(VkF11);
         } else if ((roll == 201 && Rng_.Random(20) == 0) || (form.Vars.QuitQuestion > 0 && roll < 250)) {
             // Escape, and now and then a second one while the game asks.
-            form.KeyDownEvent(KeyEscape);
-            form.KeyUpEvent(KeyEscape);
+            form.KeyDownEvent(VkEscape);
+            form.KeyUpEvent(VkEscape);
         }
         // A click on a button under the panel may close the form as well.
         if (form.CloseRequested()) {

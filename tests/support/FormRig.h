@@ -17,6 +17,7 @@
 #include "app/Harness.h"
 #include "assets/AssetStore.h"
 #include "framework/FrameTimer.h"
+#include "framework/KeyCodes.h"
 #include "shell/Main.h"
 #include "tests/support/PlayRig.h"
 #include "tests/support/TempDir.h"
@@ -112,9 +113,9 @@ struct Game {
         v.ViewColumn = v.HeroColumn - 4;
         v.ViewRow = v.HeroRow - 4;
         v.ViewDirty = true;
-        form.KeyDownEvent(38);
+        form.KeyDownEvent(VkUp);
         while (!v.Escaped) Tick();
-        form.KeyUpEvent(38);
+        form.KeyUpEvent(VkUp);
     }
     // Whether the screen shows the text in the game's font from (x, y): every
     // drawn pixel of its glyphs there.

@@ -1,5 +1,6 @@
 #pragma once
-// The states the game goes through, from the intro to the end of a game.
+// The states the game goes through, from the intro to the end of a game: the
+// screen the form shows and runs (TGameVariables::GameState holds it).
 #include <cstdint>
 #include <string_view>
 

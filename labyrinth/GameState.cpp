@@ -1,4 +1,4 @@
-#include "labyrinth/GameStates.h"
+#include "labyrinth/GameState.h"
 
 namespace tibo {
 

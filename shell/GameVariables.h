@@ -1,12 +1,12 @@
 #pragma once
-// The form's game variables: the state of the screens around the play, one
-// instance per running game; and the one random generator every draw comes from.
+// The form's game variables: the state of the screens around the play (which
+// screen is up, the level and setting chosen, the name entry, the help page,
+// the hall of fame), one instance per running game.
 #include <cstdint>
 #include <tuple>
 
 #include "framework/FieldList.h"
-#include "labyrinth/GameStates.h"
-#include "labyrinth/Random.h"
+#include "labyrinth/GameState.h"
 #include "shell/HallOfFame.h"
 
 namespace tibo {
