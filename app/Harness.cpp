@@ -2,20 +2,12 @@
 
 #include "app/Replay.h"
 
-#include <sys/resource.h>
-#include <unistd.h>
-
-#include <csignal>
-
 #include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
-#include <ctime>
 #include <filesystem>
-#include <fstream>
 #include <memory>
-#include <sstream>
 
 #include "assets/AssetStore.h"
 #include "assets/Export.h"
@@ -24,6 +16,7 @@
 #include "framework/GamepadMappings.h"
 #include "framework/ImageCodec.h"
 #include "framework/platform/Platform.h"
+#include "framework/platform/Process.h"
 #include "shell/Main.h"
 #include "shell/StateDump.h"
 
@@ -32,34 +25,6 @@ namespace {
 
 // Community mappings for more game controllers, read from the settings folder when there.
 constexpr const char* GamepadMappingsFileName = "gamecontrollerdb.txt";
-
-// A hang-up (the terminal closed), an interrupt or a termination closes the
-// game as the player would, so that the hall of fame is saved.
-volatile std::sig_atomic_t CloseSignal = 0;
-
-void OnCloseSignal(int signal) { CloseSignal = signal; }
-
-const char* SignalName(int signal) {
-    switch (signal) {
-        case SIGHUP: return "SIGHUP";
-        case SIGINT: return "SIGINT";
-        case SIGTERM: return "SIGTERM";
-        default: return "a signal";
-    }
-}
-
-void CatchCloseSignals() {
-    struct sigaction action {};
-    action.sa_handler = OnCloseSignal;
-    sigemptyset(&action.sa_mask);
-    for (int signal : {SIGHUP, SIGINT, SIGTERM}) sigaction(signal, &action, nullptr);
-    // A reader of standard output that has gone (`tibo ... | head -1`) ends
-    // nothing: the write fails, and the game goes on and closes as usual.
-    struct sigaction ignore {};
-    ignore.sa_handler = SIG_IGN;
-    sigemptyset(&ignore.sa_mask);
-    sigaction(SIGPIPE, &ignore, nullptr);
-}
 
 // Passes the picture on to the window, if any, and keeps a copy of it while
 // asked to (for screenshots).
@@ -95,38 +60,8 @@ private:
     TPlatformWindow& Window_;
 };
 
-double CpuSeconds() {
-    rusage ru{};
-    getrusage(RUSAGE_SELF, &ru);
-    return static_cast<double>(ru.ru_utime.tv_sec + ru.ru_stime.tv_sec) +
-           static_cast<double>(ru.ru_utime.tv_usec + ru.ru_stime.tv_usec) / 1e6;
-}
-
 double MonotonicMs() {
     return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now().time_since_epoch()).count();
-}
-
-// When this process started, on the clock of MonotonicMs: start-up figures
-// then count the dynamic loader and the libraries' own start as well. Linux
-// gives it in /proc/self/stat in whole clock ticks since boot (1/100 s), so
-// the figures may come out up to a tick long; `now` where it cannot be read.
-double ProcessStartMs(double now) {
-    std::ifstream in("/proc/self/stat");
-    std::string text;
-    std::getline(in, text);
-    const size_t nameEnd = text.rfind(')');   // the program's name may hold spaces
-    if (nameEnd == std::string::npos) return now;
-    std::istringstream fields(text.substr(nameEnd + 1));
-    std::string field;
-    for (int i = 3; i <= 21 && fields >> field; ++i) {
-    }
-    unsigned long long ticks = 0;
-    const long perSecond = ::sysconf(_SC_CLK_TCK);
-    timespec boot{};
-    if (!(fields >> ticks) || perSecond <= 0 || clock_gettime(CLOCK_BOOTTIME, &boot) != 0) return now;
-    const double bootMs = static_cast<double>(boot.tv_sec) * 1000.0 + static_cast<double>(boot.tv_nsec) / 1e6;
-    const double age = bootMs - static_cast<double>(ticks) * 1000.0 / static_cast<double>(perSecond);
-    return age >= 0 && age < 60000 ? now - age : now;
 }
 
 // One line a variable: readable, and compact even with the labyrinth's grids in it.
@@ -303,10 +238,10 @@ int TSession::Run() {
 
     try {
         Loop();
-        if (Playback_ && CloseSignal != 0)
-            throw EInterrupted(Format("replay interrupted by %s after tick %lld: it played back the same up to there", SignalName(CloseSignal),
-                                      static_cast<long long>(Tick_)),
-                               CloseSignal);
+        if (Playback_ && CaughtCloseSignal() != 0)
+            throw EInterrupted(Format("replay interrupted by %s after tick %lld: it played back the same up to there",
+                                      SignalName(CaughtCloseSignal()), static_cast<long long>(Tick_)),
+                               CaughtCloseSignal());
         if (Recording_) FinishRecording();
         if (Playback_) CheckReplayEnd();
     } catch (...) {
@@ -336,7 +271,7 @@ int TSession::Run() {
 void TSession::Loop() {
     TMainForm& form = *Form_;
     while (!form.CloseRequested()) {
-        if (CloseSignal != 0) {
+        if (CaughtCloseSignal() != 0) {
             form.Close();
             break;
         }
@@ -366,7 +301,7 @@ void TSession::OnTick(int lag) {
     // The timing report counts from the first tick, with or without a window.
     const double now = MonotonicMs();
     if (tick == 1) {
-        CpuAtFirstTick_ = CpuSeconds();
+        CpuAtFirstTick_ = ProcessCpuSeconds();
         WallAtFirstTick_ = now;
     } else if (Window_ && ScheduledDue_ > 0) {
         Jitter_.push_back(std::fabs(now - static_cast<double>(ScheduledDue_)));
@@ -519,7 +454,7 @@ void TSession::WaitForNextTick() {
 void TSession::WriteTimingReport() const {
     nlohmann::json report = nlohmann::json::object();
     report["ticks"] = Tick_;
-    report["cpu_seconds"] = CpuSeconds() - CpuAtFirstTick_;
+    report["cpu_seconds"] = ProcessCpuSeconds() - CpuAtFirstTick_;
     report["wall_seconds"] = (MonotonicMs() - WallAtFirstTick_) / 1000.0;
     report["jitter_ms_p50"] = Percentile(Jitter_, 0.50);
     report["jitter_ms_p99"] = Percentile(Jitter_, 0.99);
@@ -527,9 +462,7 @@ void TSession::WriteTimingReport() const {
     report["first_flip_ms"] = FirstFlipMs_;   // from the process's start
     report["main_ms"] = MainMs_ - StartMs_;     // of which before main()
     report["presentation"] = Window_ ? Window_->PresentationName() : "none";
-    rusage ru{};
-    getrusage(RUSAGE_SELF, &ru);
-    report["peak_rss_kb"] = ru.ru_maxrss;
+    report["peak_rss_kb"] = ProcessPeakRssKb();
     const std::string text = report.dump(1);
     WriteFileText(Options_.TimingReport, text);
 }
