@@ -56,6 +56,7 @@ public:
     explicit TWindowHost(TPlatformWindow& window) : Window_(window) {}
     void SetCursorVisible(bool visible) override { Window_.SetCursorVisible(visible); }
     void WarpMouse(int x, int y) override { Window_.WarpMouse(x, y); }
+    bool Foreground() const override { return Window_.Focused() && !Window_.Minimized(); }
 private:
     TPlatformWindow& Window_;
 };
@@ -96,7 +97,7 @@ double Percentile(std::vector<double> v, double p) {
 }
 
 // One run of the game: the form, its window or none, and the harness around it.
-class TSession {
+class TSession final : public ITickObserver {
 public:
     // `startMs`: the process's start; `mainMs`: when main() began.
     TSession(const TProgramOptions& options, const assets::AssetStore& store, double startMs, double mainMs)
@@ -106,14 +107,12 @@ public:
 
 private:
     void Loop();
-    void OnTick(int lag);
-    void AfterTick(bool flipped);
+    bool BeforeTick() override;
+    void AfterTick(bool flipped) override;
     void DeliverPlatformEvent(const TPlatformEvent& e);
     void WaitForNextTick();
     void LetGo(bool keys);
     void OpenAudioAfterFirstPicture();
-    // The window has the focus and is not minimised: ticks run and keys count.
-    bool WindowActive() const { return Window_->Focused() && !Window_->Minimized(); }
     void WriteTimingReport() const;
     // Replays: what the recording gets, and the checks of a playback.
     void Record(TScriptEvent e);
@@ -159,6 +158,9 @@ int TSession::Run() {
         Playback_ = ParseReplay(ReadArgumentFile("--replay", Options_.ReplayFile), Options_.ReplayFile);
         Script_ = Playback_->Events;
         formOptions.Seed = Playback_->Seed;
+        // The hall of fame decides where a game ends: a replay starts from the
+        // one its recording started from, in memory only.
+        formOptions.StartingHall = Playback_->Hall;
         // A replay is watched, not played: the player's files stay as they are.
         formOptions.WriteFiles = false;
         formOptions.Arguments.clear();
@@ -219,22 +221,16 @@ int TSession::Run() {
     }
     Form_ = std::make_unique<TMainForm>(formOptions, Store_, *clock, Presenter_.get(), Audio_.get(), *Host_);
     TMainForm& form = *Form_;
-    if (Window_) form.Input.IsForeground = [this] { return WindowActive(); };
-    else form.Input.IsForeground = [] { return true; };
-    form.EngineTimer.OnTimer = [this](TFrameTimer&, int lag) { OnTick(lag); };
-
+    form.SetTickObserver(this);
     form.FormCreate();
-    // The hall of fame decides where a game ends: a replay starts from the one
-    // its recording started from, in memory only.
-    if (Playback_ && Playback_->Hall) form.Vars.HallOfFame = *Playback_->Hall;
     if (Recording_) {
-        Recording_->Hall = form.Vars.HallOfFame;
+        Recording_->Hall = form.HallOfFame();
         RecordFile_->Append(ReplayHeaderText(*Recording_));
         RecordFile_->Flush();
     }
     // The window is shown: the drawing surface initialises.
-    form.MainScreen.Initialize();
-    if (Window_) form.EngineTimer.SetApplicationActive(WindowActive());
+    form.Show();
+    if (Window_) form.SetActive(Host_->Foreground());
 
     try {
         Loop();
@@ -282,20 +278,18 @@ void TSession::Loop() {
                 if (form.CloseRequested()) break;
             }
             if (form.CloseRequested()) break;
-            form.TimerScritteLampeggianti.Poll();
-            form.EngineTimer.Idle();
+            form.RunDue();
             if (!form.CloseRequested()) WaitForNextTick();
         } else {
-            if (!form.EngineTimer.Enabled()) throw EFrameworkError("the frame timer stopped and nothing can restart it");
-            const int64_t due = std::max(VirtualClock_.NowMs() + 1, form.EngineTimer.NextDue());
-            VirtualClock_.Now = due;
-            form.TimerScritteLampeggianti.Poll();
-            form.EngineTimer.Idle();
+            const std::optional<int64_t> due = form.TickDue();
+            if (!due) throw EFrameworkError("the frame timer stopped and nothing can restart it");
+            VirtualClock_.Now = std::max(VirtualClock_.NowMs() + 1, *due);
+            form.RunDue();
         }
     }
 }
 
-void TSession::OnTick(int lag) {
+bool TSession::BeforeTick() {
     TMainForm& form = *Form_;
     const int64_t tick = Tick_ + 1;
     // The timing report counts from the first tick, with or without a window.
@@ -314,24 +308,21 @@ void TSession::OnTick(int lag) {
         Record(e);
         DeliverScriptEvent(form, e);
         if (e.What == TScriptEvent::Action::Press || e.What == TScriptEvent::Action::PadPress) PendingReleases_.push_back(e);
-        if (form.CloseRequested()) return;
+        if (form.CloseRequested()) return false;
     }
     Tick_ = tick;
     Presenter_->Capture = Options_.Screenshots.count(tick) > 0;  // copy only the pictures asked for
-    const uint64_t flips = form.MainScreen.FlipCount();
-    form.EngineTimerTimer(lag);
-    const bool flipped = form.MainScreen.FlipCount() > flips;
-    if (FirstFlipMs_ < 0 && flipped) FirstFlipMs_ = MonotonicMs() - StartMs_;
-    AfterTick(flipped);
+    return true;
 }
 
 void TSession::AfterTick(bool flipped) {
     TMainForm& form = *Form_;
+    if (FirstFlipMs_ < 0 && flipped) FirstFlipMs_ = MonotonicMs() - StartMs_;
     auto [shotsBegin, shotsEnd] = Options_.Screenshots.equal_range(Tick_);
     for (auto it = shotsBegin; it != shotsEnd; ++it) {
         // The picture this tick showed; without a flip, the last one drawn.
         const TSurface* shown = flipped ? Presenter_->Shown() : nullptr;
-        SavePng((shown ? *shown : *form.MainScreen.Surface()).ToBitmap(), it->second);
+        SavePng((shown ? *shown : form.Screen()).ToBitmap(), it->second);
     }
     auto [dumpsBegin, dumpsEnd] = Options_.Dumps.equal_range(Tick_);
     for (auto it = dumpsBegin; it != dumpsEnd; ++it) {
@@ -347,7 +338,7 @@ void TSession::AfterTick(bool flipped) {
     }
     if (Playback_) CheckReplay();
     if (LastTick_ && Tick_ >= *LastTick_) form.Close();
-    ScheduledDue_ = form.EngineTimer.NextDue();
+    ScheduledDue_ = form.TickDue().value_or(0);
 }
 
 void TSession::DeliverPlatformEvent(const TPlatformEvent& e) {
@@ -374,7 +365,7 @@ void TSession::DeliverPlatformEvent(const TPlatformEvent& e) {
         // The stick only counts by the directions it gives.
         case K::PadStick:
             s.What = A::PadStick;
-            record = StickDirections(e.X, e.Y) != StickDirections(form.Pad.StickX(), form.Pad.StickY());
+            record = StickDirections(e.X, e.Y) != form.PadStickDirections();
             break;
         case K::PadRemoved:
             // What an unplugged pad held is let go.
@@ -384,15 +375,13 @@ void TSession::DeliverPlatformEvent(const TPlatformEvent& e) {
             form.Close();
             return;
         case K::Activated:
-            form.EngineTimer.SetApplicationActive(true);
-            form.SoundDevice.SetPaused(false);
+            form.SetActive(true);
             return;
         case K::Deactivated:
             // Keys and pad buttons let go while another window has the focus
             // never report it (a replay holds and lets go its keys itself).
             if (!Playback_) LetGo(true);
-            form.EngineTimer.SetApplicationActive(false);
-            form.SoundDevice.SetPaused(true);  // the sounds wait with the game
+            form.SetActive(false);
             return;
         case K::MouseUp:
         case K::RenderReset:
@@ -416,10 +405,10 @@ void TSession::LetGo(bool keys) {
         DeliverScriptEvent(form, s);
     };
     for (int vk = 1; keys && vk < 256; ++vk)
-        if (form.Input.Keyboard.Held(vk) || vk == form.Vars.HelpClosingKey) send(TScriptEvent::Action::Up, vk, true);
+        if (form.KeyHeld(vk)) send(TScriptEvent::Action::Up, vk, true);
     for (int b = 0; b < PadButtonCount; ++b)
-        if (form.Pad.Held(static_cast<TPadButton>(b))) send(TScriptEvent::Action::PadUp, b, true);
-    send(TScriptEvent::Action::PadStick, 0, StickDirections(form.Pad.StickX(), form.Pad.StickY()) != 0);
+        if (form.PadHeld(static_cast<TPadButton>(b))) send(TScriptEvent::Action::PadUp, b, true);
+    send(TScriptEvent::Action::PadStick, 0, form.PadStickDirections() != 0);
 }
 
 void TSession::OpenAudioAfterFirstPicture() {
@@ -429,26 +418,22 @@ void TSession::OpenAudioAfterFirstPicture() {
     // (The intro plays no sound in its first seconds.)
     if (!AudioAsked_ && FirstFlipMs_ >= 0) {
         AudioAsked_ = true;
-        std::vector<TWave> sounds;
-        Form_->Suoni.Items.ForEach([&sounds](TWaveItem& item) { sounds.push_back(item.Wave); });
-        AudioOpening_ = TAudioOpening::Start(std::move(sounds));
+        AudioOpening_ = TAudioOpening::Start(Form_->Sounds());
     }
     if (!AudioOpening_ || !AudioOpening_->Finished()) return;
     Audio_ = AudioOpening_->Take();
     AudioOpening_.reset();
-    if (Audio_) Form_->SoundDevice.AttachBackend(Audio_.get());
+    if (Audio_) Form_->AttachAudio(Audio_.get());
 }
 
 void TSession::WaitForNextTick() {
-    TMainForm& form = *Form_;
-    if (!form.EngineTimer.IdleInstalled()) {
+    const std::optional<int64_t> due = Form_->NextDue();
+    if (!due) {
         Window_->WaitEvent(50);  // inactive or stopped: only events can change that
         return;
     }
-    int64_t due = form.EngineTimer.NextDue();
-    if (form.TimerScritteLampeggianti.Enabled()) due = std::min(due, form.TimerScritteLampeggianti.Due());
     // Sleeps to the exact deadline, waking early for events (the loop handles them).
-    Window_->WaitUntil(due);
+    Window_->WaitUntil(*due);
 }
 
 void TSession::WriteTimingReport() const {
