@@ -25,7 +25,7 @@
 #include "assets/AssetStore.h"
 #include "framework/Files.h"
 #include "framework/ImageCodec.h"
-#include "app/Harness.h"
+#include "app/Session.h"
 #include "app/Replay.h"
 #include "shell/Main.h"
 #include "shell/Settings.h"

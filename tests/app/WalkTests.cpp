@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "app/Harness.h"
+#include "app/Session.h"
 #include "assets/AssetStore.h"
 #include "shell/Main.h"
 #include "shell/StateDump.h"

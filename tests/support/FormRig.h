@@ -14,7 +14,7 @@
 
 #include "actors/Actors.h"
 #include "app/CommandLine.h"
-#include "app/Harness.h"
+#include "app/Session.h"
 #include "assets/AssetStore.h"
 #include "framework/FrameTimer.h"
 #include "shell/Main.h"
