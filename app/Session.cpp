@@ -46,6 +46,9 @@ namespace {
 
 // Community mappings for more game controllers, read from the settings folder when there.
 constexpr const char* GamepadMappingsFileName = "gamecontrollerdb.txt";
+// At the Frames pace, the most ticks one step runs: more than a fixed
+// schedule ever has due, a bound for a frame timer of interval 0.
+constexpr int MaxTicksPerStep = 2 * TFrameTimer::MaxBacklog;
 
 class TWindowHost final : public IFormHost {
 public:
@@ -84,12 +87,13 @@ std::string ReadArgumentFile(const char* option, const std::string& path) {
 }  // namespace
 
 TSession::TSession(const TProgramOptions& options, const assets::AssetStore& store, const TSessionSetup& setup)
-    : Options_(options), Store_(store), Timing_(setup.StartMs, setup.MainMs) {
+    : Options_(options), Store_(store), Setup_(setup), Timing_(setup.StartMs, setup.MainMs) {
     if (!Options_.InputFile.empty()) Script_ = ParseInputScript(ReadArgumentFile("--input", Options_.InputFile), Options_.InputFile);
     LastTick_ = Options_.Frames;
     TFormOptions formOptions;
     formOptions.Arguments = Options_.Arguments;
     formOptions.Seed = Options_.Seed;
+    formOptions.FixedTickSchedule = Setup_.Pace == TPace::Frames;
     if (!Options_.ReplayFile.empty()) {
         Playback_ = ParseReplay(ReadArgumentFile("--replay", Options_.ReplayFile), Options_.ReplayFile);
         Script_ = Playback_->Events;
@@ -135,6 +139,7 @@ TSession::TSession(const TProgramOptions& options, const assets::AssetStore& sto
     if (Options_.Headless) {
         Host_ = std::make_unique<TNullFormHost>();
         Presenter_ = std::make_unique<TCapturingPresenter>(nullptr);
+        Clock_ = Setup_.Pace == TPace::AsAsked ? static_cast<const IClock*>(&VirtualClock_) : &SteadyClock_;
     } else {
         TWindowOptions windowOptions;
         windowOptions.Title = GameTitle;
@@ -148,9 +153,10 @@ TSession::TSession(const TProgramOptions& options, const assets::AssetStore& sto
         Window_ = TPlatformWindow::Open(windowOptions);
         Host_ = std::make_unique<TWindowHost>(*Window_);
         Presenter_ = std::make_unique<TCapturingPresenter>(Window_.get());
+        Clock_ = &SteadyClock_;
     }
-    const IClock& clock = Window_ ? static_cast<const IClock&>(SteadyClock_) : VirtualClock_;
-    Form_ = std::make_unique<TMainForm>(formOptions, Store_, clock, Presenter_.get(), Audio_.get(), *Host_);
+    if (Setup_.Clock) Clock_ = Setup_.Clock;
+    Form_ = std::make_unique<TMainForm>(formOptions, Store_, *Clock_, Presenter_.get(), Audio_.get(), *Host_);
     TMainForm& form = *Form_;
     form.SetTickObserver(this);
     form.FormCreate();
@@ -168,7 +174,7 @@ TStep TSession::Step() {
     TMainForm& form = *Form_;
     if (!form.CloseRequested() && CaughtCloseSignal() != 0) form.Close();
     if (form.CloseRequested()) return {true, {}};
-    if (!Window_) {
+    if (Clock_ == &VirtualClock_) {
         const std::optional<int64_t> due = form.TickDue();
         if (!due) throw EFrameworkError("the frame timer stopped and nothing can restart it");
         VirtualClock_.Now = std::max(VirtualClock_.NowMs() + 1, *due);
@@ -182,7 +188,12 @@ TStep TSession::Step() {
         }
         if (form.CloseRequested()) return {true, {}};
     }
-    form.RunDue();
+    if (Setup_.Pace == TPace::Frames) {
+        for (int i = 0; i < MaxTicksPerStep && !form.CloseRequested() && form.RunDue(); ++i) {
+        }
+    } else {
+        form.RunDue();
+    }
     if (form.CloseRequested()) return {true, {}};
     return {false, form.NextDue()};
 }

@@ -4,7 +4,7 @@
 // Any loop drives it by its one step, which does what is due and says when
 // to come back: the desktop's loop sleeps until then, woken early by the
 // window's events; the headless loop calls it back to back, the game's own
-// clock jumping to each tick.
+// clock jumping to each tick; a browser calls it once per frame.
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -25,9 +25,25 @@ class TCapturingPresenter;
 class TPlatformWindow;
 struct TPlatformEvent;
 
+// How the session's caller comes back to it.
+enum class TPace {
+    // When the step asks (a loop that sleeps until then), or headless at once:
+    // one tick a step, each counted from the moment the last one ran.
+    AsAsked,
+    // At its own pace, once per frame of the display (a browser): every tick
+    // due since the last step runs, on a fixed schedule, so that fifty ticks
+    // a second stay fifty at sixty frames a second.
+    Frames,
+};
+
 struct TSessionSetup {
     // For the timing report: when the process started and when main() began.
     double StartMs = 0, MainMs = 0;
+    TPace Pace = TPace::AsAsked;
+    // The clock the session runs on, moved by its caller (tests); none: the
+    // machine's, or headless at the AsAsked pace a clock of the session's
+    // own that jumps to each tick.
+    const IClock* Clock = nullptr;
 };
 
 // What a step says.
@@ -48,7 +64,7 @@ public:
     TSession& operator=(const TSession&) = delete;
 
     // Does what is due now: the window's events, the blinking captions, the
-    // tick, with the scripted
+    // tick (at the Frames pace, every tick due), each tick with the scripted
     // events before it and the pictures, dumps and checks after it. A close
     // signal closes the game.
     TStep Step();
@@ -77,6 +93,7 @@ private:
 
     const TProgramOptions& Options_;
     const assets::AssetStore& Store_;
+    TSessionSetup Setup_;
     TTimingFigures Timing_;
     std::vector<TScriptEvent> Script_;
     size_t NextEvent_ = 0;
@@ -89,6 +106,7 @@ private:
     std::unique_ptr<TRecorder> Recorder_;   // --record
     TManualClock VirtualClock_;             // headless: the session moves it itself
     TSteadyClock SteadyClock_;
+    const IClock* Clock_ = nullptr;
     std::unique_ptr<TPlatformWindow> Window_;
     bool AudioAsked_ = false;
     std::unique_ptr<TAudioOpening> AudioOpening_;   // goes before the window: it waits for its thread

@@ -38,6 +38,7 @@ TMainForm::TMainForm(const TFormOptions& options, const assets::AssetStore& asse
     MainScreen.OnRestoreSurface = [this] { MainScreenRestoreSurface(); };
     EngineTimer.SetEnabled(false);
     EngineTimer.SetInterval(0);
+    if (options.FixedTickSchedule) EngineTimer.SetSchedule(TFrameTimer::TSchedule::Fixed);
     EngineTimer.OnTimer = [this](TFrameTimer&, int lag) { OnEngineTimer(lag); };
     TimerScritteLampeggianti.OnTimer = [this] { TimerScritteLampeggiantiTimer(); };
     Input.IsForeground = [this] { return Host_.Foreground(); };

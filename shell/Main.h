@@ -66,6 +66,9 @@ struct TFormOptions {
     // The hall of fame the game starts from in memory instead of the file's
     // (a replay starts from the one its recording started from).
     std::optional<THallOfFame> StartingHall;
+    // Ticks on a fixed schedule (see TFrameTimer::TSchedule), for a caller
+    // that comes at its own pace rather than at each tick's time.
+    bool FixedTickSchedule = false;
 };
 
 // The main form. What drives it (a session's loop, a test's rig) sees only

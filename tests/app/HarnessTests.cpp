@@ -1,5 +1,5 @@
-// The game's screens and their transitions, driven in-process and through the
-// program's headless harness.
+// The game's screens and their transitions, driven in-process, through a
+// session's steps and through the program run headless.
 #include <gtest/gtest.h>
 
 #include <signal.h>
@@ -728,6 +728,53 @@ TEST_F(ProgramTest, AnUnusableDataFolderFallsBackToTheHomeFolderNeverTheCurrentO
     ASSERT_EQ(r.Status, 0) << r.Output;
     EXPECT_FALSE(fs::exists(dir.File("cwd/Tibo.Ini")));
     EXPECT_TRUE(fs::exists(dir.File("home/.local/share/tibo/Tibo.Ini")));
+}
+
+// ---------------------------------------------------------------- the session's step
+
+// A browser's frame callback steps the session once per frame of the display:
+// at sixty frames a second the game still runs fifty ticks a second, and
+// goes the same way as headless, where the loop steps back to back.
+TEST(SessionTest, StepsOncePerDisplayFrameRunFiftyTicksASecondAndPlayTheSameGame) {
+    TempDir dir;
+    const assets::AssetStore store;
+    TProgramOptions options;
+    options.Headless = true;
+    options.ConfigDir = dir.Path();
+    options.Seed = 3;
+    options.Frames = 120;
+    std::ofstream(dir.File("script")) << "30 press A\n60 press Down\n61 press Right\n90 press Enter\n";
+    options.InputFile = dir.File("script");
+    options.Dumps.emplace(120, dir.File("frames.json"));
+    TManualClock clock;
+    TSessionSetup setup;
+    setup.Pace = TPace::Frames;
+    setup.Clock = &clock;
+    {
+        TSession session(options, store, setup);
+        int frame = 0;
+        for (TStep step = session.Step(); !step.Closed; step = session.Step()) {
+            ASSERT_TRUE(step.DueMs.has_value());
+            EXPECT_LE(*step.DueMs, clock.Now + 20) << "frame " << frame;
+            clock.Now = ++frame * 1000 / 60;
+            if (frame == 60) {
+                EXPECT_EQ(session.Ticks(), 49) << "before the step of the second's last frame";
+            }
+            ASSERT_LT(frame, 1000);
+        }
+        EXPECT_EQ(frame, 144) << "120 ticks at 20 ms: 2.4 s";
+        EXPECT_EQ(session.Ticks(), 120);
+        session.Finish();
+    }
+    options.Dumps = {{120, dir.File("headless.json")}};
+    TSession headless(options, store, TSessionSetup{});
+    while (!headless.Step().Closed) {
+    }
+    headless.Finish();
+    const nlohmann::json paced = nlohmann::json::parse(ReadText(dir.File("frames.json")));
+    EXPECT_EQ(paced["GameState"], gsExitPreview) << "the script's Enter started the game";
+    EXPECT_EQ(paced["ChosenLevel"], 2);
+    EXPECT_EQ(paced, nlohmann::json::parse(ReadText(dir.File("headless.json"))));
 }
 
 // ---------------------------------------------------------------- replays
