@@ -674,7 +674,7 @@ TEST_F(ProgramTest, TyposAndBadFilesOnTheCommandLineExitWithTwo) {
 }
 
 TEST_F(ProgramTest, TheHallOfFameIsSavedOnEveryWayOut) {
-    // A harness error ends the run with 1, but the game is closed first.
+    // An error of the session ends the run with 1, but the game is closed first.
     RunResult r = RunTibo(Headless() + " --frames 5 --screenshot 2:/nonexistent/x.png");
     EXPECT_EQ(r.Status, 1);
     EXPECT_NE(r.Output.find("/nonexistent/x.png"), std::string::npos) << r.Output;
