@@ -4,8 +4,6 @@
 // their ranges, that the sprite tree is sound and that memory stays bounded.
 // A close (by Escape or the Exit buttons) writes the hall of fame and the game
 // starts again with a new form. Exit status 0 when every check held.
-#include <sys/resource.h>
-
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -32,6 +30,7 @@ extern "C" size_t __sanitizer_get_current_allocated_bytes();
 
 #include "assets/AssetStore.h"
 #include "framework/FrameTimer.h"
+#include "framework/platform/Process.h"
 #include "labyrinth/Random.h"
 #include "shell/Main.h"
 #include "shell/Settings.h"
@@ -53,17 +52,11 @@ constexpr int32_t MaxSprites = 4000;
 // Heap that may still grow once the game has been through its screens a few times.
 constexpr long long MaxHeapGrowthBytes = 64LL << 20;
 
-int64_t PeakRssKb() {
-    rusage usage{};
-    ::getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss;
-}
-
 long long HeapBytes() {
 #ifdef TIBO_SOAK_ASAN
     return static_cast<long long>(__sanitizer_get_current_allocated_bytes());
 #else
-    return PeakRssKb() * 1024;
+    return ProcessPeakRssKb() * 1024;
 #endif
 }
 
@@ -270,7 +263,7 @@ int main(int argc, char** argv) {
         const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         std::printf("%lld ticks, seed %llu: %.1f s, %lld restarts, peak RSS %lld MB, heap growth after warm-up %lld KB\n",
                     static_cast<long long>(ticks), static_cast<unsigned long long>(seed), seconds,
-                    static_cast<long long>(soak.Restarts), static_cast<long long>(PeakRssKb() / 1024),
+                    static_cast<long long>(soak.Restarts), static_cast<long long>(ProcessPeakRssKb() / 1024),
                     soak.HeapGrowth / 1024);
         std::printf("ticks by game state:");
         for (int s = 0; s <= gsPaused; ++s)
