@@ -3,10 +3,12 @@
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <nlohmann/json.hpp>
 #include <sstream>
 
+#include "framework/Files.h"
 #include "framework/Gamepad.h"
 #include "framework/platform/KeyMap.h"
 #include "shell/Settings.h"
@@ -215,6 +217,70 @@ std::string ReplayText(const TReplay& replay) {
     // A replay cut short has no end line to write.
     if (replay.End) text += ReplayEndLine(*replay.End, replay.EndSum);
     return text;
+}
+
+TRecorder::TRecorder(const std::string& path) {
+    try {
+        File_ = std::make_unique<TPartialFile>(path);
+    } catch (const EFileError& e) {
+        throw EUsageError(std::string("--record: ") + e.what());
+    }
+}
+
+TRecorder::~TRecorder() = default;
+
+void TRecorder::Begin(const TReplay& header) {
+    File_->Append(ReplayHeaderText(header));
+    File_->Flush();
+}
+
+void TRecorder::Event(const TScriptEvent& e) { File_->Append(ScriptEventLine(e) + "\n"); }
+
+void TRecorder::AfterTick(int64_t tick, const std::function<uint64_t()>& sum) {
+    if (tick % ReplayCheckEvery != 0) return;
+    // On disk at every check: a kill or a crash loses at most the ticks since.
+    File_->Append(ReplayCheckLine(tick, sum()));
+    File_->Flush();
+}
+
+void TRecorder::Finish(int64_t tick, uint64_t sum) {
+    File_->Append(ReplayEndLine(tick, sum));
+    File_->Finish();
+}
+
+void TRecorder::KeepCutShort() noexcept {
+    if (!File_->InProgress()) return;
+    try {
+        File_->Flush();
+        std::fprintf(stderr, "tibo: the recording is cut short; what it has is kept in %s\n", File_->PartialPath().c_str());
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "tibo: %s\n", e.what());
+    }
+}
+
+void TPlaybackChecks::AfterTick(int64_t tick, const std::function<uint64_t()>& sum) const {
+    const auto it = Replay_.Checks.find(tick);
+    if (it != Replay_.Checks.end() && it->second != sum())
+        throw EReplayDiffers(Format("replay differs at tick %lld", static_cast<long long>(tick)));
+}
+
+void TPlaybackChecks::AtClose(int64_t tick, const std::function<uint64_t()>& sum) const {
+    const TReplay& r = Replay_;
+    const auto after = r.Checks.upper_bound(tick);
+    if (after != r.Checks.end() && after->first <= LastTick_)
+        throw EReplayDiffers(Format("replay differs at tick %lld: the game closed after tick %lld", static_cast<long long>(after->first),
+                                    static_cast<long long>(tick)));
+    // A replay without its end line never passes as whole.
+    if (r.CutShort())
+        throw EReplayDiffers(Format("replay cut short: it has no '# end' line; it played back the same to its last tick, %lld",
+                                    static_cast<long long>(tick)));
+    if (LastTick_ < r.LastTick()) return;  // --frames stopped it before its end: the same so far
+    const int64_t end = *r.End;
+    if (tick != end)
+        throw EReplayDiffers(Format("replay differs at its end: the game closed after tick %lld, the recorded one after tick %lld",
+                                    static_cast<long long>(tick), static_cast<long long>(end)));
+    if (r.EndSum && *r.EndSum != sum())
+        throw EReplayDiffers(Format("replay differs at its end, after tick %lld: the game closed in another state", static_cast<long long>(end)));
 }
 
 }  // namespace tibo

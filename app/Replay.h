@@ -16,7 +16,9 @@
 // replay with its end line is whole. One without it (a recording killed part
 // way, a file cut short) plays back to its last tick and is reported as cut short.
 #include <cstdint>
+#include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -63,5 +65,60 @@ std::string ReplayCheckLine(int64_t tick, uint64_t sum);
 std::string ReplayEndLine(int64_t tick, std::optional<uint64_t> sum);
 // An event as an input script line, without the line break.
 std::string ScriptEventLine(const TScriptEvent& e);
+
+// A replay whose game went another way, or that is cut short: exit status 3.
+class EReplayDiffers : public EFrameworkError { public: using EFrameworkError::EFrameworkError; };
+// A playback stopped by a signal before its end: exit status 128 + the signal.
+class EInterrupted : public EFrameworkError {
+public:
+    EInterrupted(const std::string& message, int signal) : EFrameworkError(message), Signal(signal) {}
+    int Signal;
+};
+
+class TPartialFile;
+
+// A recording as the game runs: the header, every event the game gets, a
+// check every ReplayCheckEvery ticks, and the end line when the game closes,
+// each on disk as it comes (see TPartialFile).
+class TRecorder {
+public:
+    // Makes `path`'s partial file at once: a path that cannot be written is a
+    // bad command line (EUsageError), found before the game starts.
+    explicit TRecorder(const std::string& path);
+    ~TRecorder();
+    TRecorder(const TRecorder&) = delete;
+    TRecorder& operator=(const TRecorder&) = delete;
+
+    // The seed, the frame rate and the starting hall of fame, once known.
+    void Begin(const TReplay& header);
+    void Event(const TScriptEvent& e);
+    // After each tick; `sum` is asked for only at a check.
+    void AfterTick(int64_t tick, const std::function<uint64_t()>& sum);
+    // The last tick that ran and the state the game closed in; the replay is whole.
+    void Finish(int64_t tick, uint64_t sum);
+    // A recording the game did not close keeps what it has, cut short, and
+    // says where on standard error.
+    void KeepCutShort() noexcept;
+
+private:
+    std::unique_ptr<TPartialFile> File_;
+};
+
+// The checks of a replay played back, against the game's state.
+class TPlaybackChecks {
+public:
+    // `lastTick`: the last tick the game runs (the replay's, or --frames when sooner).
+    TPlaybackChecks(const TReplay& replay, int64_t lastTick) : Replay_(replay), LastTick_(lastTick) {}
+    // The check of the tick that has just run, if the replay has one; `sum`
+    // is asked for only then. Raises EReplayDiffers.
+    void AfterTick(int64_t tick, const std::function<uint64_t()>& sum) const;
+    // At the close, after the tick `tick`: a check the game never came to is a
+    // difference too, and so are another last tick and another state.
+    void AtClose(int64_t tick, const std::function<uint64_t()>& sum) const;
+
+private:
+    const TReplay& Replay_;
+    int64_t LastTick_;
+};
 
 }  // namespace tibo

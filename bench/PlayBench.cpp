@@ -9,6 +9,7 @@
 #include "actors/Actors.h"
 #include "assets/AssetStore.h"
 #include "shell/Main.h"
+#include "tests/support/FormInsides.h"
 
 namespace tibo {
 namespace {
@@ -16,9 +17,9 @@ namespace {
 struct Game {
     explicit Game(uint8_t setting) : form(Options(), store, clock, nullptr, nullptr, host) {
         form.FormCreate();
-        form.MainScreen.Initialize();
-        form.Vars.ChosenLevel = 5;
-        form.Vars.ChosenSetting = setting;
+        form.Show();
+        inside.Vars.ChosenLevel = 5;
+        inside.Vars.ChosenSetting = setting;
     }
     static TFormOptions Options() {
         TFormOptions o;
@@ -30,15 +31,16 @@ struct Game {
     TManualClock clock;
     TNullFormHost host;
     TMainForm form;
+    TFormInsides inside{form};
 };
 
 void BM_StartLevel5(benchmark::State& state) {
     Game g(static_cast<uint8_t>(state.range(0)));
     for (auto _ : state) {
-        g.form.StopPlay();
-        g.form.StartLevel();
+        g.inside.StopPlay();
+        g.inside.StartLevel();
     }
-    state.counters["sprites"] = g.form.Engine().SpriteCount();
+    state.counters["sprites"] = g.inside.Engine().SpriteCount();
 }
 BENCHMARK(BM_StartLevel5)->Arg(SettingMine)->Arg(SettingPyramid)->Unit(benchmark::kMicrosecond);
 
@@ -46,9 +48,9 @@ BENCHMARK(BM_StartLevel5)->Arg(SettingMine)->Arg(SettingPyramid)->Unit(benchmark
 // column every eight frames (and so recomposed every eighth frame).
 void BM_PlayFrameLevel5Scrolling(benchmark::State& state) {
     Game g(SettingMine);
-    g.form.StartLevel();
-    g.form.Vars.GameState = gsPlaying;
-    TPlayVariables& v = g.form.Play()->Vars;
+    g.inside.StartLevel();
+    g.inside.Vars.GameState = gsPlaying;
+    TPlayVariables& v = g.inside.Play()->Vars;
     int direction = -1;
     for (auto _ : state) {
         v.ViewOffsetX += 4 * direction;
@@ -57,10 +59,10 @@ void BM_PlayFrameLevel5Scrolling(benchmark::State& state) {
             v.ViewColumn -= direction;
             if (v.ViewColumn < 1 || v.ViewColumn > v.Maze.MazeWidth - 9) direction = -direction;
         }
-        g.form.EngineTimerTimer(1);
+        g.inside.EngineTimerTimer(1);
         v.Oxygen = v.Health = FullGauge;  // the game goes on however long it is measured
     }
-    state.counters["sprites"] = g.form.Engine().SpriteCount();
+    state.counters["sprites"] = g.inside.Engine().SpriteCount();
 }
 BENCHMARK(BM_PlayFrameLevel5Scrolling)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly(true);
 
@@ -69,9 +71,9 @@ BENCHMARK(BM_PlayFrameLevel5Scrolling)->Unit(benchmark::kMicrosecond)->Repetitio
 // recomposed each time its cell origin moves) and every sprite of the level.
 void BM_PlayFrameLevel5HeroWalking(benchmark::State& state) {
     Game g(SettingMine);
-    g.form.StartLevel();
-    g.form.Vars.GameState = gsPlaying;
-    TPlay& play = *g.form.Play();
+    g.inside.StartLevel();
+    g.inside.Vars.GameState = gsPlaying;
+    TPlay& play = *g.inside.Play();
     TPlayVariables& v = play.Vars;
     for (int x = 2; x < v.Maze.MazeWidth; ++x) v.Maze.Cell(x, v.HeroRow) = CellPassage;
     v.HeroColumn = 2;
@@ -83,7 +85,7 @@ void BM_PlayFrameLevel5HeroWalking(benchmark::State& state) {
     int64_t frames = 0, recomposed = 0;
     for (auto _ : state) {
         const int32_t origin = v.ViewColumn;
-        g.form.EngineTimerTimer(1);
+        g.inside.EngineTimerTimer(1);
         recomposed += v.ViewColumn != origin;
         ++frames;
         // At either end he turns round, walking to the other side of the window first.
@@ -95,7 +97,7 @@ void BM_PlayFrameLevel5HeroWalking(benchmark::State& state) {
         v.Oxygen = FullGauge;
         v.Health = FullGauge;
     }
-    state.counters["sprites"] = g.form.Engine().SpriteCount();
+    state.counters["sprites"] = g.inside.Engine().SpriteCount();
     state.counters["recomposed_share"] = static_cast<double>(recomposed) / static_cast<double>(frames);
 }
 BENCHMARK(BM_PlayFrameLevel5HeroWalking)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly(true);
@@ -106,9 +108,9 @@ BENCHMARK(BM_PlayFrameLevel5HeroWalking)->Unit(benchmark::kMicrosecond)->Repetit
 // starts from the same labyrinth with the five bombs a frame from their blast.
 void BM_PlayFrameLevel5FiveBlasts(benchmark::State& state) {
     Game g(SettingMine);
-    g.form.StartLevel();
-    g.form.Vars.GameState = gsPlaying;
-    TPlay& play = *g.form.Play();
+    g.inside.StartLevel();
+    g.inside.Vars.GameState = gsPlaying;
+    TPlay& play = *g.inside.Play();
     TPlayVariables& v = play.Vars;
     const TMaze maze = v.Maze;
     // The five longest runs of open cells along a row.
@@ -142,13 +144,13 @@ void BM_PlayFrameLevel5FiveBlasts(benchmark::State& state) {
             state.ResumeTiming();
         }
         const auto start = std::chrono::steady_clock::now();
-        g.form.EngineTimerTimer(1);
+        g.inside.EngineTimerTimer(1);
         slowest = std::max(slowest, std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
         ++frames;
         v.Oxygen = v.Health = FullGauge;
     }
     state.counters["slowest_frame_ms"] = slowest;
-    state.counters["sprites"] = g.form.Engine().SpriteCount();
+    state.counters["sprites"] = g.inside.Engine().SpriteCount();
 }
 BENCHMARK(BM_PlayFrameLevel5FiveBlasts)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly(true);
 

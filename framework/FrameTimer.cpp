@@ -84,7 +84,8 @@ bool TFrameTimer::Idle() {
     const int64_t t = Clock_.NowMs();
     if (t - LastTick_ < Interval_) return false;
     const int64_t lag = (t - LastTick_) / std::max(Interval_, 1);
-    LastTick_ = t;
+    const bool onSchedule = Schedule_ == TSchedule::Fixed && Interval_ > 0 && lag <= MaxBacklog;
+    LastTick_ = onSchedule ? LastTick_ + Interval_ : t;
     ++TickCount_;
     const int64_t elapsed = std::max<int64_t>(t - RateStart_, 1);
     if (elapsed >= 1000) {

@@ -31,6 +31,20 @@ public:
 // tick, sleep until NextDue() (waking early for events) and go round again.
 class TFrameTimer {
 public:
+    // How the next tick is counted.
+    enum class TSchedule {
+        // An interval after the last tick ran: for a loop that sleeps until
+        // each tick's time, where a late tick moves the ones after it.
+        FromLastTick,
+        // An interval after the last tick was due: for a caller that comes at
+        // its own pace (once per frame of the display), which calls Idle until
+        // it runs nothing and so runs every tick due; the rate holds. A
+        // backlog of more than MaxBacklog intervals (a stall, a page in the
+        // background) is dropped: the count starts again from that tick.
+        Fixed,
+    };
+    static constexpr int MaxBacklog = 4;
+
     // Made enabled and running, as a timer outside a form; the game disables it
     // until it has set Interval.
     explicit TFrameTimer(const IClock& clock);
@@ -47,6 +61,9 @@ public:
     // Application activation changes (focus gained or lost, minimised or restored).
     void SetApplicationActive(bool active);
     bool ApplicationActive() const { return AppActive_; }
+
+    TSchedule Schedule() const { return Schedule_; }
+    void SetSchedule(TSchedule schedule) { Schedule_ = schedule; }
 
     // The idle handler: ticks when an interval has passed. Returns true if OnTimer ran.
     bool Idle();
@@ -67,6 +84,7 @@ private:
     const IClock& Clock_;
     bool Enabled_ = true;
     int Interval_ = 1000;
+    TSchedule Schedule_ = TSchedule::FromLastTick;
     bool ActiveOnly_ = true;
     bool AppActive_ = true;
     bool Running_ = false;

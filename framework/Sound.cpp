@@ -141,7 +141,7 @@ void TWaveItem::Restore(ISoundBackend& backend) {
 }
 
 void TWaveItem::Play(bool wait) {
-    // Every request is logged, sound or not (the harness reads the log).
+    // Every request is logged, sound or not (the state dump reads the log).
     if (Owner_ != nullptr) Owner_->PlayRequests.push_back(Name_);
     if (!Initialized_ || !Master_ || Backend_ == nullptr) return;
 

@@ -1,5 +1,7 @@
 #include "shell/Main.h"
 
+#include <algorithm>
+
 #include "assets/FormData.h"
 #include "framework/Files.h"
 #include "shell/Settings.h"
@@ -36,8 +38,10 @@ TMainForm::TMainForm(const TFormOptions& options, const assets::AssetStore& asse
     MainScreen.OnRestoreSurface = [this] { MainScreenRestoreSurface(); };
     EngineTimer.SetEnabled(false);
     EngineTimer.SetInterval(0);
-    EngineTimer.OnTimer = [this](TFrameTimer&, int lag) { EngineTimerTimer(lag); };
+    if (options.FixedTickSchedule) EngineTimer.SetSchedule(TFrameTimer::TSchedule::Fixed);
+    EngineTimer.OnTimer = [this](TFrameTimer&, int lag) { OnEngineTimer(lag); };
     TimerScritteLampeggianti.OnTimer = [this] { TimerScritteLampeggiantiTimer(); };
+    Input.IsForeground = [this] { return Host_.Foreground(); };
     LoadFormData();
 }
 
@@ -69,6 +73,7 @@ void TMainForm::LoadFormData() {
 void TMainForm::FormCreate() {
     Vars.HallOfFame = Options_.WriteFiles ? OpenHallOfFame(SettingsPath_) : ReadHallOfFame(SettingsPath_);
     HallAtStart_ = Vars.HallOfFame;
+    if (Options_.StartingHall) Vars.HallOfFame = *Options_.StartingHall;
     assets::LoadMiniMapTiles({&MiniWall, &MiniSlopeLeft, &MiniSlopeRight, &MiniEmpty, &MiniBorder, &MiniStars, &MiniHero},
                              Assets_);
     BeginIntro();
@@ -90,6 +95,44 @@ void TMainForm::FormClose() {
     for (TBitmap* b : {&MiniWall, &MiniSlopeLeft, &MiniSlopeRight, &MiniEmpty, &MiniBorder, &MiniStars, &MiniHero})
         *b = TBitmap{};
     if (Options_.WriteFiles) StoreHallOfFame();
+}
+
+void TMainForm::SetActive(bool active) {
+    EngineTimer.SetApplicationActive(active);
+    SoundDevice.SetPaused(!active);  // the sounds wait with the game
+}
+
+bool TMainForm::RunDue() {
+    TimerScritteLampeggianti.Poll();
+    return EngineTimer.Idle();
+}
+
+std::optional<int64_t> TMainForm::TickDue() const {
+    if (!EngineTimer.IdleInstalled()) return std::nullopt;
+    return EngineTimer.NextDue();
+}
+
+std::optional<int64_t> TMainForm::NextDue() const {
+    std::optional<int64_t> due = TickDue();
+    if (due && TimerScritteLampeggianti.Enabled()) due = std::min(*due, TimerScritteLampeggianti.Due());
+    return due;
+}
+
+void TMainForm::OnEngineTimer(int lagCount) {
+    if (TickObserver_ == nullptr) {
+        EngineTimerTimer(lagCount);
+        return;
+    }
+    if (!TickObserver_->BeforeTick()) return;
+    const uint64_t flips = MainScreen.FlipCount();
+    EngineTimerTimer(lagCount);
+    TickObserver_->AfterTick(MainScreen.FlipCount() > flips);
+}
+
+std::vector<TWave> TMainForm::Sounds() {
+    std::vector<TWave> sounds;
+    Suoni.Items.ForEach([&sounds](TWaveItem& item) { sounds.push_back(item.Wave); });
+    return sounds;
 }
 
 void TMainForm::MainScreenInitialize() {

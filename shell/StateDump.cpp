@@ -106,7 +106,7 @@ void WriteFields(nlohmann::json& out, Owner& owner, const auto& fields, TPurpose
 
 nlohmann::json FormState(TMainForm& form, TPurpose purpose) {
     nlohmann::json out = nlohmann::json::object();
-    WriteFields(out, form, FormFields, purpose);
+    WriteFields(out, form, TFormFields::List, purpose);
     return out;
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 // The game's variables under their own names, as one JSON object, written
-// from the lists of fields kept beside them (FormFields and the structures'
+// from the lists of fields kept beside them (TFormFields and the structures'
 // Fields).
 #include <nlohmann/json.hpp>
 

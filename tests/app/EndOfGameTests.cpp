@@ -28,43 +28,43 @@ TEST(EndOfGameTest, AWinReadsAsOneItsEndCanBeSkippedAndTheDumpKeepsTheGame) {
     TFormRig& g = skips;
     // The victory: the caption says so, and the bonus counts up under it.
     g.Tick(20);
-    ASSERT_EQ(g.form.Vars.GameState, gsLevelWon);
+    ASSERT_EQ(g.inside.Vars.GameState, gsLevelWon);
     const int32_t bonus = g.V().EscapeBonus;
     EXPECT_EQ(bonus, 21 * 6) << "4 and 2 points a frame";
     EXPECT_TRUE(g.ShowsCaption(220, "YOU ESCAPED!"));
     EXPECT_TRUE(g.ShowsCaption(244, "BONUS " + std::to_string(bonus)));
-    while (g.form.Vars.GameState == gsLevelWon) g.Tick();
-    ASSERT_EQ(g.form.Vars.GameState, gsGameOver);
-    for (int i = 0; i < 40 && !g.form.Vars.Blink; ++i) g.Tick();
-    ASSERT_TRUE(g.form.Vars.Blink);
+    while (g.inside.Vars.GameState == gsLevelWon) g.Tick();
+    ASSERT_EQ(g.inside.Vars.GameState, gsGameOver);
+    for (int i = 0; i < 40 && !g.inside.Vars.Blink; ++i) g.Tick();
+    ASSERT_TRUE(g.inside.Vars.Blink);
     EXPECT_TRUE(g.ShowsCaption(220, "YOU ESCAPED!")) << "flashing, where a death shows GAME OVER";
     EXPECT_FALSE(g.ShowsText(130, 220, "GAME OVER"));
 
     // Within the pause's first second a key changes nothing; then it ends it.
-    ASSERT_LT(g.form.Vars.FrameCounter, 49);
+    ASSERT_LT(g.inside.Vars.FrameCounter, 49);
     g.Key('A');
     g.form.MainScreenMouseDown(1, 300, 200);
     g.Script("1 pad press south\n", 2);
-    EXPECT_FALSE(g.form.Vars.SkipEnd);
-    while (g.form.Vars.FrameCounter < 50) g.Tick();
+    EXPECT_FALSE(g.inside.Vars.SkipEnd);
+    while (g.inside.Vars.FrameCounter < 50) g.Tick();
     g.Key('A');
-    EXPECT_TRUE(g.form.Vars.SkipEnd);
+    EXPECT_TRUE(g.inside.Vars.SkipEnd);
     g.Tick();
-    const uint8_t after = g.form.Vars.GameState;
+    const uint8_t after = g.inside.Vars.GameState;
     EXPECT_TRUE(after == gsIntro || after == gsNameEntry) << int(after);
-    EXPECT_EQ(g.form.Play(), nullptr);
+    EXPECT_EQ(g.inside.Play(), nullptr);
 
     int waited = 0;
-    while (waits.form.Play()) {
+    while (waits.inside.Play()) {
         waits.Tick();
         ++waited;
     }
     EXPECT_GT(waited, 400) << "the pause lasts 501 frames";
-    EXPECT_EQ(waits.form.Vars.GameState, after);
-    ASSERT_NE(g.form.FinishedPlay(), nullptr);
-    const int32_t score = g.form.FinishedPlay()->Score;
-    EXPECT_EQ(score, waits.form.FinishedPlay()->Score) << "the score waiting gives";
-    for (size_t i = 0; i < 10; ++i) EXPECT_EQ(g.form.Vars.HallOfFame[i].Punti, waits.form.Vars.HallOfFame[i].Punti);
+    EXPECT_EQ(waits.inside.Vars.GameState, after);
+    ASSERT_NE(g.inside.FinishedPlay(), nullptr);
+    const int32_t score = g.inside.FinishedPlay()->Score;
+    EXPECT_EQ(score, waits.inside.FinishedPlay()->Score) << "the score waiting gives";
+    for (size_t i = 0; i < 10; ++i) EXPECT_EQ(g.inside.Vars.HallOfFame[i].Punti, waits.inside.Vars.HallOfFame[i].Punti);
     EXPECT_GT(score, 1000);
 
     // Until the next game the dump shows the finished one.
@@ -72,7 +72,7 @@ TEST(EndOfGameTest, AWinReadsAsOneItsEndCanBeSkippedAndTheDumpKeepsTheGame) {
     nlohmann::json dump = DumpState(g.form);
     EXPECT_EQ(dump["Score"], score);
     EXPECT_EQ(dump["Escaped"], true);
-    EXPECT_EQ(dump["EscapeBonus"], g.form.FinishedPlay()->EscapeBonus);
+    EXPECT_EQ(dump["EscapeBonus"], g.inside.FinishedPlay()->EscapeBonus);
     EXPECT_EQ(dump["HeroRow"], 3) << "where the hero climbed out";
     EXPECT_EQ(dump["MazeWidth"], 33);
     if (after == gsNameEntry) {
@@ -80,7 +80,7 @@ TEST(EndOfGameTest, AWinReadsAsOneItsEndCanBeSkippedAndTheDumpKeepsTheGame) {
         g.Tick();
     }
     g.Script("1 press A\n4 click 300 90\n5 press Enter\n", 6);
-    ASSERT_NE(g.form.Play(), nullptr);
+    ASSERT_NE(g.inside.Play(), nullptr);
     dump = DumpState(g.form);
     EXPECT_EQ(dump["Score"], 0) << "a new game";
     EXPECT_EQ(dump["Escaped"], false);
@@ -113,8 +113,8 @@ TEST(EndOfGameTest, EscapeOrExitDuringAGameAsksBeforeItQuits) {
     // In play: the game pauses and asks; nothing moves while it asks.
     g.Key(VkEscape);
     EXPECT_FALSE(g.form.CloseRequested());
-    EXPECT_EQ(g.form.Vars.GameState, gsPaused);
-    EXPECT_EQ(g.form.Vars.QuitQuestion, 150);
+    EXPECT_EQ(g.inside.Vars.GameState, gsPaused);
+    EXPECT_EQ(g.inside.Vars.QuitQuestion, 150);
     const int32_t oxygen = g.V().Oxygen;
     g.Tick();
     EXPECT_TRUE(g.ShowsCaption(220, "ESC AGAIN TO QUIT"));
@@ -123,13 +123,13 @@ TEST(EndOfGameTest, EscapeOrExitDuringAGameAsksBeforeItQuits) {
     EXPECT_EQ(g.V().Oxygen, oxygen);
     // Any other key goes back, and so does the time running out (150 frames).
     g.Key('A');
-    EXPECT_EQ(g.form.Vars.GameState, gsPlaying);
-    EXPECT_EQ(g.form.Vars.QuitQuestion, 0);
+    EXPECT_EQ(g.inside.Vars.GameState, gsPlaying);
+    EXPECT_EQ(g.inside.Vars.QuitQuestion, 0);
     g.Key(VkEscape);
     g.Tick(149);
-    EXPECT_EQ(g.form.Vars.GameState, gsPaused);
+    EXPECT_EQ(g.inside.Vars.GameState, gsPaused);
     g.Tick();
-    EXPECT_EQ(g.form.Vars.GameState, gsPlaying) << "three seconds without an answer";
+    EXPECT_EQ(g.inside.Vars.GameState, gsPlaying) << "three seconds without an answer";
     // Escape held down repeats: that is no second Escape.
     g.form.KeyDownEvent(VkEscape);
     g.form.KeyDownEvent(VkEscape);
@@ -141,48 +141,48 @@ TEST(EndOfGameTest, EscapeOrExitDuringAGameAsksBeforeItQuits) {
     g.Key('P');
     g.Key(VkEscape);
     g.Script("1 pad press south\n", 2);
-    EXPECT_EQ(g.form.Vars.GameState, gsPaused);
-    EXPECT_EQ(g.form.Vars.QuitQuestion, 0);
+    EXPECT_EQ(g.inside.Vars.GameState, gsPaused);
+    EXPECT_EQ(g.inside.Vars.QuitQuestion, 0);
     g.Key('P');
-    ASSERT_EQ(g.form.Vars.GameState, gsPlaying);
+    ASSERT_EQ(g.inside.Vars.GameState, gsPlaying);
     // The panel's EXIT asks as well; a click elsewhere goes back.
     g.form.MainScreenMouseDown(1, 150, 430);
     EXPECT_FALSE(g.form.CloseRequested());
-    EXPECT_EQ(g.form.Vars.QuitQuestion, 150);
+    EXPECT_EQ(g.inside.Vars.QuitQuestion, 150);
     g.form.MainScreenMouseDown(1, 200, 200);
-    EXPECT_EQ(g.form.Vars.GameState, gsPlaying);
+    EXPECT_EQ(g.inside.Vars.GameState, gsPlaying);
 
     // In the game-over pause: its count stops while the question is up.
     g.V().Oxygen = 1;
     g.Tick(60);
-    ASSERT_EQ(g.form.Vars.GameState, gsGameOver);
-    const int32_t frame = g.form.Vars.FrameCounter;
+    ASSERT_EQ(g.inside.Vars.GameState, gsGameOver);
+    const int32_t frame = g.inside.Vars.FrameCounter;
     g.Key(VkEscape);
     g.Tick(40);
-    EXPECT_EQ(g.form.Vars.FrameCounter, frame);
+    EXPECT_EQ(g.inside.Vars.FrameCounter, frame);
     ASSERT_GE(frame, 50);
     g.Key(' ');
-    EXPECT_EQ(g.form.Vars.GameState, gsGameOver);
-    EXPECT_FALSE(g.form.Vars.SkipEnd) << "the key answered the question and skips nothing";
+    EXPECT_EQ(g.inside.Vars.GameState, gsGameOver);
+    EXPECT_FALSE(g.inside.Vars.SkipEnd) << "the key answered the question and skips nothing";
     // Twice, and the game is left: the hall of fame is written.
-    g.form.Vars.HallOfFame[0] = {"Zed", 20000, 3};  // an entry of this game's own
+    g.inside.Vars.HallOfFame[0] = {"Zed", 20000, 3};  // an entry of this game's own
     g.form.MainScreenMouseDown(1, 150, 430);
     g.Key(VkEscape);
     EXPECT_TRUE(g.form.CloseRequested());
-    EXPECT_EQ(g.form.Play(), nullptr);
+    EXPECT_EQ(g.inside.Play(), nullptr);
     g.form.FormClose();
     EXPECT_EQ(ReadHallOfFame(g.form.SettingsPath())[0].Nome, "Zed");
 
     // The exit preview asks too, stands still meanwhile and goes on after.
     TFormRig h;
     h.Script("1 press A\n4 click 300 90\n5 press Enter\n", 8);
-    ASSERT_EQ(h.form.Vars.GameState, gsExitPreview);
+    ASSERT_EQ(h.inside.Vars.GameState, gsExitPreview);
     const int32_t offset = h.V().ViewOffsetY;
     h.Key(VkEscape);
     h.Tick(10);
     EXPECT_EQ(h.V().ViewOffsetY, offset) << "the preview stands still";
     h.Key('A');
-    EXPECT_EQ(h.form.Vars.GameState, gsExitPreview);
+    EXPECT_EQ(h.inside.Vars.GameState, gsExitPreview);
     h.Tick();
     EXPECT_NE(h.V().ViewOffsetY, offset);
     h.Key(VkEscape);

@@ -1,5 +1,5 @@
-// The game's screens and their transitions, driven in-process and through the
-// program's headless harness.
+// The game's screens and their transitions, driven in-process, through a
+// session's steps and through the program run headless.
 #include <gtest/gtest.h>
 
 #include <signal.h>
@@ -25,7 +25,7 @@
 #include "assets/AssetStore.h"
 #include "framework/Files.h"
 #include "framework/ImageCodec.h"
-#include "app/Harness.h"
+#include "app/Session.h"
 #include "app/Replay.h"
 #include "shell/Main.h"
 #include "shell/Settings.h"
@@ -56,57 +56,57 @@ TEST_F(FormTest, StartsOnTheIntroWithTheFrameRateOfTheFirstArgument) {
     EXPECT_EQ(FrameIntervalFromArgument({"100"}), 10);
     EXPECT_EQ(FrameIntervalFromArgument({"1001"}), 0);
     Game game(dir.Path(), {"-5"});
-    EXPECT_EQ(game.form.EngineTimer.Interval(), 0) << "a negative interval is clamped by the timer";
-    EXPECT_EQ(game.form.Vars.GameState, gsIntro);
-    EXPECT_TRUE(game.form.EngineTimer.Enabled());
-    ASSERT_NE(game.form.LogoSprite, nullptr);
-    EXPECT_EQ(game.form.LogoSprite->Columns(), 200);
-    EXPECT_EQ(game.form.LogoSprite->Rows(), 100);
+    EXPECT_EQ(game.inside.EngineTimer.Interval(), 0) << "a negative interval is clamped by the timer";
+    EXPECT_EQ(game.inside.Vars.GameState, gsIntro);
+    EXPECT_TRUE(game.inside.EngineTimer.Enabled());
+    ASSERT_NE(game.inside.LogoSprite, nullptr);
+    EXPECT_EQ(game.inside.LogoSprite->Columns(), 200);
+    EXPECT_EQ(game.inside.LogoSprite->Rows(), 100);
 }
 
 TEST_F(FormTest, IntroAndHallOfFameTimeOutByFrameCount) {
     Game game(dir.Path());
     game.Tick(451);  // frames 0..450 of the intro
-    EXPECT_EQ(game.form.Vars.GameState, gsIntro);
-    EXPECT_EQ(game.form.Vars.FrameCounter, 451);
+    EXPECT_EQ(game.inside.Vars.GameState, gsIntro);
+    EXPECT_EQ(game.inside.Vars.FrameCounter, 451);
     EXPECT_FALSE(game.host.CursorVisible);
     game.Tick();  // the change happens at the start of this frame, which the intro still draws
-    EXPECT_EQ(game.form.Vars.GameState, gsHallOfFame);
-    EXPECT_EQ(game.form.Vars.FrameCounter, 1) << "the hall of fame's first frame sees 1";
-    EXPECT_EQ(game.form.LogoSprite, nullptr);
-    EXPECT_EQ(game.form.Engine().SpriteCount(), 0);
+    EXPECT_EQ(game.inside.Vars.GameState, gsHallOfFame);
+    EXPECT_EQ(game.inside.Vars.FrameCounter, 1) << "the hall of fame's first frame sees 1";
+    EXPECT_EQ(game.inside.LogoSprite, nullptr);
+    EXPECT_EQ(game.inside.Engine().SpriteCount(), 0);
     game.Tick(650);
-    EXPECT_EQ(game.form.Vars.GameState, gsHallOfFame);
+    EXPECT_EQ(game.inside.Vars.GameState, gsHallOfFame);
     game.Tick();
-    EXPECT_EQ(game.form.Vars.GameState, gsIntro) << "after 651 frames the intro starts again";
-    EXPECT_EQ(game.form.Vars.FrameCounter, 0);
-    EXPECT_NE(game.form.LogoSprite, nullptr) << "with a new logo";
+    EXPECT_EQ(game.inside.Vars.GameState, gsIntro) << "after 651 frames the intro starts again";
+    EXPECT_EQ(game.inside.Vars.FrameCounter, 0);
+    EXPECT_NE(game.inside.LogoSprite, nullptr) << "with a new logo";
 }
 
 TEST_F(FormTest, AKeyOnTheIntroSkipsTheHallOfFame) {
     Game game(dir.Path());
     game.Tick(10);
     game.Key(' ');
-    EXPECT_TRUE(game.form.Vars.AnyKey);
+    EXPECT_TRUE(game.inside.Vars.AnyKey);
     game.Tick();
-    EXPECT_EQ(game.form.Vars.GameState, gsHallOfFame);
+    EXPECT_EQ(game.inside.Vars.GameState, gsHallOfFame);
     game.Tick();
-    EXPECT_EQ(game.form.Vars.GameState, gsLevelChoice);
-    EXPECT_EQ(game.form.Vars.ChosenLevel, 1);
-    EXPECT_EQ(game.form.Vars.ChosenSetting, 0);
+    EXPECT_EQ(game.inside.Vars.GameState, gsLevelChoice);
+    EXPECT_EQ(game.inside.Vars.ChosenLevel, 1);
+    EXPECT_EQ(game.inside.Vars.ChosenSetting, 0);
     EXPECT_EQ(game.host.WarpX, 50);
     EXPECT_EQ(game.host.WarpY, 50);
-    ASSERT_NE(game.form.SelectionSprite, nullptr);
-    EXPECT_EQ(game.form.SelectionSprite->FrameCount, 3);
+    ASSERT_NE(game.inside.SelectionSprite, nullptr);
+    EXPECT_EQ(game.inside.SelectionSprite->FrameCount, 3);
     game.Tick();
-    EXPECT_EQ(game.form.Vars.ScrollFirstLine, 1);
-    EXPECT_EQ(game.form.Vars.ScrollOffset, 384);
+    EXPECT_EQ(game.inside.Vars.ScrollFirstLine, 1);
+    EXPECT_EQ(game.inside.Vars.ScrollOffset, 384);
 }
 
 TEST_F(FormTest, EscapeIsNoAnyKey) {
     Game game(dir.Path());
     game.Key(27);
-    EXPECT_FALSE(game.form.Vars.AnyKey);
+    EXPECT_FALSE(game.inside.Vars.AnyKey);
     EXPECT_TRUE(game.form.CloseRequested());
 }
 
@@ -114,7 +114,7 @@ TEST_F(FormTest, MouseMovesBeforeTheLevelChoiceDoNothing) {
     Game game(dir.Path());
     game.form.DeliverMouseMove(100, 100);
     game.form.MainScreenMouseDown(1, 300, 300);
-    EXPECT_TRUE(game.form.Vars.AnyKey) << "a click on the intro only sets AnyKey";
+    EXPECT_TRUE(game.inside.Vars.AnyKey) << "a click on the intro only sets AnyKey";
     EXPECT_FALSE(game.form.CloseRequested());
 }
 
@@ -122,48 +122,48 @@ TEST_F(FormTest, LevelChoiceKeys) {
     Game game(dir.Path());
     game.ToLevelChoice();
     game.Key(38);
-    EXPECT_EQ(game.form.Vars.ChosenLevel, 1) << "Up on level 1 changes nothing";
+    EXPECT_EQ(game.inside.Vars.ChosenLevel, 1) << "Up on level 1 changes nothing";
     for (int i = 0; i < 6; ++i) game.Key(40);
-    EXPECT_EQ(game.form.Vars.ChosenLevel, 5) << "Down stops at level 5";
+    EXPECT_EQ(game.inside.Vars.ChosenLevel, 5) << "Down stops at level 5";
     game.Key(38);
-    EXPECT_EQ(game.form.Vars.ChosenLevel, 4);
+    EXPECT_EQ(game.inside.Vars.ChosenLevel, 4);
     game.Key('P');
-    EXPECT_EQ(game.form.Vars.GameState, gsLevelChoice) << "no pause outside play";
+    EXPECT_EQ(game.inside.Vars.GameState, gsLevelChoice) << "no pause outside play";
     game.Key(13);
-    EXPECT_TRUE(game.form.Vars.StartRequested);
-    EXPECT_EQ(game.form.SelectionSprite, nullptr) << "START frees the pointer and the form forgets it";
+    EXPECT_TRUE(game.inside.Vars.StartRequested);
+    EXPECT_EQ(game.inside.SelectionSprite, nullptr) << "START frees the pointer and the form forgets it";
     game.form.DeliverMouseMove(10, 10);  // must not touch the freed pointer
     game.Key(13);
     game.Tick();
-    EXPECT_EQ(game.form.Vars.GameState, gsExitPreview);
+    EXPECT_EQ(game.inside.Vars.GameState, gsExitPreview);
     EXPECT_FALSE(game.form.MouseMoveHooked());
-    ASSERT_NE(game.form.Play(), nullptr) << "the level set-up makes the play";
-    EXPECT_EQ(game.form.Play()->Vars.BestScore, 10000);
-    EXPECT_EQ(game.form.Play()->Vars.Score, 0);
+    ASSERT_NE(game.inside.Play(), nullptr) << "the level set-up makes the play";
+    EXPECT_EQ(game.inside.Play()->Vars.BestScore, 10000);
+    EXPECT_EQ(game.inside.Play()->Vars.Score, 0);
 }
 
 TEST_F(FormTest, APadAloneLeavesTheIntroChoosesTheGameWalksFiresAndPauses) {
     Game game(dir.Path());
     game.Script("1 pad press north\n", 3);
-    ASSERT_EQ(game.form.Vars.GameState, gsLevelChoice) << "any button leaves the intro and the hall of fame";
+    ASSERT_EQ(game.inside.Vars.GameState, gsLevelChoice) << "any button leaves the intro and the hall of fame";
     // The D-pad and the stick step through the levels; the stick steps once
     // as it leans in, not while it stays there, and not within the dead zone.
     game.Script("1 pad press down\n2 pad stick 0 20000\n3 pad stick 0 30000\n4 pad stick 0 0\n"
                 "5 pad stick 0 7000\n6 pad press left\n",
                 6);
-    EXPECT_EQ(game.form.Vars.ChosenLevel, 3);
-    EXPECT_EQ(game.form.Vars.ChosenSetting, SettingPyramid) << "left is PYRAMID, listed first";
+    EXPECT_EQ(game.inside.Vars.ChosenLevel, 3);
+    EXPECT_EQ(game.inside.Vars.ChosenSetting, SettingPyramid) << "left is PYRAMID, listed first";
     game.Script("1 pad press right\n", 1);
-    EXPECT_EQ(game.form.Vars.ChosenSetting, SettingMine);
+    EXPECT_EQ(game.inside.Vars.ChosenSetting, SettingMine);
     game.Script("1 pad press left\n2 pad press up\n3 pad press start\n", 4);
-    ASSERT_EQ(game.form.Vars.GameState, gsExitPreview);
-    ASSERT_NE(game.form.Play(), nullptr);
-    EXPECT_EQ(game.form.Play()->ChosenSetting, SettingPyramid);
-    EXPECT_EQ(game.form.Vars.ChosenLevel, 2);
+    ASSERT_EQ(game.inside.Vars.GameState, gsExitPreview);
+    ASSERT_NE(game.inside.Play(), nullptr);
+    EXPECT_EQ(game.inside.Play()->ChosenSetting, SettingPyramid);
+    EXPECT_EQ(game.inside.Vars.ChosenLevel, 2);
     // Holding south (fire) skips the exit preview, as a fire key does.
     game.Script("1 pad down south\n3 pad up south\n", 3);
-    ASSERT_EQ(game.form.Vars.GameState, gsPlaying);
-    TPlayVariables& v = game.form.Play()->Vars;
+    ASSERT_EQ(game.inside.Vars.GameState, gsPlaying);
+    TPlayVariables& v = game.inside.Play()->Vars;
     const int column = v.HeroColumn, row = v.HeroRow;
     const bool wallRight = IsWallCell(v.Maze.At(column + 1, row));
     game.Script(wallRight ? "1 pad down left\n" : "1 pad down right\n", 1);
@@ -176,32 +176,32 @@ TEST_F(FormTest, APadAloneLeavesTheIntroChoosesTheGameWalksFiresAndPauses) {
     EXPECT_EQ(v.Shots, shots - 1) << "south fires";
     EXPECT_GT(v.ShotsInFlight, 0);
     game.Script("1 pad press start\n", 2);
-    EXPECT_EQ(game.form.Vars.GameState, gsPaused);
+    EXPECT_EQ(game.inside.Vars.GameState, gsPaused);
     game.Script("1 pad press start\n", 1);
-    EXPECT_EQ(game.form.Vars.GameState, gsPlaying);
+    EXPECT_EQ(game.inside.Vars.GameState, gsPlaying);
 }
 
 TEST_F(FormTest, LevelChoiceClicks) {
     Game game(dir.Path());
     game.ToLevelChoice();
     game.form.MainScreenMouseDown(1, 300, 60);
-    EXPECT_EQ(game.form.Vars.ChosenSetting, 1);
+    EXPECT_EQ(game.inside.Vars.ChosenSetting, 1);
     game.form.MainScreenMouseDown(1, 100, 76);
-    EXPECT_EQ(game.form.Vars.ChosenSetting, 1) << "outside the setting areas";
+    EXPECT_EQ(game.inside.Vars.ChosenSetting, 1) << "outside the setting areas";
     game.form.MainScreenMouseDown(1, 300, 76);
-    EXPECT_EQ(game.form.Vars.ChosenSetting, 0) << "y 76 ends with MINE";
+    EXPECT_EQ(game.inside.Vars.ChosenSetting, 0) << "y 76 ends with MINE";
     const std::pair<int, int> levels[] = {{126, 1}, {150, 1}, {151, 2}, {200, 3}, {225, 4}, {250, 5}};
     for (auto [y, level] : levels) {
         game.form.MainScreenMouseDown(1, 50, y);
-        EXPECT_EQ(game.form.Vars.ChosenLevel, level) << "y " << y;
+        EXPECT_EQ(game.inside.Vars.ChosenLevel, level) << "y " << y;
     }
     game.form.MainScreenMouseDown(1, 591, 130);
-    EXPECT_EQ(game.form.Vars.ChosenLevel, 5);
+    EXPECT_EQ(game.inside.Vars.ChosenLevel, 5);
     game.form.DeliverMouseMove(123, 234);
-    EXPECT_EQ(game.form.SelectionSprite->X, 123);
-    EXPECT_EQ(game.form.SelectionSprite->Y, 234);
+    EXPECT_EQ(game.inside.SelectionSprite->X, 123);
+    EXPECT_EQ(game.inside.SelectionSprite->Y, 234);
     game.form.MainScreenMouseDown(1, 300, 290);
-    EXPECT_TRUE(game.form.Vars.StartRequested);
+    EXPECT_TRUE(game.inside.Vars.StartRequested);
     game.form.MainScreenMouseDown(1, 300, 290);  // a second START click finds no pointer
     game.form.MainScreenMouseDown(1, 300, 310);
     EXPECT_TRUE(game.form.CloseRequested()) << "EXIT closes the window";
@@ -215,22 +215,22 @@ TEST_F(FormTest, PanelButtonsPauseResumeAndExit) {
     game.SkipPreview();
     EXPECT_TRUE(game.host.CursorVisible) << "the pointer is shown in play";
     game.form.MainScreenMouseDown(1, 70, 430);
-    EXPECT_EQ(game.form.Vars.GameState, gsPlaying) << "the resume area does nothing while playing";
+    EXPECT_EQ(game.inside.Vars.GameState, gsPlaying) << "the resume area does nothing while playing";
     game.form.MainScreenMouseDown(1, 8, 424);
-    EXPECT_EQ(game.form.Vars.GameState, gsPaused);
-    EXPECT_TRUE(game.form.TimerScritteLampeggianti.Enabled());
+    EXPECT_EQ(game.inside.Vars.GameState, gsPaused);
+    EXPECT_TRUE(game.inside.TimerScritteLampeggianti.Enabled());
     game.form.MainScreenMouseDown(1, 60, 441);
-    EXPECT_EQ(game.form.Vars.GameState, gsPaused) << "the pause area does nothing while paused";
+    EXPECT_EQ(game.inside.Vars.GameState, gsPaused) << "the pause area does nothing while paused";
     // The caption flashes with the 300 ms timer: 15 ticks of 20 ms.
-    const bool blink = game.form.Vars.Blink;
+    const bool blink = game.inside.Vars.Blink;
     game.Tick(15);
-    EXPECT_NE(game.form.Vars.Blink, blink);
+    EXPECT_NE(game.inside.Vars.Blink, blink);
     game.form.MainScreenMouseDown(1, 125, 441);
-    EXPECT_EQ(game.form.Vars.GameState, gsPlaying);
+    EXPECT_EQ(game.inside.Vars.GameState, gsPlaying);
     game.Key('P');
-    EXPECT_EQ(game.form.Vars.GameState, gsPaused);
+    EXPECT_EQ(game.inside.Vars.GameState, gsPaused);
     game.Key('P');
-    EXPECT_EQ(game.form.Vars.GameState, gsPlaying);
+    EXPECT_EQ(game.inside.Vars.GameState, gsPlaying);
     game.form.MainScreenMouseDown(1, 150, 430);
     EXPECT_FALSE(game.form.CloseRequested()) << "EXIT in a game asks first";
     game.form.MainScreenMouseDown(1, 150, 430);
@@ -244,38 +244,38 @@ TEST_F(FormTest, GameOverWithAPlaceGoesToTheNameEntry) {
     game.Key(13);
     game.Tick(2);
     game.SkipPreview();
-    game.form.Play()->Vars.Score = 9500;  // between places 1 and 2
-    game.form.Vars.GameState = gsGameOver;
-    game.form.Vars.FrameCounter = 0;
+    game.inside.Play()->Vars.Score = 9500;  // between places 1 and 2
+    game.inside.Vars.GameState = gsGameOver;
+    game.inside.Vars.FrameCounter = 0;
     game.Tick(500);
-    EXPECT_EQ(game.form.Vars.GameState, gsGameOver);
+    EXPECT_EQ(game.inside.Vars.GameState, gsGameOver);
     game.Tick();
-    ASSERT_EQ(game.form.Vars.GameState, gsNameEntry);
-    EXPECT_EQ(game.form.Vars.NewEntryRank, 2);
-    EXPECT_EQ(game.form.Engine().SpriteCount(), 0) << "every sprite retired";
-    EXPECT_EQ(game.form.Play(), nullptr) << "the play is over";
-    EXPECT_EQ(game.form.Vars.HallOfFame[1].Punti, 9500);
-    EXPECT_EQ(game.form.Vars.HallOfFame[1].Livello, 2);
-    EXPECT_EQ(game.form.Vars.HallOfFame[2].Punti, 9000);
+    ASSERT_EQ(game.inside.Vars.GameState, gsNameEntry);
+    EXPECT_EQ(game.inside.Vars.NewEntryRank, 2);
+    EXPECT_EQ(game.inside.Engine().SpriteCount(), 0) << "every sprite retired";
+    EXPECT_EQ(game.inside.Play(), nullptr) << "the play is over";
+    EXPECT_EQ(game.inside.Vars.HallOfFame[1].Punti, 9500);
+    EXPECT_EQ(game.inside.Vars.HallOfFame[1].Livello, 2);
+    EXPECT_EQ(game.inside.Vars.HallOfFame[2].Punti, 9000);
     for (char c : std::string("ABCDEFGHIJKL")) game.Key(c);
-    EXPECT_EQ(game.form.Vars.HallOfFame[1].Nome, "ABCDEFGHIJ") << "ten characters at most";
+    EXPECT_EQ(game.inside.Vars.HallOfFame[1].Nome, "ABCDEFGHIJ") << "ten characters at most";
     game.Key(46);
     game.Key('P');
-    EXPECT_EQ(game.form.Vars.HallOfFame[1].Nome, "ABCDEFGHIP") << "P types a P here";
+    EXPECT_EQ(game.inside.Vars.HallOfFame[1].Nome, "ABCDEFGHIP") << "P types a P here";
     game.Key(46);
     game.Key('M');
-    EXPECT_EQ(game.form.Vars.HallOfFame[1].Nome, "ABCDEFGHIM") << "M types an M here";
-    EXPECT_FALSE(game.form.SoundDevice.Muted()) << "and leaves the sound on";
+    EXPECT_EQ(game.inside.Vars.HallOfFame[1].Nome, "ABCDEFGHIM") << "M types an M here";
+    EXPECT_FALSE(game.inside.SoundDevice.Muted()) << "and leaves the sound on";
     game.Key(46);
     game.Key('P');
     game.Key(8);
-    EXPECT_EQ(game.form.Vars.HallOfFame[1].Nome, "ABCDEFGHI") << "Backspace deletes as Delete does";
+    EXPECT_EQ(game.inside.Vars.HallOfFame[1].Nome, "ABCDEFGHI") << "Backspace deletes as Delete does";
     game.Key('P');
     game.Tick();
     game.Key(13);
     game.Tick();
-    EXPECT_EQ(game.form.Vars.GameState, gsIntro);
-    EXPECT_EQ(game.form.Vars.FrameCounter, 1);
+    EXPECT_EQ(game.inside.Vars.GameState, gsIntro);
+    EXPECT_EQ(game.inside.Vars.FrameCounter, 1);
 }
 
 TEST_F(FormTest, ANameEnteredByPadReachesTheHallOfFame) {
@@ -284,21 +284,21 @@ TEST_F(FormTest, ANameEnteredByPadReachesTheHallOfFame) {
     game.Key(13);
     game.Tick(2);
     game.SkipPreview();
-    game.form.Play()->Vars.Score = 9500;
-    game.form.Vars.GameState = gsGameOver;
-    game.form.Vars.FrameCounter = 0;
+    game.inside.Play()->Vars.Score = 9500;
+    game.inside.Vars.GameState = gsGameOver;
+    game.inside.Vars.FrameCounter = 0;
     game.Tick(501);
-    ASSERT_EQ(game.form.Vars.GameState, gsNameEntry);
+    ASSERT_EQ(game.inside.Vars.GameState, gsNameEntry);
     // Up from A is B; down goes back through A, then the space and 9 (the end
     // of the letters); west deletes; the keyboard still types.
     game.Script("1 pad press up\n2 pad press south\n3 pad press down\n4 pad press south\n5 pad press down\n"
                 "6 pad press down\n7 pad press south\n8 pad press south\n9 pad press west\n",
                 9);
-    EXPECT_EQ(game.form.Vars.HallOfFame[1].Nome, "BA9");
+    EXPECT_EQ(game.inside.Vars.HallOfFame[1].Nome, "BA9");
     game.Key('X');
     game.Script("1 pad press down\n2 pad press south\n3 pad press start\n", 4);
-    EXPECT_EQ(game.form.Vars.GameState, gsIntro);
-    EXPECT_EQ(game.form.Vars.HallOfFame[1].Nome, "BA9X8");
+    EXPECT_EQ(game.inside.Vars.GameState, gsIntro);
+    EXPECT_EQ(game.inside.Vars.HallOfFame[1].Nome, "BA9X8");
     EXPECT_EQ(ReadHallOfFame(dir.File("Tibo.Ini"))[1].Nome, "BA9X8") << "kept on disk at once";
 }
 
@@ -308,14 +308,14 @@ TEST_F(FormTest, GameOverWithoutAPlaceGoesBackToTheIntro) {
     game.Key(13);
     game.Tick(2);
     game.SkipPreview();
-    game.form.Play()->Vars.Score = 1000;  // equal to place 10 is not enough
-    game.form.Vars.GameState = gsGameOver;
-    game.form.Vars.FrameCounter = 0;
+    game.inside.Play()->Vars.Score = 1000;  // equal to place 10 is not enough
+    game.inside.Vars.GameState = gsGameOver;
+    game.inside.Vars.FrameCounter = 0;
     game.Tick(501);
-    EXPECT_EQ(game.form.Vars.GameState, gsIntro);
-    EXPECT_EQ(game.form.Vars.NewEntryRank, -1);
-    EXPECT_EQ(game.form.Vars.FrameCounter, 0);
-    ASSERT_NE(game.form.LogoSprite, nullptr);
+    EXPECT_EQ(game.inside.Vars.GameState, gsIntro);
+    EXPECT_EQ(game.inside.Vars.NewEntryRank, -1);
+    EXPECT_EQ(game.inside.Vars.FrameCounter, 0);
+    ASSERT_NE(game.inside.LogoSprite, nullptr);
 }
 
 TEST_F(FormTest, EscapeTwiceInPlayStopsPlayAndTheHallOfFameIsWritten) {
@@ -325,11 +325,11 @@ TEST_F(FormTest, EscapeTwiceInPlayStopsPlayAndTheHallOfFameIsWritten) {
         game.Key(13);
         game.Tick(2);
         game.SkipPreview();
-        game.form.Vars.HallOfFame[0] = {"Zed", 20000, 3};
+        game.inside.Vars.HallOfFame[0] = {"Zed", 20000, 3};
         game.Key(27);
         EXPECT_FALSE(game.form.CloseRequested()) << "the first Escape asks";
         game.Key(27);
-        EXPECT_EQ(game.form.Engine().SpriteCount(), 0);
+        EXPECT_EQ(game.inside.Engine().SpriteCount(), 0);
         ASSERT_TRUE(game.form.CloseRequested());
         game.form.FormClose();
     }
@@ -349,14 +349,14 @@ TEST_F(FormTest, TheChecksumLeavesTheSoundsAndTheBlinkAloneAndSeesTheHero) {
     }
     const uint64_t sum = StateChecksum(a.form);
     EXPECT_EQ(sum, StateChecksum(b.form)) << "two games of one seed and one input";
-    const auto sounds = a.form.Suoni.Items.PlayRequests;
+    const auto sounds = a.inside.Suoni.Items.PlayRequests;
     ASSERT_FALSE(sounds.empty()) << "the shot is heard";
-    EXPECT_EQ(a.form.Suoni.Items.PlayRequests, sounds) << "the checksum takes no sounds";
+    EXPECT_EQ(a.inside.Suoni.Items.PlayRequests, sounds) << "the checksum takes no sounds";
     EXPECT_EQ(DumpState(a.form)["Sounds"], nlohmann::json(sounds)) << "they are left for the dump";
-    a.form.Vars.Blink = !a.form.Vars.Blink;
-    a.form.TickBusy = true;
+    a.inside.Vars.Blink = !a.inside.Vars.Blink;
+    a.inside.TickBusy = true;
     EXPECT_EQ(StateChecksum(a.form), sum) << "what the window's clock decides does not count";
-    a.form.TickBusy = false;
+    a.inside.TickBusy = false;
     a.form.KeyDownEvent(39);
     b.form.KeyDownEvent(39);
     a.Tick(4);
@@ -417,8 +417,8 @@ TEST_F(FormTest, EveryListedVariableReachesTheDumpAndTheChecksumUnlessMarked) {
         EXPECT_TRUE(inDump) << name;
         seen[name] = use;
     };
-    ForEachListedMember(form, FormFields, "", TFieldUse::Checked, check);
-    ForEachListedMember(form.Play()->Vars, TPlayVariables::Fields, "Play.", TFieldUse::Checked, check);
+    ForEachListedMember(form, TFormFields::List, "", TFieldUse::Checked, check);
+    ForEachListedMember(game.inside.Play()->Vars, TPlayVariables::Fields, "Play.", TFieldUse::Checked, check);
     EXPECT_EQ(StateChecksum(form), sum) << "all put back";
     // The walk reached into every kind of list.
     EXPECT_GT(seen.size(), 70u);
@@ -436,9 +436,9 @@ TEST_F(FormTest, TwoGamesSideBySide) {
     a.Key('A');
     a.Tick(3);
     b.Tick(3);
-    EXPECT_EQ(a.form.Vars.GameState, gsLevelChoice);
-    EXPECT_EQ(b.form.Vars.GameState, gsIntro);
-    EXPECT_EQ(b.form.Vars.FrameCounter, 3);
+    EXPECT_EQ(a.inside.Vars.GameState, gsLevelChoice);
+    EXPECT_EQ(b.inside.Vars.GameState, gsIntro);
+    EXPECT_EQ(b.inside.Vars.FrameCounter, 3);
 }
 
 // A game over with `score`, and `name` typed into the hall of fame.
@@ -447,15 +447,15 @@ void EnterHallOfFame(Game& game, int32_t score, const std::string& name) {
     game.Key(13);
     game.Tick(2);
     game.SkipPreview();
-    game.form.Play()->Vars.Score = score;
-    game.form.Vars.GameState = gsGameOver;
-    game.form.Vars.FrameCounter = 0;
+    game.inside.Play()->Vars.Score = score;
+    game.inside.Vars.GameState = gsGameOver;
+    game.inside.Vars.FrameCounter = 0;
     game.Tick(501);
-    ASSERT_EQ(game.form.Vars.GameState, gsNameEntry);
+    ASSERT_EQ(game.inside.Vars.GameState, gsNameEntry);
     for (char c : name) game.Key(c);
     game.Key(13);
     game.Tick();
-    ASSERT_EQ(game.form.Vars.GameState, gsIntro);
+    ASSERT_EQ(game.inside.Vars.GameState, gsIntro);
 }
 
 TEST_F(FormTest, TwoGamesOnOneFileKeepEachOthersEntries) {
@@ -469,7 +469,7 @@ TEST_F(FormTest, TwoGamesOnOneFileKeepEachOthersEntries) {
         a.form.FormClose();
     }
     EnterHallOfFame(b, 9700, "BOB");
-    EXPECT_EQ(b.form.Vars.HallOfFame[2], (HallEntry{"Tibo", 9000, 1})) << "B's own table is B's alone";
+    EXPECT_EQ(b.inside.Vars.HallOfFame[2], (HallEntry{"Tibo", 9000, 1})) << "B's own table is B's alone";
     b.form.FormClose();
     THallOfFame expected = DefaultHallOfFame();
     InsertHallEntry(expected, 2, 9700, 1);
@@ -738,7 +738,7 @@ TEST_F(ProgramTest, TyposAndBadFilesOnTheCommandLineExitWithTwo) {
 }
 
 TEST_F(ProgramTest, TheHallOfFameIsSavedOnEveryWayOut) {
-    // A harness error ends the run with 1, but the game is closed first.
+    // An error of the session ends the run with 1, but the game is closed first.
     RunResult r = RunTibo(Headless() + " --frames 5 --screenshot 2:/nonexistent/x.png");
     EXPECT_EQ(r.Status, 1);
     EXPECT_NE(r.Output.find("/nonexistent/x.png"), std::string::npos) << r.Output;
@@ -792,6 +792,53 @@ TEST_F(ProgramTest, AnUnusableDataFolderFallsBackToTheHomeFolderNeverTheCurrentO
     ASSERT_EQ(r.Status, 0) << r.Output;
     EXPECT_FALSE(fs::exists(dir.File("cwd/Tibo.Ini")));
     EXPECT_TRUE(fs::exists(dir.File("home/.local/share/tibo/Tibo.Ini")));
+}
+
+// ---------------------------------------------------------------- the session's step
+
+// A browser's frame callback steps the session once per frame of the display:
+// at sixty frames a second the game still runs fifty ticks a second, and
+// goes the same way as headless, where the loop steps back to back.
+TEST(SessionTest, StepsOncePerDisplayFrameRunFiftyTicksASecondAndPlayTheSameGame) {
+    TempDir dir;
+    const assets::AssetStore store;
+    TProgramOptions options;
+    options.Headless = true;
+    options.ConfigDir = dir.Path();
+    options.Seed = 3;
+    options.Frames = 120;
+    std::ofstream(dir.File("script")) << "30 press A\n60 press Down\n61 press Right\n90 press Enter\n";
+    options.InputFile = dir.File("script");
+    options.Dumps.emplace(120, dir.File("frames.json"));
+    TManualClock clock;
+    TSessionSetup setup;
+    setup.Pace = TPace::Frames;
+    setup.Clock = &clock;
+    {
+        TSession session(options, store, setup);
+        int frame = 0;
+        for (TStep step = session.Step(); !step.Closed; step = session.Step()) {
+            ASSERT_TRUE(step.DueMs.has_value());
+            EXPECT_LE(*step.DueMs, clock.Now + 20) << "frame " << frame;
+            clock.Now = ++frame * 1000 / 60;
+            if (frame == 60) {
+                EXPECT_EQ(session.Ticks(), 49) << "before the step of the second's last frame";
+            }
+            ASSERT_LT(frame, 1000);
+        }
+        EXPECT_EQ(frame, 144) << "120 ticks at 20 ms: 2.4 s";
+        EXPECT_EQ(session.Ticks(), 120);
+        session.Finish();
+    }
+    options.Dumps = {{120, dir.File("headless.json")}};
+    TSession headless(options, store, TSessionSetup{});
+    while (!headless.Step().Closed) {
+    }
+    headless.Finish();
+    const nlohmann::json paced = nlohmann::json::parse(ReadText(dir.File("frames.json")));
+    EXPECT_EQ(paced["GameState"], gsExitPreview) << "the script's Enter started the game";
+    EXPECT_EQ(paced["ChosenLevel"], 2);
+    EXPECT_EQ(paced, nlohmann::json::parse(ReadText(dir.File("headless.json"))));
 }
 
 // ---------------------------------------------------------------- replays

@@ -156,16 +156,16 @@ TEST(StartOfPlayTest, PressesAwayFromPlayAreNotKeptForIt) {
     // the preview runs on, and no bomb is laid when it is skipped.
     TFormRig g;
     g.Script("1 press A\n4 click 300 90\n5 press Enter\n", 12);
-    ASSERT_EQ(g.form.Vars.GameState, gsExitPreview);
+    ASSERT_EQ(g.inside.Vars.GameState, gsExitPreview);
     EXPECT_FALSE(g.V().PreviewSkip);
     g.Script("1 down Space\n3 up Space\n", 4);
-    ASSERT_EQ(g.form.Vars.GameState, gsPlaying);
+    ASSERT_EQ(g.inside.Vars.GameState, gsPlaying);
     EXPECT_EQ(g.V().BombsLive, 0);
     EXPECT_EQ(g.V().ShotsInFlight, 0) << "the fire held to skip the preview fires nothing";
     // A tap of fire in a pause is no shot after it.
     const int32_t shots = g.V().Shots;
     g.Script("1 press P\n3 press Space\n5 press P\n", 12);
-    EXPECT_EQ(g.form.Vars.GameState, gsPlaying);
+    EXPECT_EQ(g.inside.Vars.GameState, gsPlaying);
     EXPECT_EQ(g.V().Shots, shots);
     g.Script("1 press Space\n", 3);
     EXPECT_EQ(g.V().Shots, shots - 1) << "one in play is";

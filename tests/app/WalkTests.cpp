@@ -13,10 +13,11 @@
 #include <string>
 #include <vector>
 
-#include "app/Harness.h"
+#include "app/Session.h"
 #include "assets/AssetStore.h"
 #include "shell/Main.h"
 #include "shell/StateDump.h"
+#include "tests/support/FormInsides.h"
 #include "tests/support/PlayRig.h"
 #include "tests/support/TempDir.h"
 
@@ -41,7 +42,7 @@ class ScriptedGame {
 public:
     explicit ScriptedGame(uint64_t seed) : form(Options(seed, ConfigDir.Path()), Store(), clock, nullptr, nullptr, host) {
         form.FormCreate();
-        form.MainScreen.Initialize();
+        form.Show();
     }
     ScriptedGame(const ScriptedGame&) = delete;
     ScriptedGame& operator=(const ScriptedGame&) = delete;
@@ -60,9 +61,8 @@ public:
                 if (events[next].What == TScriptEvent::Action::Press) releases.push_back(events[next].Key);
             }
             clock.Now += 20;
-            form.TimerScritteLampeggianti.Poll();
-            form.EngineTimerTimer(1);
-            if (form.Vars.GameState == gsLevelWon) Won = true;
+            ASSERT_TRUE(form.RunDue()) << "the frame timer keeps still";
+            if (inside.Vars.GameState == gsLevelWon) Won = true;
         }
     }
     static TFormOptions Options(uint64_t seed, const std::string& configDir) {
@@ -76,6 +76,7 @@ public:
     TManualClock clock;
     TNullFormHost host;
     TMainForm form;
+    TFormInsides inside{form};
     int64_t Tick = 0;
     bool Won = false;
 };
@@ -126,9 +127,9 @@ TEST(WalkToTheExitTest, ScriptedWalksReachTheExitInBothSettingsAtLevelsOneAndFiv
             for (int i = 1; i < c.level; ++i) start << "8 press Down\n";
             start << "10 press Enter\n13 down Space\n15 up Space\n";
             game.Run(start.str(), 20);
-            ASSERT_EQ(game.form.Vars.GameState, gsPlaying);
+            ASSERT_EQ(game.inside.Vars.GameState, gsPlaying);
             // Nothing in the way: the walk is about the labyrinth.
-            testing_support::RetireEnemies(game.form.Engine());
+            testing_support::RetireEnemies(game.inside.Engine());
             const nlohmann::json state = DumpState(game.form);
             ASSERT_EQ(state["ChosenLevel"], c.level);
             ASSERT_EQ(state["ChosenSetting"], c.setting);
@@ -144,7 +145,7 @@ TEST(WalkToTheExitTest, ScriptedWalksReachTheExitInBothSettingsAtLevelsOneAndFiv
             EXPECT_FALSE(game.Won) << "not before the last step completes";
             game.Run("", arrival);
             EXPECT_TRUE(game.Won) << "the exit after " << keys.size() << " steps";
-            TPlay& play = *game.form.Play();
+            TPlay& play = *game.inside.Play();
             EXPECT_EQ(play.Vars.HeroColumn, state["ExitColumn"]);
             EXPECT_EQ(play.Vars.HeroRow, 4);
             EXPECT_LT(play.Vars.Oxygen, FullGauge);
@@ -154,25 +155,25 @@ TEST(WalkToTheExitTest, ScriptedWalksReachTheExitInBothSettingsAtLevelsOneAndFiv
             // count-down, the game-over pause, the name entry, the file at once.
             const int32_t scoreAtExit = play.Vars.Score, oxygenAtExit = play.Vars.Oxygen, healthAtExit = play.Vars.Health;
             game.Run("", arrival + 8 + 450);
-            EXPECT_EQ(game.form.Vars.GameState, gsLevelWon);
+            EXPECT_EQ(game.inside.Vars.GameState, gsLevelWon);
             game.Run("", arrival + 8 + 451);
-            ASSERT_EQ(game.form.Vars.GameState, gsGameOver);
+            ASSERT_EQ(game.inside.Vars.GameState, gsGameOver);
             game.Run("", arrival + 8 + 451 + 499);
-            ASSERT_EQ(game.form.Vars.GameState, gsGameOver) << "500 frames of game over";
-            const int32_t score = game.form.Play()->Vars.Score;
+            ASSERT_EQ(game.inside.Vars.GameState, gsGameOver) << "500 frames of game over";
+            const int32_t score = game.inside.Play()->Vars.Score;
             const int32_t oxygenAtVictory = oxygenAtExit - 8;  // a unit a frame while escaping
             EXPECT_EQ(score, scoreAtExit + (healthAtExit + 99) / 100 * 4 + (oxygenAtVictory + 99) / 100 * 2)
                 << "four points for each hundred of health, two for each hundred of oxygen";
             game.Run("", arrival + 8 + 451 + 500);
-            ASSERT_EQ(game.form.Vars.GameState, gsNameEntry);
-            const int rank = game.form.Vars.NewEntryRank;
+            ASSERT_EQ(game.inside.Vars.GameState, gsNameEntry);
+            const int rank = game.inside.Vars.NewEntryRank;
             ASSERT_GE(rank, 1);
-            EXPECT_EQ(game.form.Vars.HallOfFame[static_cast<size_t>(rank - 1)].Punti, score);
+            EXPECT_EQ(game.inside.Vars.HallOfFame[static_cast<size_t>(rank - 1)].Punti, score);
             const int64_t t = game.Tick + 1;
             std::ostringstream name;
             name << t << " press T\n" << t << " press I\n" << t + 1 << " press B\n" << t + 1 << " press O\n" << t + 3 << " press Enter\n";
             game.Run(name.str(), t + 4);
-            EXPECT_EQ(game.form.Vars.GameState, gsIntro);
+            EXPECT_EQ(game.inside.Vars.GameState, gsIntro);
             const std::string ini = ReadText(game.form.SettingsPath());
             EXPECT_NE(ini.find("Nome" + std::to_string(rank) + "=TIBO"), std::string::npos) << "written as soon as the name is in:\n" << ini;
             EXPECT_NE(ini.find("Punti" + std::to_string(rank) + "=" + std::to_string(score)), std::string::npos);

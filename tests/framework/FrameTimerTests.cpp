@@ -160,5 +160,39 @@ TEST_F(FrameTimerTest, FrameRateRoundsHalvesToEven) {
     EXPECT_EQ(Timer.FrameRate(), 7);
 }
 
+// A caller once per frame of a 60 Hz display, running every tick due: on the
+// fixed schedule fifty ticks a second stay fifty, each due on time with no
+// drift; counted from the last tick, as the desktop loop counts, they come
+// every other frame. A stall of more than four intervals is not made up for.
+TEST_F(FrameTimerTest, AFixedScheduleKeepsTheRateForACallerAtItsOwnPace) {
+    auto secondOfFrames = [&](TFrameTimer::TSchedule schedule) {
+        Timer.SetSchedule(schedule);
+        StartAt(20);
+        const int64_t start = Clock.Now;
+        int ticks = 0;
+        for (int frame = 1; frame <= 60; ++frame) {
+            Clock.Now = start + frame * 1000 / 60;
+            while (Timer.Idle()) ++ticks;
+        }
+        return ticks;
+    };
+    EXPECT_EQ(secondOfFrames(TFrameTimer::TSchedule::FromLastTick), 30);
+    EXPECT_EQ(secondOfFrames(TFrameTimer::TSchedule::Fixed), 50);
+    EXPECT_EQ(Timer.NextDue(), Clock.Now + 20) << "the fiftieth tick was due at the second's end, and ran then";
+
+    Lags.clear();
+    Clock.Now += 90;  // four intervals and a half: all four are made up for
+    while (Timer.Idle()) {
+    }
+    EXPECT_EQ(Lags, (std::vector<int>{4, 3, 2, 1}));
+    EXPECT_EQ(Timer.NextDue(), Clock.Now + 10);
+    Lags.clear();
+    Clock.Now += 200;  // ten intervals and a half since the last was due: one tick, and the count starts again
+    while (Timer.Idle()) {
+    }
+    EXPECT_EQ(Lags, std::vector<int>{10});
+    EXPECT_EQ(Timer.NextDue(), Clock.Now + 20);
+}
+
 }  // namespace
 }  // namespace tibo

@@ -4,8 +4,6 @@
 // their ranges, that the sprite tree is sound and that memory stays bounded.
 // A close (by Escape or the Exit buttons) writes the hall of fame and the game
 // starts again with a new form. Exit status 0 when every check held.
-#include <sys/resource.h>
-
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -33,9 +31,11 @@ extern "C" size_t __sanitizer_get_current_allocated_bytes();
 #include "assets/AssetStore.h"
 #include "framework/FrameTimer.h"
 #include "framework/KeyCodes.h"
+#include "framework/platform/Process.h"
 #include "labyrinth/Random.h"
 #include "shell/Main.h"
 #include "shell/Settings.h"
+#include "tests/support/FormInsides.h"
 #include "tests/support/TempDir.h"
 
 namespace tibo {
@@ -49,17 +49,11 @@ constexpr int32_t MaxSprites = 4000;
 // Heap that may still grow once the game has been through its screens a few times.
 constexpr long long MaxHeapGrowthBytes = 64LL << 20;
 
-int64_t PeakRssKb() {
-    rusage usage{};
-    ::getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss;
-}
-
 long long HeapBytes() {
 #ifdef TIBO_SOAK_ASAN
     return static_cast<long long>(__sanitizer_get_current_allocated_bytes());
 #else
-    return PeakRssKb() * 1024;
+    return ProcessPeakRssKb() * 1024;
 #endif
 }
 
@@ -94,8 +88,8 @@ void CheckTree(TSpriteEngine& engine, int64_t tick) {
     if (found > MaxSprites) Fail(tick, std::to_string(found) + " sprites");
 }
 
-void CheckForm(TMainForm& form, int64_t tick) {
-    const TGameVariables& v = form.Vars;
+void CheckForm(TFormInsides& inside, int64_t tick) {
+    const TGameVariables& v = inside.Vars;
     if (v.GameState > gsPaused) Fail(tick, "game state " + std::to_string(v.GameState));
     if (v.ChosenLevel > 5) Fail(tick, "chosen level " + std::to_string(v.ChosenLevel));
     if (v.ChosenSetting > 1) Fail(tick, "chosen setting " + std::to_string(v.ChosenSetting));
@@ -106,7 +100,7 @@ void CheckForm(TMainForm& form, int64_t tick) {
     }
     const bool inGame = v.GameState == gsExitPreview || v.GameState == gsPlaying || v.GameState == gsLevelWon ||
                         v.GameState == gsGameOver || v.GameState == gsPaused;
-    const TPlay* play = form.Play();
+    const TPlay* play = inside.Play();
     if (inGame && play == nullptr) Fail(tick, "a game state without a play");
     // The question whether to quit: up only in a game, which it pauses, and for three seconds at most.
     if (v.QuitQuestion < 0 || v.QuitQuestion > QuitQuestionFrames) Fail(tick, "quit question " + std::to_string(v.QuitQuestion));
@@ -129,7 +123,7 @@ void CheckForm(TMainForm& form, int64_t tick) {
             Fail(tick, "the hero is outside the maze at " + std::to_string(p.HeroColumn) + "," +
                            std::to_string(p.HeroRow));
     }
-    CheckTree(form.Engine(), tick);
+    CheckTree(inside.Engine(), tick);
 }
 
 // A hall of fame anyone beats, so that every game over leads to the name entry.
@@ -154,8 +148,8 @@ public:
         long long heapAfterWarmUp = 0;
         for (Tick = 1; Tick <= ticks; ++Tick) {
             Step();
-            CheckForm(*Form_, Tick);
-            ++Seen_[Form_->Vars.GameState];
+            CheckForm(*Inside_, Tick);
+            ++Seen_[Inside_->Vars.GameState];
             if (Tick == warmUp) heapAfterWarmUp = HeapBytes();
             if (Tick > warmUp && Tick % 1000 == 0 && HeapBytes() - heapAfterWarmUp > MaxHeapGrowthBytes)
                 Fail(Tick, "the heap grew by " + std::to_string((HeapBytes() - heapAfterWarmUp) >> 20) +
@@ -173,12 +167,14 @@ private:
     void NewForm() {
         if (Form_) {
             Form_->FormClose();  // writes the table, as closing the window does
+            Inside_.reset();
             Form_.reset();
             ++Restarts;
         }
         Form_ = std::make_unique<TMainForm>(Options_, Store_, Clock_, nullptr, nullptr, Host_);
+        Inside_ = std::make_unique<TFormInsides>(*Form_);
         Form_->FormCreate();
-        Form_->MainScreen.Initialize();
+        Form_->Show();
     }
 
     // Held keys stay down for a while; presses come and go within the tick.
@@ -213,7 +209,7 @@ private:
         } else if (roll == 200) {
             form.KeyDownEvent(VkF11);
             form.KeyUpEvent(VkF11);
-        } else if ((roll == 201 && Rng_.Random(20) == 0) || (form.Vars.QuitQuestion > 0 && roll < 250)) {
+        } else if ((roll == 201 && Rng_.Random(20) == 0) || (Inside_->Vars.QuitQuestion > 0 && roll < 250)) {
             // Escape, and now and then a second one while the game asks.
             form.KeyDownEvent(VkEscape);
             form.KeyUpEvent(VkEscape);
@@ -225,8 +221,7 @@ private:
             return;
         }
         Clock_.Now += 20;
-        form.TimerScritteLampeggianti.Poll();
-        form.EngineTimerTimer(1);
+        if (!form.RunDue()) Fail(Tick, "no tick ran: the frame timer keeps still");
     }
 
     std::string Dir_;
@@ -236,6 +231,7 @@ private:
     TManualClock Clock_;
     TNullFormHost Host_;
     std::unique_ptr<TMainForm> Form_;
+    std::unique_ptr<TFormInsides> Inside_;
     std::vector<int> Held_;
     int64_t Seen_[gsPaused + 1] = {};
 };
@@ -260,7 +256,7 @@ int main(int argc, char** argv) {
         const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         std::printf("%lld ticks, seed %llu: %.1f s, %lld restarts, peak RSS %lld MB, heap growth after warm-up %lld KB\n",
                     static_cast<long long>(ticks), static_cast<unsigned long long>(seed), seconds,
-                    static_cast<long long>(soak.Restarts), static_cast<long long>(PeakRssKb() / 1024),
+                    static_cast<long long>(soak.Restarts), static_cast<long long>(ProcessPeakRssKb() / 1024),
                     soak.HeapGrowth / 1024);
         std::printf("ticks by game state:");
         for (int s = 0; s <= gsPaused; ++s)

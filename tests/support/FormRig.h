@@ -14,11 +14,12 @@
 
 #include "actors/Actors.h"
 #include "app/CommandLine.h"
-#include "app/Harness.h"
+#include "app/Session.h"
 #include "assets/AssetStore.h"
 #include "framework/FrameTimer.h"
 #include "framework/KeyCodes.h"
 #include "shell/Main.h"
+#include "tests/support/FormInsides.h"
 #include "tests/support/PlayRig.h"
 #include "tests/support/TempDir.h"
 
@@ -28,6 +29,7 @@ class FakeHost final : public IFormHost {
 public:
     void SetCursorVisible(bool visible) override { CursorVisible = visible; }
     void WarpMouse(int x, int y) override { WarpX = x; WarpY = y; }
+    bool Foreground() const override { return true; }
     bool CursorVisible = true;
     int WarpX = -1, WarpY = -1;
 };
@@ -37,7 +39,7 @@ struct Game {
     explicit Game(const std::string& configDir, std::vector<std::string> args = {}, uint64_t seed = 7)
         : form(Options(configDir, std::move(args), seed), BuiltInAssets(), clock, nullptr, nullptr, host) {
         form.FormCreate();
-        form.MainScreen.Initialize();
+        form.Show();
     }
     static TFormOptions Options(const std::string& dir, std::vector<std::string> args, uint64_t seed) {
         TFormOptions o;
@@ -46,11 +48,11 @@ struct Game {
         o.Arguments = std::move(args);
         return o;
     }
+    // Ticks as a session runs them: the clock moves on, what is due runs.
     void Tick(int n = 1) {
         for (int i = 0; i < n; ++i) {
             clock.Now += 20;
-            form.TimerScritteLampeggianti.Poll();
-            form.EngineTimerTimer(1);
+            ASSERT_TRUE(form.RunDue()) << "the frame timer keeps still";
         }
     }
     void Key(int vk) {
@@ -63,13 +65,13 @@ struct Game {
         Tick(2);
         form.KeyUpEvent(' ');
         Tick();
-        ASSERT_EQ(form.Vars.GameState, gsPlaying);
+        ASSERT_EQ(inside.Vars.GameState, gsPlaying);
     }
     // Intro, hall of fame (opened by a key) and into the level choice.
     void ToLevelChoice() {
         Key('A');
         Tick(3);
-        ASSERT_EQ(form.Vars.GameState, gsLevelChoice);
+        ASSERT_EQ(inside.Vars.GameState, gsLevelChoice);
     }
     // Runs a script's events as the session does, each before the tick it names
     // (counted from this call), a press let go before the next tick.
@@ -94,19 +96,19 @@ struct Game {
         Script(std::string("1 press A\n4 click 300 ") + (setting == SettingPyramid ? "60" : "90") +
                    "\n5 press Enter\n7 down Space\n9 up Space\n",
                9);
-        while (form.Vars.GameState == gsExitPreview) Tick();
+        while (inside.Vars.GameState == gsExitPreview) Tick();
     }
-    TPlayVariables& V() { return form.Play()->Vars; }
+    TPlayVariables& V() { return inside.Play()->Vars; }
     TTiboSprite& Hero() {
-        for (int32_t i = 0; i < form.Engine().Count(); ++i)
-            if (auto* hero = dynamic_cast<TTiboSprite*>(form.Engine().Items(i))) return *hero;
+        for (int32_t i = 0; i < inside.Engine().Count(); ++i)
+            if (auto* hero = dynamic_cast<TTiboSprite*>(inside.Engine().Items(i))) return *hero;
         throw std::logic_error("no hero");
     }
     // Puts the hero, standing, one cell under the exit with the way up open,
     // and climbs: he escapes, and the victory begins.
     void Escape() {
         TPlayVariables& v = V();
-        RetireEnemies(form.Engine());
+        RetireEnemies(inside.Engine());
         v.HeroColumn = v.Maze.ExitColumn;
         v.HeroRow = v.Maze.ExitRow + 1;
         v.HeroScreenColumn = v.HeroScreenRow = 4;
@@ -120,8 +122,8 @@ struct Game {
     // Whether the screen shows the text in the game's font from (x, y): every
     // drawn pixel of its glyphs there.
     bool ShowsText(int x, int y, std::string_view text) {
-        const TSurface& screen = *form.MainScreen.Surface();
-        const TSurface& font = *form.FontSurface;
+        const TSurface& screen = *inside.MainScreen.Surface();
+        const TSurface& font = *inside.FontSurface;
         bool drawn = false;
         for (char ch : text) {
             const int g = ch - 32;
@@ -144,6 +146,7 @@ struct Game {
     TManualClock clock;
     FakeHost host;
     TMainForm form;
+    TFormInsides inside{form};
 };
 
 // A game with a settings folder of its own, gone with it.
