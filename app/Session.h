@@ -81,6 +81,8 @@ public:
     TPlatformWindow* Window() { return Window_.get(); }
     // Ticks run so far.
     int64_t Ticks() const { return Tick_; }
+    // A tick has shown a picture.
+    bool FirstPictureShown() const { return Timing_.FirstPictureShown(); }
 
 private:
     bool BeforeTick() override;
