@@ -239,11 +239,8 @@ TEST(HeroDeathTest, OxygenRunsOutTheCrossComes81FramesLaterAndTheGameEnds) {
 
 TEST(HeroVictoryTest, TheCountDownTurnsHealthAndOxygenIntoPoints) {
     TPlayRig rig(1, SettingMine, 6);
-    rig.SkipPreview();
-    rig.ClearEnemies();
+    rig.StartClimbingOut();
     TPlayVariables& v = rig.Play->Vars;
-    rig.PutHero(v.Maze.ExitColumn, 5);
-    rig.KeyDown(VkUp);
     rig.Tick(9);
     rig.KeyUp(VkUp);
     ASSERT_EQ(rig.Host.State, gsLevelWon);

@@ -88,11 +88,8 @@ TEST(EndOfGameTest, AWinReadsAsOneItsEndCanBeSkippedAndTheDumpKeepsTheGame) {
 
 TEST(EndOfGameTest, WhatIsLeftOfTheCountDownIsAddedAtOnceWhenItIsCutShort) {
     TPlayRig rig(1, SettingMine, 6);
-    rig.SkipPreview();
-    rig.ClearEnemies();
+    rig.StartClimbingOut();
     TPlayVariables& v = rig.Play->Vars;
-    rig.PutHero(v.Maze.ExitColumn, 5);
-    rig.KeyDown(VkUp);
     while (!v.Escaped) rig.Tick();
     rig.KeyUp(VkUp);
     v.Health = 1000;

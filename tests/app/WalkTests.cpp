@@ -19,28 +19,19 @@
 #include "shell/StateDump.h"
 #include "tests/support/FormInsides.h"
 #include "tests/support/PlayRig.h"
+#include "tests/support/ProgramRun.h"
 #include "tests/support/TempDir.h"
 
 namespace tibo {
 namespace {
 
-const assets::AssetStore& Store() {
-    static const assets::AssetStore store;
-    return store;
-}
-
-std::string ReadText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
+using testing_support::ReadText;
 
 // A game of the program run tick by tick, with its scripted events delivered
 // before the tick they name, as the headless session does.
 class ScriptedGame {
 public:
-    explicit ScriptedGame(uint64_t seed) : form(Options(seed, ConfigDir.Path()), Store(), clock, nullptr, nullptr, host) {
+    explicit ScriptedGame(uint64_t seed) : form(Options(seed, ConfigDir.Path()), testing_support::BuiltInAssets(), clock, nullptr, nullptr, host) {
         form.FormCreate();
         form.Show();
     }

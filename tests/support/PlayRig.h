@@ -11,6 +11,7 @@
 #include "actors/Actors.h"
 #include "assets/AssetStore.h"
 #include "assets/FormData.h"
+#include "framework/KeyCodes.h"
 #include "labyrinth/Play.h"
 
 namespace tibo::testing_support {
@@ -146,6 +147,14 @@ public:
         v.ViewRow = y - 4;
         v.HeroOffsetX = v.HeroOffsetY = v.ViewOffsetX = v.ViewOffsetY = 0;
         v.MoveState = 4;
+    }
+    // Past the preview with no enemies about, the hero one cell under the
+    // exit with the way up open, climbing (Up held): he escapes in a few frames.
+    void StartClimbingOut() {
+        SkipPreview();
+        ClearEnemies();
+        PutHero(Play->Vars.Maze.ExitColumn, 5);
+        KeyDown(VkUp);
     }
     template <typename T>
     std::vector<T*> All() {
