@@ -20,6 +20,12 @@
   // A copy to IndexedDB is under way (only one at a time: the file system
   // layer warns on the console about two at once).
   let copying = false;
+  // The folder holds what IndexedDB kept: the game may start.
+  let mounted = false;
+  // A copy from IndexedDB of what another tab stored is under way.
+  let refreshing = false;
+  // How many changes the game has made to the folder since the page began.
+  let changes = 0;
   // Screenshots written since the last frame, to hand to the browser.
   const pictures = [];
   let afterFrameQueued = false;
@@ -82,10 +88,49 @@
   function noteChange(path) {
     if (!inFolder(path)) return;
     changed = true;
+    ++changes;
     if (!afterFrameQueued) {
       afterFrameQueued = true;
       queueMicrotask(afterFrame);
     }
+  }
+
+  // Another tab of the page may have stored a newer hall of fame since this
+  // page loaded (IndexedDB is one for all tabs; each tab's folder is its own
+  // copy in memory). Before this page saves, its folder takes the files that
+  // are newer in IndexedDB: the game's save reads Tibo.Ini again and adds its
+  // own entries to what it finds, so the other tab's entries stay. Taken only
+  // when this page has nothing to store itself and the game changed nothing
+  // while they were read; nothing is removed.
+  function takeNewerFromStorage() {
+    if (refreshing || copying || changed) return;
+    refreshing = true;
+    const before = changes;
+    const mount = FS.lookupPath(folder).node.mount;
+    IDBFS.getRemoteSet(mount, (error, remote) => {
+      const newer = error ? [] : Object.keys(remote.entries).filter((path) => {
+        try {
+          return FS.stat(path).mtime.getTime() !== remote.entries[path].timestamp.getTime();
+        } catch (e) {
+          return true;  // not in this page's folder yet
+        }
+      });
+      if (!newer.length) {
+        refreshing = false;
+        return;
+      }
+      const store = remote.db.transaction([IDBFS.DB_STORE_NAME], 'readonly').objectStore(IDBFS.DB_STORE_NAME);
+      const entries = {};
+      let left = newer.length;
+      newer.forEach((path) => IDBFS.loadRemoteEntry(store, path, (error, entry) => {
+        if (!error && entry) entries[path] = entry;
+        if (--left) return;
+        refreshing = false;
+        // Within this one task no frame of the game runs: what was checked holds.
+        if (changes !== before || copying || changed) return;
+        for (const path of Object.keys(entries).sort()) IDBFS.storeLocalEntry(path, entries[path], () => {});
+      }));
+    });
   }
 
   function watch(name, pathOf) {
@@ -119,14 +164,21 @@
       watch('unlink', (path) => path);
       watch('mkdir', (path) => path);
       watch('rmdir', (path) => path);
+      mounted = true;
       removeRunDependency('tibo-storage');
     });
   }
 
   Module.preRun = [].concat(Module.preRun || [], [mountFolder]);
 
-  // A last copy when the page goes away or out of sight, should one be due.
+  // A last copy when the page goes away or out of sight, should one be due;
+  // back in sight, what another tab stored meanwhile.
   const copyNow = () => { if (changed) copyToStorage(); };
+  const takeNewer = () => { if (mounted) takeNewerFromStorage(); };
   addEventListener('pagehide', copyNow);
-  document.addEventListener('visibilitychange', () => { if (document.visibilityState === 'hidden') copyNow(); });
+  addEventListener('focus', takeNewer);
+  document.addEventListener('visibilitychange', () => {
+    if (document.visibilityState === 'hidden') copyNow();
+    else takeNewer();
+  });
 })();

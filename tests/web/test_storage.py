@@ -16,7 +16,7 @@ import time
 import unittest
 from pathlib import Path
 
-from browser import Browser, served
+from browser import COLLECTOR, Browser, served
 from test_page import is_level_choice, is_play
 
 PAGE = Path(os.environ.get("TIBO_WEB_BUILD", Path(__file__).resolve().parents[2] / "build-web"))
@@ -26,9 +26,17 @@ SHOTS = os.environ.get("TIBO_WEB_SHOTS")
 FOLDER = "/home/web_user/.local/share/tibo"
 SETTINGS = FOLDER + "/Tibo.Ini"
 
+
+
+def table(*entries):
+    """A whole Tibo.Ini of (name, points, level) entries, place 1 first."""
+    return "[Record]\n" + "".join("Nome%d=%s\nPunti%d=%d\nLivello%d=%d\n" % (n, name, n, points, n, level)
+                                   for n, (name, points, level) in enumerate(entries, 1))
+
+
 # A table every score beats, even a game's 0: the next game over asks for a name.
-LOW_TABLE = "[Record]\n" + "".join(
-    "Nome%d=LOW%d\nPunti%d=%d\nLivello%d=1\n" % (n, n, n, -n, n) for n in range(1, 11))
+LOW = [("LOW%d" % n, -n, 1) for n in range(1, 11)]
+LOW_TABLE = table(*LOW)
 
 # What IndexedDB holds for a file of the folder, read by the page's own
 # IndexedDB and not through the game's file system: its text, or null.
@@ -169,8 +177,21 @@ class StorageTest(unittest.TestCase):
             self.reload(b, "?seed=1")
             self.assertEqual(self.settings(b), LOW_TABLE)
 
-            # A game at level 5 where the hero stays on his own bomb: its blast
-            # ends the game, whose 0 points beat the table.
+            # Another tab of the page, whose game saves a table with its own
+            # name at the top (5 points) while this tab shows the intro.
+            first = b.driver.current_window_handle
+            b.driver.switch_to.new_window("tab")
+            b.driver.execute_cdp_cmd("Page.addScriptToEvaluateOnNewDocument", {"source": COLLECTOR})
+            self.reload(b, "?seed=2")
+            self.assertEqual(self.settings(b), LOW_TABLE)
+            b.driver.execute_script("FS.writeFile(arguments[0], arguments[1]);", SETTINGS,
+                                    table(("TAB", 5, 2), *LOW[:9]))
+            self.wait_stored(b, SETTINGS, "Nome1=TAB\n")
+            b.driver.close()
+            b.driver.switch_to.window(first)
+
+            # Back here: a game at level 5 where the hero stays on his own bomb:
+            # its blast ends the game, whose 0 points beat all but the other tab's.
             b.press("a")
             self.wait_for(b, lambda rows: is_level_choice(colour_shares(rows)), "level choice", 10)
             for _ in range(4):
@@ -186,12 +207,10 @@ class StorageTest(unittest.TestCase):
                 b.press(key)
             b.press("Enter")
             # Saved at once, and in IndexedDB within moments, not only when the
-            # page goes: the new name first, the old table one place down.
-            stored = self.wait_stored(b, SETTINGS, "Nome1=WEB\n")
-            self.assertIn("Punti1=0\n", stored)
-            self.assertIn("Livello1=5\n", stored)
-            self.assertIn("Nome2=LOW1\n", stored)
-            self.assertNotIn("LOW10", stored)
+            # page goes: below the other tab's entry, the new name, then the
+            # old table.
+            stored = self.wait_stored(b, SETTINGS, "Nome2=WEB\n")
+            self.assertEqual(stored, table(("TAB", 5, 2), ("WEB", 0, 5), *LOW[:8]))
             # The desktop's way of saving left nothing half done behind.
             self.assertFalse([name for name in self.folder(b) if ".new-" in name], self.folder(b))
 
@@ -204,6 +223,30 @@ class StorageTest(unittest.TestCase):
                 time.sleep(9.0 + 134 / 50 + 0.5)
                 self.wait_for(b, lambda rows: any(max(p) > 128 for row in rows[34:38] for p in row[36:124]),
                               "hall of fame after a reload", 3)
+            self.assertEqual(b.errors(), [])
+
+    def test_a_save_cut_short_is_taken_up_at_the_next_start(self):
+        # A page that went while saving (after the new file, before its
+        # rename) left its table beside the old one, in the name the desktop
+        # gives it (every page runs as process 42).
+        leftover = SETTINGS + ".new-42-1f"
+        with Browser() as b:
+            self.reload(b, "")
+            b.driver.execute_script("FS.writeFile(arguments[0], arguments[1]);", SETTINGS, LOW_TABLE)
+            b.driver.execute_script("FS.writeFile(arguments[0], arguments[1]);", leftover,
+                                    table(("CUT", 500, 3), *LOW[:9]))
+            self.wait_stored(b, leftover, "Nome1=CUT\n")
+            self.wait_stored(b, SETTINGS, "Nome1=LOW1\n")
+            # The next start takes its entry into the table, under the lock,
+            # and removes it: in the page and in IndexedDB.
+            self.reload(b, "")
+            self.assertEqual(self.settings(b), table(("CUT", 500, 3), *LOW[:9]))
+            self.assertNotIn(leftover.rsplit("/", 1)[1], self.folder(b))
+            self.wait_stored(b, SETTINGS, "Nome1=CUT\n")
+            end = time.monotonic() + 5
+            while self.stored(b, leftover) is not None and time.monotonic() < end:
+                time.sleep(0.1)
+            self.assertIsNone(self.stored(b, leftover))
             self.assertEqual(b.errors(), [])
 
     def test_f12_offers_the_screenshot_as_a_download(self):
