@@ -22,6 +22,10 @@
   let copying = false;
   // The folder holds what IndexedDB kept: the game may start.
   let mounted = false;
+  // The browser's storage answered when the page began (not so where a
+  // browser keeps nothing for pages); copies in a row that failed.
+  let usable = true;
+  let failures = 0;
   // A copy from IndexedDB of what another tab stored is under way.
   let refreshing = false;
   // How many changes the game has made to the folder since the page began.
@@ -34,19 +38,25 @@
 
   // Copies the folder to IndexedDB, and again as long as it changed meanwhile.
   function copyToStorage() {
-    if (copying || !changed) return;
+    if (!usable || copying || !changed) return;
     copying = true;
     changed = false;
     FS.syncfs(false, (error) => {
       copying = false;
       if (error) {
-        // A file renamed while it was being copied, say: the next copy takes
-        // the folder as it is then.
+        // A file removed while it was being copied, say: the next copy takes
+        // the folder as it is then. A storage that keeps failing (full, or
+        // closed by the browser) is said once; the next change tries again.
         changed = true;
-        console.warn('tibo: the hall of fame could not be stored in the browser yet, trying again:', String(error));
-        setTimeout(copyToStorage, 500);
+        if (++failures <= 3) {
+          setTimeout(copyToStorage, 500 * failures);
+        } else if (failures === 4) {
+          console.warn('tibo: the browser does not store the hall of fame (' + String(error) +
+                       '): it lasts as long as the page');
+        }
         return;
       }
+      failures = 0;
       copyToStorage();
     });
   }
@@ -150,8 +160,11 @@
     // main waits until the folder holds what the browser kept.
     addRunDependency('tibo-storage');
     FS.syncfs(true, (error) => {
-      if (error) console.warn('tibo: the browser keeps no files for this page (' + String(error) +
-                              '): the hall of fame lasts only as long as the page');
+      if (error) {
+        usable = false;
+        console.warn('tibo: the browser keeps no files for this page (' + String(error) +
+                     '): the hall of fame lasts as long as the page');
+      }
       // Watched only now: what the browser kept is no change to copy back.
       // Every way the game changes the folder: a file written and closed, a
       // file renamed (each save and each screenshot ends so), removed or made.
@@ -174,7 +187,7 @@
   // A last copy when the page goes away or out of sight, should one be due;
   // back in sight, what another tab stored meanwhile.
   const copyNow = () => { if (changed) copyToStorage(); };
-  const takeNewer = () => { if (mounted) takeNewerFromStorage(); };
+  const takeNewer = () => { if (mounted && usable) takeNewerFromStorage(); };
   addEventListener('pagehide', copyNow);
   addEventListener('focus', takeNewer);
   document.addEventListener('visibilitychange', () => {

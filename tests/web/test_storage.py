@@ -249,6 +249,26 @@ class StorageTest(unittest.TestCase):
             self.assertIsNone(self.stored(b, leftover))
             self.assertEqual(b.errors(), [])
 
+    def test_a_browser_that_keeps_nothing_still_plays(self):
+        with Browser() as b:
+            # As some browsers do for private windows: IndexedDB refuses to open.
+            b.driver.execute_cdp_cmd("Page.addScriptToEvaluateOnNewDocument", {"source": (
+                "IDBFactory.prototype.open = function () {"
+                " throw new DOMException('no storage here', 'InvalidStateError'); };")})
+            self.reload(b, "?seed=1")
+            # Said once; the game runs, and its folder in the page's memory
+            # takes a screenshot, handed over as ever.
+            b.press("F12")
+            b.wait_for_line(r"^tibo: screenshot saved to ")
+            # Long enough for copies to the storage to have been tried again
+            # and again, had they been tried at all.
+            time.sleep(3.5)
+            self.assertEqual([name for name in self.folder(b) if name.endswith(".png")], [])
+            warnings = [text for level, text, _ in b.lines() if level == "warn"]
+            self.assertEqual(len(warnings), 1, warnings)
+            self.assertIn("the hall of fame lasts as long as the page", warnings[0])
+            self.assertEqual(b.errors(), [])
+
     def test_f12_offers_the_screenshot_as_a_download(self):
         downloads = tempfile.mkdtemp(prefix="tibo-downloads-")
         with Browser() as b:
