@@ -107,8 +107,9 @@
 
   // Another tab of the page may have stored a newer hall of fame since this
   // page loaded (IndexedDB is one for all tabs; each tab's folder is its own
-  // copy in memory). Before this page saves, its folder takes the files that
-  // are newer in IndexedDB: the game's save reads Tibo.Ini again and adds its
+  // copy in memory). Back in sight or in focus, before any key of the player
+  // can make it save, the folder takes the files that are newer in
+  // IndexedDB: the game's save reads Tibo.Ini again and adds its
   // own entries to what it finds, so the other tab's entries stay. Taken only
   // when this page has nothing to store itself and the game changed nothing
   // while they were read; nothing is removed.
@@ -129,7 +130,13 @@
         refreshing = false;
         return;
       }
-      const store = remote.db.transaction([IDBFS.DB_STORE_NAME], 'readonly').objectStore(IDBFS.DB_STORE_NAME);
+      let store;
+      try {
+        store = remote.db.transaction([IDBFS.DB_STORE_NAME], 'readonly').objectStore(IDBFS.DB_STORE_NAME);
+      } catch (e) {
+        refreshing = false;  // the storage closed meanwhile: nothing taken
+        return;
+      }
       const entries = {};
       let left = newer.length;
       newer.forEach((path) => IDBFS.loadRemoteEntry(store, path, (error, entry) => {
