@@ -27,7 +27,6 @@ FOLDER = "/home/web_user/.local/share/tibo"
 SETTINGS = FOLDER + "/Tibo.Ini"
 
 
-
 def table(*entries):
     """A whole Tibo.Ini of (name, points, level) entries, place 1 first."""
     return "[Record]\n" + "".join("Nome%d=%s\nPunti%d=%d\nLivello%d=%d\n" % (n, name, n, points, n, level)
