@@ -47,7 +47,7 @@ private:
 };
 
 // Everything the page keeps between browser frames. The hall of fame goes to
-// the browser's own file system, in memory: it lasts as long as the page.
+// the game's folder, which app/web/storage.js keeps in the browser's storage.
 struct TPage {
     TProgramOptions Options;
     assets::AssetStore Store;

@@ -28,7 +28,8 @@ std::string UserConfigDir() {
     // $XDG_DATA_HOME/tibo/ when that variable names a folder by an absolute
     // path; an empty or relative one counts as unset. When it cannot be used
     // (it names a file, say), the home folder's default is taken, never the
-    // current folder.
+    // current folder. The browser's page names the folder it keeps in the
+    // browser's storage here (app/web/storage.js).
     if (const char* data = std::getenv("XDG_DATA_HOME"); data != nullptr) {
         if (std::string dir = GameFolderIn(data); !dir.empty()) return dir;
     }
