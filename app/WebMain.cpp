@@ -56,7 +56,7 @@ struct TPage {
 
 void Exit(TPage* page, int status) {
     emscripten_cancel_main_loop();
-    emscripten_run_script("Module.tiboPage = 0");
+    emscripten_run_script("Module.tiboPage = 0; if (Module.onGameClosed) Module.onGameClosed();");
     std::printf("tibo-exit %d\n", status);
     delete page;
 }

@@ -100,6 +100,14 @@
     }
   });
 
+  // The game closed (Escape, EXIT, the end of ?frames): the picture stays,
+  // the line says what happened.
+  function closed() {
+    line.textContent = 'The game has closed. Reload the page to play again.';
+    layout();
+  }
+  if (window.Module) Module.onGameClosed = closed;
+
   window.addEventListener('resize', layout);
   document.addEventListener('fullscreenchange', layout);
   layout();

@@ -46,14 +46,22 @@ return rows;
 """
 
 # A gamepad as the browser's gamepad support shows one in the standard
-# layout, put there before the page's scripts run; __tiboPad(button, down)
-# presses and lets go its buttons.
+# layout, with no pad at first: __tiboPlug() plugs it in (browsers show a pad
+# only once a button is pressed), __tiboPad(button, down) presses and lets go
+# its buttons.
 FAKE_PAD = """
 (() => {
+  const pads = [];
   const pad = {id: 'Tibo test pad (STANDARD GAMEPAD)', index: 0, connected: true, mapping: 'standard',
                timestamp: 1, axes: [0, 0, 0, 0],
                buttons: Array.from({length: 17}, () => ({pressed: false, touched: false, value: 0}))};
-  Object.defineProperty(Navigator.prototype, 'getGamepads', {value: () => [pad], configurable: true});
+  Object.defineProperty(Navigator.prototype, 'getGamepads', {value: () => pads, configurable: true});
+  window.__tiboPlug = () => {
+    pads.push(pad);
+    const e = new Event('gamepadconnected');
+    e.gamepad = pad;
+    dispatchEvent(e);
+  };
   window.__tiboPad = (button, down) => {
     pad.buttons[button] = {pressed: down, touched: down, value: down ? 1 : 0};
     pad.timestamp += 1;
@@ -245,6 +253,7 @@ class PlayTest(unittest.TestCase):
         b.press("Escape")
         end, _ = b.wait_for_line(r"^tibo-exit (\d+)$", timeout=10)
         self.assertEqual(end.group(1), "0")
+        self.assertIn("closed", b.driver.find_element("id", "line").text)
         keys = b.driver.execute_script("return __tiboKeys;")
         # Letters have nothing the browser would do with them: only the others need holding back.
         self.assertEqual([code for code, prevented in keys if not prevented and code != "KeyM"], [],
@@ -257,12 +266,15 @@ class PlayTest(unittest.TestCase):
     def test_a_gamepad_leaves_the_intro_and_chooses_a_level(self):
         b = self.start(pad=True)
         self.wait_for_screen(b, "intro")
+        b.driver.execute_script("__tiboPlug();")
+        time.sleep(0.5)
 
         def press(button):
+            # Held for several frames: the page reads the pad once a frame.
             b.driver.execute_script("__tiboPad(arguments[0], true);", button)
-            time.sleep(0.15)
+            time.sleep(0.3)
             b.driver.execute_script("__tiboPad(arguments[0], false);", button)
-            time.sleep(0.15)
+            time.sleep(0.3)
 
         press(0)  # South
         self.wait_for_screen(b, "level choice")
