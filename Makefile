@@ -87,8 +87,9 @@ web-run: web
 	@echo "Tibo in the browser: http://127.0.0.1:$(WEB_PORT)/ (Ctrl+C stops the server)"
 	@cd $(WEB_BUILD) && $(WEB_PYTHON) -m http.server --bind 127.0.0.1 $(WEB_PORT)
 
-web-test: web
-	TIBO_WEB_BUILD=$(CURDIR)/$(WEB_BUILD) $(WEB_PYTHON) -m unittest discover -s tests/web -t tests/web -v
+# The desktop's program too: the page's replays and dumps are checked against it.
+web-test: web build
+	TIBO_WEB_BUILD=$(CURDIR)/$(WEB_BUILD) TIBO_BINARY=$(CURDIR)/$(BUILD)/tibo $(WEB_PYTHON) -m unittest discover -s tests/web -t tests/web -v
 
 clean:
 	rm -rf $(BUILD) $(TEST_BUILD) $(FUZZ_BUILD) $(WEB_BUILD) $(WEB_OBJ) $(WEB_TOOLS)

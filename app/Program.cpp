@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/CommandLine.h"
+#include "app/ExitStatus.h"
 #include "app/Replay.h"
 #include "app/Session.h"
 #include "app/Timing.h"
@@ -32,8 +33,7 @@ void RunHeadless(TSession& session) {
     }
 }
 
-// The whole program; returns the exit status (0 normal, 1 runtime error, 2 bad command line,
-// 3 a replay that differs or is cut short, 128 + N a playback interrupted by signal N).
+// The whole program; returns the exit status (app/ExitStatus.h).
 int RunProgram(int argc, char** argv) {
     TSessionSetup setup;
     setup.MainMs = MonotonicMs();
@@ -72,18 +72,8 @@ int RunProgram(int argc, char** argv) {
         }
         session.Finish();
         return 0;
-    } catch (const EReplayDiffers& e) {
-        std::fprintf(stderr, "tibo: %s\n", e.what());
-        return 3;
-    } catch (const EInterrupted& e) {
-        std::fprintf(stderr, "tibo: %s\n", e.what());
-        return 128 + e.Signal;
-    } catch (const EUsageError& e) {
-        std::fprintf(stderr, "tibo: %s\n", e.what());
-        return 2;
-    } catch (const std::exception& e) {
-        std::fprintf(stderr, "tibo: %s\n", e.what());
-        return 1;
+    } catch (...) {
+        return ReportFailure();
     }
 }
 

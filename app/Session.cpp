@@ -60,8 +60,10 @@ private:
     TPlatformWindow& Window_;
 };
 
+}  // namespace
+
 // One line a variable: readable, and compact even with the labyrinth's grids in it.
-std::string DumpText(const nlohmann::json& state) {
+void TFileOutput::StateDump(int64_t, const std::string& file, const nlohmann::json& state) {
     std::string text = "{\n";
     bool first = true;
     for (auto it = state.begin(); it != state.end(); ++it) {
@@ -71,8 +73,12 @@ std::string DumpText(const nlohmann::json& state) {
         const auto replace = nlohmann::json::error_handler_t::replace;
         text += " " + nlohmann::json(it.key()).dump(-1, ' ', false, replace) + ": " + it.value().dump(-1, ' ', false, replace);
     }
-    return text + "\n}\n";
+    WriteFileText(file, text + "\n}\n");
 }
+
+void TFileOutput::TimingReport(const std::string& file, const nlohmann::json& report) { WriteFileText(file, report.dump(1)); }
+
+namespace {
 
 // A file named on the command line; one that cannot be read is a bad command line.
 std::string ReadArgumentFile(const char* option, const std::string& path) {
@@ -87,7 +93,8 @@ std::string ReadArgumentFile(const char* option, const std::string& path) {
 }  // namespace
 
 TSession::TSession(const TProgramOptions& options, const assets::AssetStore& store, const TSessionSetup& setup)
-    : Options_(options), Store_(store), Setup_(setup), Timing_(setup.StartMs, setup.MainMs) {
+    : Options_(options), Store_(store), Setup_(setup), Output_(setup.Output ? setup.Output : &Files_),
+      Timing_(setup.StartMs, setup.MainMs) {
     if (!Options_.InputFile.empty()) Script_ = ParseInputScript(ReadArgumentFile("--input", Options_.InputFile), Options_.InputFile);
     LastTick_ = Options_.Frames;
     TFormOptions formOptions;
@@ -216,7 +223,7 @@ void TSession::Finish() {
     }
     Form_->FormClose();
     if (!Options_.TimingReport.empty())
-        WriteFileText(Options_.TimingReport, Timing_.ReportText(Tick_, Window_ ? Window_->PresentationName() : "none"));
+        Output_->TimingReport(Options_.TimingReport, Timing_.Report(Tick_, Window_ ? Window_->PresentationName() : "none"));
 }
 
 void TSession::Abandon() noexcept {
@@ -254,6 +261,7 @@ bool TSession::BeforeTick() {
 
 void TSession::AfterTick(bool flipped) {
     TMainForm& form = *Form_;
+    Timing_.TickEnds();
     if (flipped) Timing_.PictureShown();
     auto [shotsBegin, shotsEnd] = Options_.Screenshots.equal_range(Tick_);
     for (auto it = shotsBegin; it != shotsEnd; ++it) {
@@ -265,7 +273,7 @@ void TSession::AfterTick(bool flipped) {
     for (auto it = dumpsBegin; it != dumpsEnd; ++it) {
         nlohmann::json state = DumpState(form);
         state["Tick"] = Tick_;
-        WriteFileText(it->second, DumpText(state));
+        Output_->StateDump(Tick_, it->second, state);
     }
     if (Recorder_) Recorder_->AfterTick(Tick_, [this] { return Checksum(); });
     if (Checks_) Checks_->AfterTick(Tick_, [this] { return Checksum(); });

@@ -7,6 +7,7 @@
 // clock jumping to each tick; a browser calls it once per frame.
 #include <cstdint>
 #include <memory>
+#include <nlohmann/json_fwd.hpp>
 #include <optional>
 #include <string>
 #include <vector>
@@ -36,6 +37,25 @@ enum class TPace {
     Frames,
 };
 
+// Where a session's state dumps and timing report go: the desktop writes the
+// files the command line names, the browser's page prints them as lines of
+// its console.
+class IRunOutput {
+public:
+    virtual ~IRunOutput() = default;
+    // The game's variables after tick `tick` (--dump-state TICK:FILE).
+    virtual void StateDump(int64_t tick, const std::string& file, const nlohmann::json& state) = 0;
+    // The timing figures as the game closes (--timing-report FILE).
+    virtual void TimingReport(const std::string& file, const nlohmann::json& report) = 0;
+};
+
+// The files: a dump with one variable a line, the report indented.
+class TFileOutput final : public IRunOutput {
+public:
+    void StateDump(int64_t tick, const std::string& file, const nlohmann::json& state) override;
+    void TimingReport(const std::string& file, const nlohmann::json& report) override;
+};
+
 struct TSessionSetup {
     // For the timing report: when the process started and when main() began.
     double StartMs = 0, MainMs = 0;
@@ -44,6 +64,8 @@ struct TSessionSetup {
     // machine's, or headless at the AsAsked pace a clock of the session's
     // own that jumps to each tick.
     const IClock* Clock = nullptr;
+    // Where dumps and the timing report go; none: their files.
+    IRunOutput* Output = nullptr;
 };
 
 // What a step says.
@@ -96,6 +118,8 @@ private:
     const TProgramOptions& Options_;
     const assets::AssetStore& Store_;
     TSessionSetup Setup_;
+    TFileOutput Files_;
+    IRunOutput* Output_;
     TTimingFigures Timing_;
     std::vector<TScriptEvent> Script_;
     size_t NextEvent_ = 0;

@@ -25,6 +25,7 @@ double MonotonicMs() {
 
 void TTimingFigures::TickBegins(int64_t tick, std::optional<int64_t> dueMs) {
     const double now = MonotonicMs();
+    TickBeganMs_ = now;
     if (tick == 1) {
         CpuAtFirstTick_ = ProcessCpuSeconds();
         WallAtFirstTick_ = now;
@@ -33,15 +34,21 @@ void TTimingFigures::TickBegins(int64_t tick, std::optional<int64_t> dueMs) {
     }
 }
 
+void TTimingFigures::TickEnds() {
+    InTicksMs_ += MonotonicMs() - TickBeganMs_;
+    ++TicksEnded_;
+}
+
 void TTimingFigures::PictureShown() {
     if (FirstPictureMs_ < 0) FirstPictureMs_ = MonotonicMs() - StartMs_;
 }
 
-std::string TTimingFigures::ReportText(int64_t ticks, const std::string& presentation) const {
+nlohmann::json TTimingFigures::Report(int64_t ticks, const std::string& presentation) const {
     nlohmann::json report = nlohmann::json::object();
     report["ticks"] = ticks;
     report["cpu_seconds"] = ProcessCpuSeconds() - CpuAtFirstTick_;
     report["wall_seconds"] = (MonotonicMs() - WallAtFirstTick_) / 1000.0;
+    report["tick_ms_mean"] = TicksEnded_ > 0 ? InTicksMs_ / static_cast<double>(TicksEnded_) : 0.0;
     report["jitter_ms_p50"] = Percentile(Jitter_, 0.50);
     report["jitter_ms_p99"] = Percentile(Jitter_, 0.99);
     report["jitter_ms_max"] = Jitter_.empty() ? 0.0 : *std::max_element(Jitter_.begin(), Jitter_.end());
@@ -49,7 +56,7 @@ std::string TTimingFigures::ReportText(int64_t ticks, const std::string& present
     report["main_ms"] = MainMs_ - StartMs_;      // of which before main()
     report["presentation"] = presentation;
     report["peak_rss_kb"] = ProcessPeakRssKb();
-    return report.dump(1);
+    return report;
 }
 
 }  // namespace tibo

@@ -1,55 +1,58 @@
 // The game in the browser: one session, in the page's canvas, whose step the
 // browser calls once per frame of the display (a blocking loop would freeze
 // the tab). At the Frames pace each step runs every tick due since the last,
-// so the game keeps its own speed whatever the display's rate.
+// so the game keeps its own speed whatever the display's rate. Headless
+// (?headless), ticks run back to back, as many as a frame's budget holds.
 //
-// The page's address may carry `?seed=N` and `?frames=T`. Lines for tests and
-// players go to the browser's console: `tibo-first-picture MS` (milliseconds
-// since the page's navigation began) and `tibo-exit N` when the game closes.
+// The page's address carries the command line's options (app/WebQuery.h).
+// Lines for tests and players go to the browser's console, one each:
+// `tibo-first-picture MS` (milliseconds since the page's navigation began),
+// `tibo-dump T {...}` and `tibo-timing {...}` for what the desktop writes to
+// files, the desktop's messages, and `tibo-exit N` with the desktop's exit
+// status whenever the desktop program would exit.
 #include <emscripten.h>
 
 #include <cstdint>
 #include <cstdio>
 #include <memory>
+#include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
 
 #include "app/CommandLine.h"
+#include "app/ExitStatus.h"
 #include "app/Session.h"
 #include "app/Timing.h"
+#include "app/WebQuery.h"
 #include "assets/AssetStore.h"
 
 namespace tibo {
 namespace {
 
-// The options the page's address gives, as command-line words: "?seed=5&frames=100"
-// gives "--seed 5 --frames 100". Only those two are understood yet.
-std::vector<std::string> QueryArguments() {
-    const std::string query = emscripten_run_script_string("location.search");
-    std::vector<std::string> args;
-    size_t at = query.empty() || query[0] != '?' ? 0 : 1;
-    while (at < query.size()) {
-        size_t end = query.find('&', at);
-        if (end == std::string::npos) end = query.size();
-        const std::string pair = query.substr(at, end - at);
-        at = end + 1;
-        const size_t eq = pair.find('=');
-        const std::string name = pair.substr(0, eq);
-        if (name != "seed" && name != "frames") {
-            if (!name.empty()) std::fprintf(stderr, "tibo: warning: ?%s is not understood in the browser yet\n", name.c_str());
-            continue;
-        }
-        args.push_back("--" + name);
-        if (eq != std::string::npos) args.push_back(pair.substr(eq + 1));
+// Headless, the time one frame of the display gives the ticks: the rest of
+// the frame is the browser's, so that the page stays responsive.
+constexpr double HeadlessFrameBudgetMs = 25;
+
+// State dumps and the timing report, each as one line of JSON on the console.
+class TConsoleOutput final : public IRunOutput {
+public:
+    void StateDump(int64_t tick, const std::string&, const nlohmann::json& state) override {
+        std::printf("tibo-dump %lld %s\n", static_cast<long long>(tick), Line(state).c_str());
     }
-    return args;
-}
+    void TimingReport(const std::string&, const nlohmann::json& report) override {
+        std::printf("tibo-timing %s\n", Line(report).c_str());
+    }
+private:
+    // A name need not be valid UTF-8: bytes that are not are shown as U+FFFD.
+    static std::string Line(const nlohmann::json& j) { return j.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace); }
+};
 
 // Everything the page keeps between browser frames. The hall of fame goes to
 // the browser's own file system, in memory: it lasts as long as the page.
 struct TPage {
     TProgramOptions Options;
     assets::AssetStore Store;
+    TConsoleOutput Output;
     std::unique_ptr<TSession> Session;
     bool FirstPictureTold = false;
 };
@@ -61,29 +64,51 @@ void Exit(TPage* page, int status) {
     delete page;
 }
 
+// What this frame of the display is due: one step, or headless as many as
+// the budget holds. Says whether the game has closed.
+bool RunFrame(TPage& page) {
+    TSession& session = *page.Session;
+    if (!page.Options.Headless) return session.Step().Closed;
+    const double until = emscripten_get_now() + HeadlessFrameBudgetMs;
+    while (!session.Step().Closed) {
+        if (emscripten_get_now() >= until) return false;
+    }
+    return true;
+}
+
 void Frame(void* arg) {
     auto* page = static_cast<TPage*>(arg);
     TSession& session = *page->Session;
     try {
-        const TStep step = session.Step();
-        if (!page->FirstPictureTold && session.FirstPictureShown()) {
+        const bool closed = RunFrame(*page);
+        // Headless, no picture ever reaches the canvas.
+        if (!page->FirstPictureTold && session.Window() && session.FirstPictureShown()) {
             page->FirstPictureTold = true;
             std::printf("tibo-first-picture %.0f\n", emscripten_get_now());
         }
-        if (!step.Closed) return;
-    } catch (const std::exception& e) {
-        std::fprintf(stderr, "tibo: %s\n", e.what());
+        if (!closed) return;
+    } catch (...) {
         session.Abandon();
-        Exit(page, 1);
+        Exit(page, ReportFailure());
         return;
     }
+    int status = 0;
     try {
         session.Finish();
-        Exit(page, 0);
-    } catch (const std::exception& e) {
-        std::fprintf(stderr, "tibo: %s\n", e.what());
-        Exit(page, 1);
+    } catch (...) {
+        status = ReportFailure();
     }
+    Exit(page, status);
+}
+
+// The page's options, from its address.
+TProgramOptions PageOptions() {
+    const TQueryArguments query = QueryArguments(emscripten_run_script_string("location.search"));
+    for (const std::string& warning : query.Warnings) std::fprintf(stderr, "tibo: warning: %s\n", warning.c_str());
+    TProgramOptions options = ParseCommandLine(query.Arguments);
+    for (const std::string& warning : options.Warnings) std::fprintf(stderr, "tibo: warning: %s\n", warning.c_str());
+    options.Windowed = true;
+    return options;
 }
 
 }  // namespace
@@ -104,21 +129,17 @@ int main() {
     using namespace tibo;
     auto page = std::make_unique<TPage>();
     try {
-        page->Options = ParseCommandLine(QueryArguments());
-        page->Options.Windowed = true;
-        for (const std::string& warning : page->Options.Warnings) std::fprintf(stderr, "tibo: warning: %s\n", warning.c_str());
+        page->Options = PageOptions();
         TSessionSetup setup;
         setup.MainMs = setup.StartMs = MonotonicMs();
-        setup.Pace = TPace::Frames;
+        // Headless, the session's own clock jumps to each tick, as the desktop's does.
+        setup.Pace = page->Options.Headless ? TPace::AsAsked : TPace::Frames;
+        setup.Output = &page->Output;
         page->Session = std::make_unique<TSession>(page->Options, page->Store, setup);
-    } catch (const EUsageError& e) {
-        std::fprintf(stderr, "tibo: %s\n", e.what());
-        std::printf("tibo-exit 2\n");
-        return 2;
-    } catch (const std::exception& e) {
-        std::fprintf(stderr, "tibo: %s\n", e.what());
-        std::printf("tibo-exit 1\n");
-        return 1;
+    } catch (...) {
+        const int status = ReportFailure();
+        std::printf("tibo-exit %d\n", status);
+        return status;
     }
     // Called once per frame of the display (0: the browser's own frame rate);
     // main returns and the page lives on, owning what the game needs.

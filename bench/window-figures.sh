@@ -9,7 +9,8 @@
 # Without a DISPLAY it runs itself again under a bare X server of 1280x1024
 # (xvfb-run). The game runs with --windowed --frames N --timing-report FILE and
 # writes there a JSON object with "ticks", "cpu_seconds", "wall_seconds"
-# (both counted from the first tick), "jitter_ms_p50", "jitter_ms_p99",
+# (both counted from the first tick), "tick_ms_mean" (a tick's own work,
+# without the waits between ticks), "jitter_ms_p50", "jitter_ms_p99",
 # "jitter_ms_max" (|actual - scheduled| tick start), "first_flip_ms" (from the
 # process's start), "main_ms" (of which before main()), "peak_rss_kb" and
 # "presentation" (renderer or framebuffer). Start-up figures are the median of

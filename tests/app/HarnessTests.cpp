@@ -809,11 +809,21 @@ TEST(SessionTest, StepsOncePerDisplayFrameRunFiftyTicksASecondAndPlayTheSameGame
     options.Frames = 120;
     std::ofstream(dir.File("script")) << "30 press A\n60 press Down\n61 press Right\n90 press Enter\n";
     options.InputFile = dir.File("script");
+    // A page's session hands its dumps and timing report over instead of
+    // writing them, each whole once.
     options.Dumps.emplace(120, dir.File("frames.json"));
+    options.TimingReport = dir.File("timing.json");
+    struct TKept final : IRunOutput {
+        std::vector<std::pair<int64_t, nlohmann::json>> Dumps;
+        std::vector<nlohmann::json> Reports;
+        void StateDump(int64_t tick, const std::string&, const nlohmann::json& state) override { Dumps.emplace_back(tick, state); }
+        void TimingReport(const std::string&, const nlohmann::json& report) override { Reports.push_back(report); }
+    } kept;
     TManualClock clock;
     TSessionSetup setup;
     setup.Pace = TPace::Frames;
     setup.Clock = &clock;
+    setup.Output = &kept;
     {
         TSession session(options, store, setup);
         int frame = 0;
@@ -830,12 +840,21 @@ TEST(SessionTest, StepsOncePerDisplayFrameRunFiftyTicksASecondAndPlayTheSameGame
         EXPECT_EQ(session.Ticks(), 120);
         session.Finish();
     }
+    EXPECT_FALSE(fs::exists(dir.File("frames.json")) || fs::exists(dir.File("timing.json")));
+    ASSERT_EQ(kept.Dumps.size(), 1u);
+    EXPECT_EQ(kept.Dumps[0].first, 120);
+    ASSERT_EQ(kept.Reports.size(), 1u);
+    EXPECT_EQ(kept.Reports[0]["ticks"], 120);
+    EXPECT_GT(kept.Reports[0]["tick_ms_mean"].get<double>(), 0.0);
+    EXPECT_LT(kept.Reports[0]["tick_ms_mean"].get<double>(), 1000 * kept.Reports[0]["wall_seconds"].get<double>() / 120 + 1e-9)
+        << "a tick's own work is within its share of the run";
     options.Dumps = {{120, dir.File("headless.json")}};
     TSession headless(options, store, TSessionSetup{});
     while (!headless.Step().Closed) {
     }
     headless.Finish();
-    const nlohmann::json paced = nlohmann::json::parse(ReadText(dir.File("frames.json")));
+    EXPECT_EQ(nlohmann::json::parse(ReadText(dir.File("timing.json")))["ticks"], 120) << "the desktop's files";
+    const nlohmann::json& paced = kept.Dumps[0].second;
     EXPECT_EQ(paced["GameState"], gsExitPreview) << "the script's Enter started the game";
     EXPECT_EQ(paced["ChosenLevel"], 2);
     EXPECT_EQ(paced, nlohmann::json::parse(ReadText(dir.File("headless.json"))));
