@@ -366,12 +366,16 @@ class PlayTest(unittest.TestCase):
             after, _ = self.ticks(b)
             return after - before
 
-        def goes_on():
-            # At fifty a second from the return: no catching up on the time away.
+        def goes_on(after):
+            # From the return on, no more than fifty a second: no catching
+            # up on the time away (fewer, when the window's return holds up
+            # the first frames on a busy machine, but the game goes on).
             t0, ms0 = self.ticks(b)
             time.sleep(1)
             t1, ms1 = self.ticks(b)
-            return t1 - t0, (ms1 - ms0) / 20
+            ticks, due = t1 - t0, (ms1 - ms0) / 20
+            self.assertLessEqual(ticks, due + 3, "a burst after %s" % after)
+            self.assertGreater(ticks, due / 2, "the game held up after %s" % after)
 
         self.assertGreater(still(0.5), 15)
         b.driver.minimize_window()
@@ -379,16 +383,14 @@ class PlayTest(unittest.TestCase):
         self.assertEqual(still(1.5), 0)
         b.driver.maximize_window()
         self.wait_for("the tab shown again", lambda: b.driver.execute_script(visibility) == "visible", 3)
-        ticks, due = goes_on()
-        self.assertAlmostEqual(ticks, due, delta=4)
+        goes_on("the tab came back")
         # Another window takes the focus (the tab stays in view): the game
         # waits as on the desktop, and goes on when the focus comes back.
         b.driver.execute_script("dispatchEvent(new FocusEvent('blur'));")
         time.sleep(0.2)
         self.assertEqual(still(1), 0)
         b.driver.execute_script("dispatchEvent(new FocusEvent('focus'));")
-        ticks, due = goes_on()
-        self.assertAlmostEqual(ticks, due, delta=4)
+        goes_on("the focus came back")
         self.assertEqual(b.errors(), [])
 
 
