@@ -12,6 +12,7 @@
 // status whenever the desktop program would exit.
 #include <emscripten.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <memory>
 #include <nlohmann/json.hpp>
@@ -58,6 +59,7 @@ struct TPage {
 
 void Exit(TPage* page, int status) {
     emscripten_cancel_main_loop();
+    emscripten_run_script("Module.tiboPage = 0; if (Module.onGameClosed) Module.onGameClosed();");
     std::printf("tibo-exit %d\n", status);
     delete page;
 }
@@ -112,6 +114,17 @@ TProgramOptions PageOptions() {
 }  // namespace
 }  // namespace tibo
 
+// For the page's script (app/web/page.js) and its tests, with the page that
+// main leaves in Module.tiboPage: a step at once (the browser calls none
+// while the tab is hidden, and the game must hear that it went into the
+// background), and the ticks run so far.
+extern "C" {
+EMSCRIPTEN_KEEPALIVE void tibo_page_step(void* page) { tibo::Frame(page); }
+EMSCRIPTEN_KEEPALIVE double tibo_page_ticks(void* page) {
+    return static_cast<double>(static_cast<tibo::TPage*>(page)->Session->Ticks());
+}
+}
+
 int main() {
     using namespace tibo;
     auto page = std::make_unique<TPage>();
@@ -130,6 +143,7 @@ int main() {
     }
     // Called once per frame of the display (0: the browser's own frame rate);
     // main returns and the page lives on, owning what the game needs.
+    emscripten_run_script(("Module.tiboPage = " + std::to_string(reinterpret_cast<uintptr_t>(page.get()))).c_str());
     emscripten_set_main_loop_arg(Frame, page.release(), 0, 0);
     return 0;
 }

@@ -107,8 +107,15 @@ TSdlWindow::TSdlWindow(const TWindowOptions& options) : Options_(options) {
     Pads_.Open(Options_.GamepadMappings);
 
     int w = Options_.Width, h = Options_.Height;
+#if defined(__EMSCRIPTEN__)
+    // In a page the canvas keeps the picture's own pixels, whatever the
+    // screen's density; the page scales it to the browser's window (by CSS,
+    // pixel for pixel), and SDL maps the mouse back to those pixels.
+    Uint32 flags = SDL_WINDOW_SHOWN;
+#else
     WindowedSize(w, h);
     Uint32 flags = SDL_WINDOW_SHOWN | SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI;
+#endif
     if (!Options_.Windowed) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
     // Full screen starts at the display's corner: with no window manager to
     // move it there, a centred window would keep its place and hang off the screen.

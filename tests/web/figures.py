@@ -2,9 +2,12 @@
 
 - the gzipped size of what the page loads;
 - from navigation to the first picture, each time in a fresh browser (nothing cached);
-- ticks a second over `--seconds` (the page's ?frames= run from first picture to exit);
-- the share of one core that Chromium (all its processes) and the page's own
-  main thread take while the intro animates.
+- the share of one core that Chromium (all its processes, and by kind: the
+  renderer that runs the page, the GPU process...) and the page's own main
+  thread take while the intro animates;
+- ticks a second over `--seconds` counted by the page while the intro
+  animates, and the display's frames a second;
+- ticks a second of a ?frames= run, from first picture to exit.
 
     /usr/bin/python3 tests/web/figures.py [--page build-web] [--seconds 10] [--loads 3]
 """
@@ -12,6 +15,7 @@
 import argparse
 import gzip
 import os
+import re
 import statistics
 import time
 from pathlib import Path
@@ -22,22 +26,28 @@ CLOCK_TICKS = os.sysconf("SC_CLK_TCK")
 
 
 def process_tree_cpu(root_pid):
-    """CPU seconds used so far by a process and every process below it."""
+    """CPU seconds used so far by a process and every process below it, in
+    all and by Chromium's kind of process (renderer, gpu-process, ...)."""
     children = {}
     for entry in Path("/proc").iterdir():
         if not entry.name.isdigit():
             continue
         try:
             fields = (entry / "stat").read_text().rsplit(")", 1)[1].split()
+            command = (entry / "cmdline").read_bytes()
         except OSError:
             continue
-        children.setdefault(int(fields[1]), []).append((int(entry.name), int(fields[11]) + int(fields[12])))
-    total, todo = 0, [root_pid]
+        # Chromium rewrites its helpers' command lines into one string.
+        kind = re.search(rb"--type=([\w-]+)", command)
+        kind = kind.group(1).decode() if kind else "browser"
+        children.setdefault(int(fields[1]), []).append((int(entry.name), int(fields[11]) + int(fields[12]), kind))
+    total, kinds, todo = 0, {}, [root_pid]
     while todo:
-        for pid, ticks in children.get(todo.pop(), []):
+        for pid, ticks, kind in children.get(todo.pop(), []):
             total += ticks
+            kinds[kind] = kinds.get(kind, 0) + ticks / CLOCK_TICKS
             todo.append(pid)
-    return total / CLOCK_TICKS
+    return total / CLOCK_TICKS, kinds
 
 
 def main():
@@ -72,12 +82,31 @@ def main():
             chromedriver = b.driver.service.process.pid
             task = lambda: next(m["value"] for m in b.driver.execute_cdp_cmd("Performance.getMetrics", {})["metrics"]
                                 if m["name"] == "TaskDuration")
-            cpu0, task0, wall0 = process_tree_cpu(chromedriver), task(), time.monotonic()
+            (cpu0, kinds0), task0, wall0 = process_tree_cpu(chromedriver), task(), time.monotonic()
             time.sleep(args.seconds)
-            cpu1, task1, wall1 = process_tree_cpu(chromedriver), task(), time.monotonic()
+            (cpu1, kinds1), task1, wall1 = process_tree_cpu(chromedriver), task(), time.monotonic()
             wall = wall1 - wall0
-            print("intro, %d s: Chromium %.1f%% of a core, the page's main thread %.1f%%"
-                  % (args.seconds, 100 * (cpu1 - cpu0) / wall, 100 * (task1 - task0) / wall))
+            print("intro, %d s: Chromium %.1f%% of a core (%s), the page's main thread %.1f%% (the desktop: about 2%%)"
+                  % (args.seconds, 100 * (cpu1 - cpu0) / wall,
+                     ", ".join("%s %.1f%%" % (k, 100 * (kinds1[k] - kinds0.get(k, 0)) / wall) for k in sorted(kinds1)),
+                     100 * (task1 - task0) / wall))
+
+            # The game's ticks over the same span, counted by the page, and
+            # the display's frames that ran them.
+            b.driver.execute_script("""
+                window.__tiboFrames = 0;
+                window.__tiboLate = 0;
+                let last = performance.now();
+                const frame = t => { ++__tiboFrames; if (t - last > 80) ++__tiboLate; last = t; requestAnimationFrame(frame); };
+                requestAnimationFrame(frame);""")
+            count = "return [Module._tibo_page_ticks(Module.tiboPage), performance.now(), __tiboFrames, __tiboLate];"
+            t0, ms0, f0, l0 = b.driver.execute_script(count)
+            time.sleep(args.seconds)
+            t1, ms1, f1, l1 = b.driver.execute_script(count)
+            seconds = (ms1 - ms0) / 1000
+            # A frame later than four ticks drops the backlog (a busy machine).
+            print("ticks over %.2f s: %d, %.2f a second (the game's rate: 50), at %.1f frames a second, "
+                  "%d frames late by more than 80 ms" % (seconds, t1 - t0, (t1 - t0) / seconds, (f1 - f0) / seconds, l1 - l0))
 
         with Browser() as b:
             ticks = args.seconds * 50
