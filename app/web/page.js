@@ -100,6 +100,20 @@
     }
   });
 
+  // SDL asks the browser to resume its sound at the first key or click; a
+  // game closed by that very key closes the sound before the browser has
+  // resumed it, and the refused resume would be an uncaught error. Either
+  // outcome is fine for the game: the refusal is noted as handled.
+  [window.AudioContext, window.webkitAudioContext].forEach(function (Context) {
+    if (!Context || !Context.prototype.resume) return;
+    var resume = Context.prototype.resume;
+    Context.prototype.resume = function () {
+      var resumed = resume.apply(this, arguments);
+      if (resumed && resumed.catch) resumed.catch(function () {});
+      return resumed;
+    };
+  });
+
   // The game closed (Escape, EXIT, the end of ?frames): the picture stays,
   // the line says what happened.
   function closed() {

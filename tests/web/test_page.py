@@ -113,6 +113,16 @@ class PageTest(unittest.TestCase):
         end, _ = b.wait_for_line(r"^tibo-exit (\d+)$")
         self.assertEqual(end.group(1), "2")
         self.assertTrue(any("tibo: " in text for level, text, _ in b.lines() if level == "warn"))
+        # Closed by the very keys that let the sound start: the browser's
+        # resume of the sound comes after the game has closed it, quietly.
+        b.open(self.url + "/index.html")
+        b.wait_for_line(r"^tibo-first-picture (\d+)$")
+        b.press("Escape")
+        b.press("Escape")
+        end, _ = b.wait_for_line(r"^tibo-exit (\d+)$")
+        self.assertEqual(end.group(1), "0")
+        time.sleep(0.5)
+        self.assertEqual(b.errors(), [])
 
 
 if __name__ == "__main__":
