@@ -170,7 +170,8 @@ Options:
   --replay FILE          play a replay back (headless or in a window) and check
                          every checksum: 0 when it matches to its end, 3 when
                          it differs (naming the first tick) or is cut short,
-                         128+N when signal N stops it (130 for Ctrl+C); not
+                         128+N when signal N stops it (130 for Ctrl+C), 0 and
+                         the tick it reached when its window is closed; not
                          with --input, --seed, --record, --export-assets or a
                          frame rate
 

@@ -129,6 +129,7 @@ private:
     std::optional<int64_t> LastTick_;       // --frames, or the end of a replay
     std::optional<TReplay> Playback_;       // --replay
     std::optional<TPlaybackChecks> Checks_;
+    bool WindowClosed_ = false;             // the player closed the window (not the game)
     std::unique_ptr<TRecorder> Recorder_;   // --record
     TManualClock VirtualClock_;             // headless: the session moves it itself
     TSteadyClock SteadyClock_;

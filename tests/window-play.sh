@@ -106,4 +106,22 @@ wait "$game" || fail "the game exited with $?: $(cat "$work/out.txt")"
 game=
 keys=$(grep -cE '^(Nome|Punti|Livello)([1-9]|10)=' "$work/cfg/Tibo.Ini" || true)
 [ "$keys" -eq 30 ] || fail "Tibo.Ini has $keys of the 30 keys"
+
+# A playback in a window, closed by the window's close button (what a window
+# manager sends): the player stopped watching, which is no difference; the
+# replay's own hall of fame is not written.
+replay="$(dirname "$0")/data/victory.replay"
+"$BIN" --windowed --replay "$replay" --config-dir "$work/watch" >"$work/watch.txt" 2>&1 &
+game=$!
+window=$(timeout 30 xdotool search --sync --pid "$game" --name '^Tibo v4\.0$' | head -n1)
+[ -n "$window" ] || fail "no window appeared for the playback"
+sleep 1
+python3 "$(dirname "$0")/close-window.py" "$window"
+status=0
+wait "$game" || status=$?
+game=
+[ "$status" -eq 0 ] || fail "the playback closed by its window exited with $status: $(cat "$work/watch.txt")"
+grep -qE "^tibo: replay stopped after tick [0-9]+, when its window was closed" "$work/watch.txt" ||
+  fail "the playback closed by its window said: $(cat "$work/watch.txt")"
+[ ! -e "$work/watch/Tibo.Ini" ] || fail "the playback wrote a Tibo.Ini"
 echo "window play test passed"
