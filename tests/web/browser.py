@@ -21,8 +21,10 @@ import subprocess
 import sys
 import tempfile
 import time
+import unittest
 import zlib
 from contextlib import contextmanager
+from pathlib import Path
 
 from selenium import webdriver
 from selenium.webdriver.chrome.service import Service
@@ -31,6 +33,10 @@ from selenium.webdriver.common.keys import Keys
 
 CHROMIUM = os.environ.get("TIBO_CHROMIUM", "/usr/bin/chromium")
 CHROMEDRIVER = os.environ.get("TIBO_CHROMEDRIVER", "/usr/bin/chromedriver")
+
+
+# The page's folder: TIBO_WEB_BUILD, else build-web of the checkout.
+PAGE = Path(os.environ.get("TIBO_WEB_BUILD", Path(__file__).resolve().parents[2] / "build-web"))
 
 
 @contextmanager
@@ -233,3 +239,35 @@ def png_pixels(png):
         rows.append([tuple(line[i:i + 3]) for i in range(0, stride, step)])
         previous = line
     return width, height, rows
+
+
+class PageTestCase(unittest.TestCase):
+    """Tests of the page, served for the whole class from `serving()` (the
+    page's folder unless a class says otherwise) at `cls.url`."""
+
+    @classmethod
+    def serving(cls):
+        return PAGE
+
+    @classmethod
+    def setUpClass(cls):
+        if not (PAGE / "index.html").exists():
+            raise unittest.SkipTest("no page in %s: run `make web` first" % PAGE)
+        cls.server = served(cls.serving())
+        cls.url = cls.server.__enter__()
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.server.__exit__(None, None, None)
+
+
+def colour_shares(rows):
+    """The shares of a picture's pixels (rows of (r, g, b)) that are near
+    black, the night sky's blue, and the play panel's sandstone."""
+    pixels = [p for row in rows for p in row]
+    n = len(pixels)
+    return {
+        "dark": sum(1 for r, g, b in pixels if max(r, g, b) < 48) / n,
+        "blue": sum(1 for r, g, b in pixels if b > r + 20 and b > g) / n,
+        "sand": sum(1 for r, g, b in pixels if r > 150 and g > 100 and b < 110 and r > b + 60) / n,
+    }

@@ -14,23 +14,14 @@ import time
 import unittest
 from pathlib import Path
 
-from browser import Browser, png_pixels, served
+from browser import Browser, PageTestCase, colour_shares, png_pixels
 
-PAGE = Path(os.environ.get("TIBO_WEB_BUILD", Path(__file__).resolve().parents[2] / "build-web"))
 SHOTS = os.environ.get("TIBO_WEB_SHOTS")
 
 
 def shares(png):
-    """The shares of a picture's pixels that are near black, the night sky's
-    blue, and the play panel's sandstone."""
-    _, _, rows = png_pixels(png)
-    pixels = [p for row in rows for p in row]
-    n = len(pixels)
-    return {
-        "dark": sum(1 for r, g, b in pixels if max(r, g, b) < 48) / n,
-        "blue": sum(1 for r, g, b in pixels if b > r + 20 and b > g) / n,
-        "sand": sum(1 for r, g, b in pixels if r > 150 and g > 100 and b < 110 and r > b + 60) / n,
-    }
+    """The colour shares of a screenshot."""
+    return colour_shares(png_pixels(png)[2])
 
 
 # The screens by their colours: the intro's dark starry field with its purple
@@ -47,19 +38,16 @@ def is_play(s):
     return s["sand"] > 0.25 and s["blue"] < 0.1
 
 
-class PageTest(unittest.TestCase):
+class PageTest(PageTestCase):
     @classmethod
     def setUpClass(cls):
-        if not (PAGE / "index.html").exists():
-            raise unittest.SkipTest("no page in %s: run `make web` first" % PAGE)
-        cls.server = served(PAGE)
-        cls.url = cls.server.__enter__()
+        super().setUpClass()
         cls.browser = Browser()
 
     @classmethod
     def tearDownClass(cls):
         cls.browser.close()
-        cls.server.__exit__(None, None, None)
+        super().tearDownClass()
 
     def wait_for_screen(self, is_screen, name, timeout=10.0):
         end = time.monotonic() + timeout

@@ -8,14 +8,11 @@ and a hidden tab or a window without the focus pausing the game.
 """
 
 import base64
-import os
 import time
 import unittest
-from pathlib import Path
 
-from browser import Browser, png_pixels, served
+from browser import Browser, PageTestCase, png_pixels
 
-PAGE = Path(os.environ.get("TIBO_WEB_BUILD", Path(__file__).resolve().parents[2] / "build-web"))
 
 # The ticks the game has run, and the page's clock (ms), at one moment.
 TICKS = "return [Module.tiboPage ? Module._tibo_page_ticks(Module.tiboPage) : -1, performance.now()];"
@@ -76,18 +73,7 @@ def near(colour, wanted, slack=6):
     return all(abs(a - b) <= slack for a, b in zip(colour, wanted))
 
 
-class PlayTest(unittest.TestCase):
-    @classmethod
-    def setUpClass(cls):
-        if not (PAGE / "index.html").exists():
-            raise unittest.SkipTest("no page in %s: run `make web` first" % PAGE)
-        cls.server = served(PAGE)
-        cls.url = cls.server.__enter__()
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.server.__exit__(None, None, None)
-
+class PlayTest(PageTestCase):
     def start(self, width=1280, height=1024, pad=False, query=""):
         """A fresh browser on the page, waiting for its first picture."""
         b = Browser(width, height)

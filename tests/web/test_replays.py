@@ -19,14 +19,12 @@ import re
 import shutil
 import subprocess
 import tempfile
-import time
 import unittest
 from pathlib import Path
 
-from browser import Browser, served
+from browser import PAGE, Browser, PageTestCase
 
 CHECKOUT = Path(__file__).resolve().parents[2]
-PAGE = Path(os.environ.get("TIBO_WEB_BUILD", CHECKOUT / "build-web"))
 DESKTOP = Path(os.environ.get("TIBO_BINARY", CHECKOUT / "build" / "tibo"))
 DATA = CHECKOUT / "tests" / "data"
 
@@ -47,23 +45,24 @@ def replay_header(path, key):
     return None
 
 
-class ReplayTest(unittest.TestCase):
+class ReplayTest(PageTestCase):
     @classmethod
-    def setUpClass(cls):
-        if not (PAGE / "index.html").exists():
-            raise unittest.SkipTest("no page in %s: run `make web` first" % PAGE)
+    def serving(cls):
         cls.folder = Path(tempfile.mkdtemp(prefix="tibo-web-replays-"))
         for f in PAGE.iterdir():
             (cls.folder / f.name).symlink_to(f)
         (cls.folder / "data").symlink_to(DATA)
-        cls.server = served(cls.folder)
-        cls.url = cls.server.__enter__()
+        return cls.folder
+
+    @classmethod
+    def setUpClass(cls):
+        super().setUpClass()
         cls.browser = Browser()
 
     @classmethod
     def tearDownClass(cls):
         cls.browser.close()
-        cls.server.__exit__(None, None, None)
+        super().tearDownClass()
         shutil.rmtree(cls.folder, ignore_errors=True)
 
     def run_page(self, query, timeout=60.0, failed_loads=0):

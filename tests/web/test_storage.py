@@ -16,10 +16,9 @@ import time
 import unittest
 from pathlib import Path
 
-from browser import COLLECTOR, Browser, served
+from browser import COLLECTOR, Browser, PageTestCase, colour_shares
 from test_page import is_level_choice, is_play
 
-PAGE = Path(os.environ.get("TIBO_WEB_BUILD", Path(__file__).resolve().parents[2] / "build-web"))
 SHOTS = os.environ.get("TIBO_WEB_SHOTS")
 
 # The game's folder in the page, as on the desktop: $XDG_DATA_HOME/tibo.
@@ -84,17 +83,6 @@ return rows;
 """
 
 
-def colour_shares(rows):
-    """The shares of near black, the night sky's blue and the play panel's sandstone."""
-    pixels = [p for row in rows for p in row]
-    n = len(pixels)
-    return {
-        "dark": sum(1 for r, g, b in pixels if max(r, g, b) < 48) / n,
-        "blue": sum(1 for r, g, b in pixels if b > r + 20 and b > g) / n,
-        "sand": sum(1 for r, g, b in pixels if r > 150 and g > 100 and b < 110 and r > b + 60) / n,
-    }
-
-
 def is_name_entry(rows):
     """The name-entry screen: black with the table's lines centred, no picture,
     no panel. Beside the table nothing is drawn; in its middle there is text."""
@@ -106,18 +94,7 @@ def is_name_entry(rows):
             and sum(1 for p in middle if max(p) > 128) > len(middle) // 100)
 
 
-class StorageTest(unittest.TestCase):
-    @classmethod
-    def setUpClass(cls):
-        if not (PAGE / "index.html").exists():
-            raise unittest.SkipTest("no page in %s: run `make web` first" % PAGE)
-        cls.server = served(PAGE)
-        cls.url = cls.server.__enter__()
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.server.__exit__(None, None, None)
-
+class StorageTest(PageTestCase):
     def wait_for(self, b, is_screen, name, timeout):
         end = time.monotonic() + timeout
         while True:
