@@ -25,6 +25,7 @@
 #include "assets/AssetStore.h"
 #include "framework/Files.h"
 #include "framework/ImageCodec.h"
+#include "framework/KeyCodes.h"
 #include "app/Session.h"
 #include "app/Replay.h"
 #include "shell/Main.h"
@@ -86,7 +87,7 @@ TEST_F(FormTest, IntroAndHallOfFameTimeOutByFrameCount) {
 TEST_F(FormTest, AKeyOnTheIntroSkipsTheHallOfFame) {
     Game game(dir.Path());
     game.Tick(10);
-    game.Key(' ');
+    game.Key(VkSpace);
     EXPECT_TRUE(game.inside.Vars.AnyKey);
     game.Tick();
     EXPECT_EQ(game.inside.Vars.GameState, gsHallOfFame);
@@ -105,7 +106,7 @@ TEST_F(FormTest, AKeyOnTheIntroSkipsTheHallOfFame) {
 
 TEST_F(FormTest, EscapeIsNoAnyKey) {
     Game game(dir.Path());
-    game.Key(27);
+    game.Key(VkEscape);
     EXPECT_FALSE(game.inside.Vars.AnyKey);
     EXPECT_TRUE(game.form.CloseRequested());
 }
@@ -121,19 +122,19 @@ TEST_F(FormTest, MouseMovesBeforeTheLevelChoiceDoNothing) {
 TEST_F(FormTest, LevelChoiceKeys) {
     Game game(dir.Path());
     game.ToLevelChoice();
-    game.Key(38);
+    game.Key(VkUp);
     EXPECT_EQ(game.inside.Vars.ChosenLevel, 1) << "Up on level 1 changes nothing";
-    for (int i = 0; i < 6; ++i) game.Key(40);
+    for (int i = 0; i < 6; ++i) game.Key(VkDown);
     EXPECT_EQ(game.inside.Vars.ChosenLevel, 5) << "Down stops at level 5";
-    game.Key(38);
+    game.Key(VkUp);
     EXPECT_EQ(game.inside.Vars.ChosenLevel, 4);
     game.Key('P');
     EXPECT_EQ(game.inside.Vars.GameState, gsLevelChoice) << "no pause outside play";
-    game.Key(13);
+    game.Key(VkEnter);
     EXPECT_TRUE(game.inside.Vars.StartRequested);
     EXPECT_EQ(game.inside.SelectionSprite, nullptr) << "START frees the pointer and the form forgets it";
     game.form.DeliverMouseMove(10, 10);  // must not touch the freed pointer
-    game.Key(13);
+    game.Key(VkEnter);
     game.Tick();
     EXPECT_EQ(game.inside.Vars.GameState, gsExitPreview);
     EXPECT_FALSE(game.form.MouseMoveHooked());
@@ -210,7 +211,7 @@ TEST_F(FormTest, LevelChoiceClicks) {
 TEST_F(FormTest, PanelButtonsPauseResumeAndExit) {
     Game game(dir.Path());
     game.ToLevelChoice();
-    game.Key(13);
+    game.Key(VkEnter);
     game.Tick(2);
     game.SkipPreview();
     EXPECT_TRUE(game.host.CursorVisible) << "the pointer is shown in play";
@@ -240,8 +241,8 @@ TEST_F(FormTest, PanelButtonsPauseResumeAndExit) {
 TEST_F(FormTest, GameOverWithAPlaceGoesToTheNameEntry) {
     Game game(dir.Path());
     game.ToLevelChoice();
-    game.Key(40);
-    game.Key(13);
+    game.Key(VkDown);
+    game.Key(VkEnter);
     game.Tick(2);
     game.SkipPreview();
     game.inside.Play()->Vars.Score = 9500;  // between places 1 and 2
@@ -259,20 +260,20 @@ TEST_F(FormTest, GameOverWithAPlaceGoesToTheNameEntry) {
     EXPECT_EQ(game.inside.Vars.HallOfFame[2].Punti, 9000);
     for (char c : std::string("ABCDEFGHIJKL")) game.Key(c);
     EXPECT_EQ(game.inside.Vars.HallOfFame[1].Nome, "ABCDEFGHIJ") << "ten characters at most";
-    game.Key(46);
+    game.Key(VkDelete);
     game.Key('P');
     EXPECT_EQ(game.inside.Vars.HallOfFame[1].Nome, "ABCDEFGHIP") << "P types a P here";
-    game.Key(46);
+    game.Key(VkDelete);
     game.Key('M');
     EXPECT_EQ(game.inside.Vars.HallOfFame[1].Nome, "ABCDEFGHIM") << "M types an M here";
     EXPECT_FALSE(game.inside.SoundDevice.Muted()) << "and leaves the sound on";
-    game.Key(46);
+    game.Key(VkDelete);
     game.Key('P');
-    game.Key(8);
+    game.Key(VkBackspace);
     EXPECT_EQ(game.inside.Vars.HallOfFame[1].Nome, "ABCDEFGHI") << "Backspace deletes as Delete does";
     game.Key('P');
     game.Tick();
-    game.Key(13);
+    game.Key(VkEnter);
     game.Tick();
     EXPECT_EQ(game.inside.Vars.GameState, gsIntro);
     EXPECT_EQ(game.inside.Vars.FrameCounter, 1);
@@ -281,7 +282,7 @@ TEST_F(FormTest, GameOverWithAPlaceGoesToTheNameEntry) {
 TEST_F(FormTest, ANameEnteredByPadReachesTheHallOfFame) {
     Game game(dir.Path());
     game.ToLevelChoice();
-    game.Key(13);
+    game.Key(VkEnter);
     game.Tick(2);
     game.SkipPreview();
     game.inside.Play()->Vars.Score = 9500;
@@ -305,7 +306,7 @@ TEST_F(FormTest, ANameEnteredByPadReachesTheHallOfFame) {
 TEST_F(FormTest, GameOverWithoutAPlaceGoesBackToTheIntro) {
     Game game(dir.Path());
     game.ToLevelChoice();
-    game.Key(13);
+    game.Key(VkEnter);
     game.Tick(2);
     game.SkipPreview();
     game.inside.Play()->Vars.Score = 1000;  // equal to place 10 is not enough
@@ -322,13 +323,13 @@ TEST_F(FormTest, EscapeTwiceInPlayStopsPlayAndTheHallOfFameIsWritten) {
     {
         Game game(dir.Path());
         game.ToLevelChoice();
-        game.Key(13);
+        game.Key(VkEnter);
         game.Tick(2);
         game.SkipPreview();
         game.inside.Vars.HallOfFame[0] = {"Zed", 20000, 3};
-        game.Key(27);
+        game.Key(VkEscape);
         EXPECT_FALSE(game.form.CloseRequested()) << "the first Escape asks";
-        game.Key(27);
+        game.Key(VkEscape);
         EXPECT_EQ(game.inside.Engine().SpriteCount(), 0);
         ASSERT_TRUE(game.form.CloseRequested());
         game.form.FormClose();
@@ -340,12 +341,12 @@ TEST_F(FormTest, TheChecksumLeavesTheSoundsAndTheBlinkAloneAndSeesTheHero) {
     Game a(dir.Path()), b(dir.Path());
     for (Game* g : {&a, &b}) {
         g->ToLevelChoice();
-        g->Key(13);
+        g->Key(VkEnter);
         g->Tick(2);
         g->SkipPreview();
-        g->form.KeyDownEvent(' ');  // a shot
+        g->form.KeyDownEvent(VkSpace);  // a shot
         g->Tick(2);
-        g->form.KeyUpEvent(' ');
+        g->form.KeyUpEvent(VkSpace);
     }
     const uint64_t sum = StateChecksum(a.form);
     EXPECT_EQ(sum, StateChecksum(b.form)) << "two games of one seed and one input";
@@ -400,7 +401,7 @@ void Change(std::array<T, N>& cells) { Change(cells[1]); }  // a grid's cell (1,
 TEST_F(FormTest, EveryListedVariableReachesTheDumpAndTheChecksumUnlessMarked) {
     Game game(dir.Path());
     game.ToLevelChoice();
-    game.Key(13);
+    game.Key(VkEnter);
     game.Tick(2);
     game.SkipPreview();
     game.Tick(5);
@@ -444,7 +445,7 @@ TEST_F(FormTest, TwoGamesSideBySide) {
 // A game over with `score`, and `name` typed into the hall of fame.
 void EnterHallOfFame(Game& game, int32_t score, const std::string& name) {
     game.ToLevelChoice();
-    game.Key(13);
+    game.Key(VkEnter);
     game.Tick(2);
     game.SkipPreview();
     game.inside.Play()->Vars.Score = score;
@@ -453,7 +454,7 @@ void EnterHallOfFame(Game& game, int32_t score, const std::string& name) {
     game.Tick(501);
     ASSERT_EQ(game.inside.Vars.GameState, gsNameEntry);
     for (char c : name) game.Key(c);
-    game.Key(13);
+    game.Key(VkEnter);
     game.Tick();
     ASSERT_EQ(game.inside.Vars.GameState, gsIntro);
 }
@@ -500,8 +501,8 @@ TEST_F(FormTest, F12TakesANameOfItsOwnAndLeavesNothingOnAFullDisk) {
     // takes another name and makes nothing where they point.
     const std::time_t now = std::time(nullptr);
     for (std::time_t t : {now, now + 1}) fs::create_symlink(dir.File("planted"), ScreenshotPath(dir.Path(), t, 1));
-    game.Key(123);
-    game.Key(123);
+    game.Key(VkF12);
+    game.Key(VkF12);
     EXPECT_FALSE(fs::exists(dir.File("planted"))) << "written through a link";
     std::vector<std::string> shots;
     for (const std::string& p : pictures())
@@ -513,7 +514,7 @@ TEST_F(FormTest, F12TakesANameOfItsOwnAndLeavesNothingOnAFullDisk) {
     {
         testing_support::TFileSizeLimit limit(8192);
         ASSERT_TRUE(limit.Active());
-        game.Key(123);
+        game.Key(VkF12);
     }
     EXPECT_EQ(pictures(), before) << "a full disk leaves no piece of a picture";
 }
@@ -1063,7 +1064,7 @@ TEST_F(ProgramTest, BadReplaysAndReplaysWithTheirOwnInputOnTheCommandLineExitWit
 TEST(InputScriptTest, AnyKeyCaseAByteOrderMarkAndBadLinesShownSafely) {
     const auto events = ParseInputScript("\xEF\xBB\xBF" "1 press enter\n2 down kp4\n3 up PAGEUP\n", "s");
     ASSERT_EQ(events.size(), 3u);
-    EXPECT_EQ(events[0].Key, 13);
+    EXPECT_EQ(events[0].Key, VkEnter);
     EXPECT_EQ(events[1].Key, 100);
     EXPECT_EQ(events[2].Key, 33);
     auto message = [](const std::string& text) {
