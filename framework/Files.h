@@ -47,6 +47,9 @@ void WriteFileAtomic(const std::string& path, std::string_view content);
 // no such rename, the name is taken with O_CREAT|O_EXCL|O_NOFOLLOW and the
 // file renamed over it. A failure leaves nothing behind. Returns the name.
 std::string WriteFileAsNew(const std::function<std::string(int)>& nameFor, std::span<const uint8_t> data);
+// Gives the whole file `temp` the first free name of nameFor(1), nameFor(2), ...,
+// as WriteFileAsNew does; returns it. On failure `temp` stays where it is.
+std::string TakeFreeName(const std::string& temp, const std::function<std::string(int)>& nameFor);
 
 // What stands at a path (a link is followed).
 struct TFileStatus {
@@ -80,9 +83,12 @@ private:
 // not listed. Call it holding the lock that every writer of `path` holds.
 struct TLeftoverFile {
     std::string Path;
+    std::string Name;  // the name it was to take, in the same folder
     bool Regular = false;  // a regular file (not a link, a folder or a device)
 };
 std::vector<TLeftoverFile> LeftoverNewFiles(const std::string& path);
+// The same, in `folder`, for every name that `wanted` accepts.
+std::vector<TLeftoverFile> LeftoverNewFilesIn(const std::string& folder, const std::function<bool(std::string_view)>& wanted);
 // Removes a file or a link (never what it points to); false when it cannot.
 bool RemoveFile(const std::string& path);
 std::string JoinPath(const std::string& dir, const std::string& name);

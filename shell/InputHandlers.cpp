@@ -16,6 +16,9 @@
 namespace tibo {
 namespace {
 
+// Far more than a screenshot of the game's picture takes.
+constexpr size_t MaxScreenshotBytes = 16u << 20;
+
 // How long "SCREENSHOT SAVED" stays on the screen, in frames.
 constexpr int ScreenshotNoticeLength = 100;
 
@@ -60,6 +63,29 @@ std::string ScreenshotPath(const std::string& folder, std::time_t now, int n) {
     char stamp[32];
     std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
     return JoinPath(folder, "tibo-" + std::string(stamp) + "-" + std::to_string(n) + ".png");
+}
+
+std::vector<std::string> TakeLeftoverScreenshots(const std::string& folder) {
+    std::vector<std::string> named;
+    auto isScreenshot = [](std::string_view name) { return name.starts_with("tibo-") && name.ends_with(".png"); };
+    for (const TLeftoverFile& file : LeftoverNewFilesIn(folder, isScreenshot)) {
+        try {
+            if (file.Regular) {
+                // "tibo-STAMP-N.png": the others of its series are STAMP-2, -3...
+                const std::string stem = file.Name.substr(0, file.Name.rfind('-'));
+                DecodePicture(ReadFileBytes(file.Path, MaxScreenshotBytes));
+                named.push_back(TakeFreeName(file.Path, [&](int n) { return JoinPath(folder, stem + "-" + std::to_string(n) + ".png"); }));
+                continue;
+            }
+        } catch (const EPictureError&) {
+            // Cut short by the kill: nothing to keep.
+        } catch (const std::exception& e) {
+            std::fprintf(stderr, "tibo: a screenshot left unfinished stays in %s: %s\n", file.Path.c_str(), e.what());
+            continue;
+        }
+        RemoveFile(file.Path);
+    }
+    return named;
 }
 
 void TMainForm::SaveScreenshot() {

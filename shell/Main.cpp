@@ -1,6 +1,7 @@
 #include "shell/Main.h"
 
 #include <algorithm>
+#include <cstdio>
 
 #include "assets/FormData.h"
 #include "framework/Files.h"
@@ -72,6 +73,9 @@ void TMainForm::LoadFormData() {
 
 void TMainForm::FormCreate() {
     Vars.HallOfFame = Options_.WriteFiles ? OpenHallOfFame(SettingsPath_) : ReadHallOfFame(SettingsPath_);
+    if (Options_.WriteFiles)
+        for (const std::string& path : TakeLeftoverScreenshots(Options_.ConfigDir))
+            std::printf("tibo: screenshot saved to %s (left unnamed by a game that was stopped)\n", path.c_str());
     HallAtStart_ = Vars.HallOfFame;
     if (Options_.StartingHall) Vars.HallOfFame = *Options_.StartingHall;
     assets::LoadMiniMapTiles({&MiniWall, &MiniSlopeLeft, &MiniSlopeRight, &MiniEmpty, &MiniBorder, &MiniStars, &MiniHero},

@@ -313,6 +313,10 @@ struct TFormFields {
 // The N-th name of a screenshot taken at `now` in `folder`:
 // tibo-YYYYMMDD-HHMMSS-N.png, local time, N from 1 (the first one free is taken).
 std::string ScreenshotPath(const std::string& folder, std::time_t now, int n);
+// Screenshots a killed game left unnamed in `folder`: a whole picture takes
+// the first free name of its own series, a picture cut short is removed.
+// Returns the names given.
+std::vector<std::string> TakeLeftoverScreenshots(const std::string& folder);
 
 // The interval of the frame timer for the first command-line argument.
 int FrameIntervalFromArgument(const std::vector<std::string>& arguments);

@@ -204,6 +204,15 @@ std::string WriteFileAsNew(const std::function<std::string(int)>& nameFor, std::
     std::string temp;
     const int fd = MakeNewFileBeside(first, temp);
     FillNewFile(fd, temp, std::string_view(reinterpret_cast<const char*>(data.data()), data.size()), first);
+    try {
+        return TakeFreeName(temp, nameFor);
+    } catch (...) {
+        ::unlink(temp.c_str());
+        throw;
+    }
+}
+
+std::string TakeFreeName(const std::string& temp, const std::function<std::string(int)>& nameFor) {
     // The name is taken only now that the data is whole, by a rename that
     // replaces nothing (a link there included): a kill at any moment leaves
     // the name free or holding the whole file. Where the file system cannot
@@ -213,11 +222,7 @@ std::string WriteFileAsNew(const std::function<std::string(int)>& nameFor, std::
     bool exclusiveRename = true;
 #endif
     for (int n = 1;; ++n) {
-        const std::string path = n == 1 ? first : nameFor(n);
-        auto failWith = [&](const std::string& why) {
-            ::unlink(temp.c_str());
-            Fail("Cannot write", path, why);
-        };
+        const std::string path = nameFor(n);
 #ifdef RENAME_NOREPLACE
         if (exclusiveRename) {
             if (::renameat2(AT_FDCWD, temp.c_str(), AT_FDCWD, path.c_str(), RENAME_NOREPLACE) == 0) {
@@ -225,20 +230,20 @@ std::string WriteFileAsNew(const std::function<std::string(int)>& nameFor, std::
                 return path;
             }
             if (errno == EEXIST && n < 100000) continue;
-            if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP) failWith(Reason());
+            if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP) Fail("Cannot write", path, Reason());
         }
         exclusiveRename = false;
 #endif
         const int taken = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
         if (taken < 0) {
             if (errno == EEXIST && n < 100000) continue;
-            failWith(Reason());
+            Fail("Cannot write", path, Reason());
         }
         ::close(taken);
         if (::rename(temp.c_str(), path.c_str()) != 0) {
             const std::string why = Reason();
             ::unlink(path.c_str());
-            failWith(why);
+            Fail("Cannot write", path, why);
         }
         SyncFolderOf(path);
         return path;
@@ -285,17 +290,21 @@ TFileLock::~TFileLock() {
 }
 
 std::vector<TLeftoverFile> LeftoverNewFiles(const std::string& path) {
-    std::vector<TLeftoverFile> found;
-    const std::string folder = DirOf(path);
     const auto slash = path.find_last_of('/');
-    const std::string prefix = (slash == std::string::npos ? path : path.substr(slash + 1)) + NewFileMark;
+    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    return LeftoverNewFilesIn(DirOf(path), [&](std::string_view base) { return base == name; });
+}
+
+std::vector<TLeftoverFile> LeftoverNewFilesIn(const std::string& folder, const std::function<bool(std::string_view)>& wanted) {
+    std::vector<TLeftoverFile> found;
     DIR* dir = ::opendir(folder.c_str());
     if (dir == nullptr) return found;
     while (const dirent* entry = ::readdir(dir)) {
         const std::string_view name = entry->d_name;
-        if (!name.starts_with(prefix)) continue;
+        const size_t mark = name.rfind(NewFileMark);
+        if (mark == std::string_view::npos || mark == 0 || !wanted(name.substr(0, mark))) continue;
         // "<pid>-<n>": a program still running may be writing it.
-        const std::string_view rest = name.substr(prefix.size());
+        const std::string_view rest = name.substr(mark + std::string_view(NewFileMark).size());
         long pid = 0;
         size_t at = 0;
         while (at < rest.size() && rest[at] >= '0' && rest[at] <= '9' && pid < 100000000) pid = pid * 10 + (rest[at++] - '0');
@@ -305,6 +314,7 @@ std::vector<TLeftoverFile> LeftoverNewFiles(const std::string& path) {
         if (running) continue;
         TLeftoverFile file;
         file.Path = JoinPath(folder, std::string(name));
+        file.Name = std::string(name.substr(0, mark));
         struct stat st {};
         file.Regular = ::lstat(file.Path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
         found.push_back(file);

@@ -1,6 +1,8 @@
 #include "shell/Settings.h"
 
 #include "framework/Files.h"
+#include "framework/ImageCodec.h"
+#include "shell/Main.h"
 
 #include <gtest/gtest.h>
 
@@ -663,6 +665,43 @@ TEST_F(SettingsFileTest, NewFilesTakeAFreeNameNeverThroughALinkAndLeaveNothingBe
     }
     EXPECT_EQ(entries(), before);
     EXPECT_EQ(ReadFileBytes(name(3)), data);
+}
+
+// A game killed while F12 wrote its picture leaves it under a name of its own
+// writer's ("<name>.new-<pid>-<n>"). The next game names a whole picture
+// after its series, without replacing the one that took the name meanwhile,
+// removes a picture cut short, and leaves alone what a running game writes
+// and what is no screenshot.
+TEST_F(SettingsFileTest, ScreenshotsLeftUnnamedByAKilledGameAreNamedOrRemoved) {
+    TBitmap picture;
+    picture.Resize(64, 48, 0x336699);
+    const std::vector<uint8_t> png = EncodePng(picture);
+    const std::string folder = Dir_.string();
+    auto put = [&](const std::string& name, std::span<const uint8_t> bytes) {
+        std::ofstream(Dir_ / name, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    };
+    const std::string gone = ".new-999999999-";  // no process has that number
+    const std::string running = ".new-" + std::to_string(::getppid()) + "-";
+    put("tibo-20261208-101010-1.png", std::span(png).first(10));    // a later picture took the name
+    put("tibo-20261208-101010-1.png" + gone + "a", png);            // whole
+    put("tibo-20261208-101011-1.png" + gone + "b", std::span(png).first(png.size() / 2));  // cut short
+    put("tibo-20261208-101012-1.png" + running + "c", png);          // still being written
+    put("notes.png" + gone + "d", png);                              // no screenshot
+    put(std::string(SettingsFileName) + gone + "e", png);            // the hall of fame's
+
+    EXPECT_EQ(TakeLeftoverScreenshots(folder), std::vector<std::string>{(Dir_ / "tibo-20261208-101010-2.png").string()});
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(Dir_)) names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    std::vector<std::string> expected = {"notes.png" + gone + "d", std::string(SettingsFileName) + gone + "e",
+                                         "tibo-20261208-101010-1.png", "tibo-20261208-101010-2.png",
+                                         "tibo-20261208-101012-1.png" + running + "c"};
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(names, expected);
+    EXPECT_EQ(ReadFileBytes((Dir_ / "tibo-20261208-101010-2.png").string()), png);
+    EXPECT_EQ(ReadFileBytes((Dir_ / "tibo-20261208-101010-1.png").string()).size(), 10u) << "a name taken is never replaced";
+    EXPECT_TRUE(TakeLeftoverScreenshots(folder).empty());
+    EXPECT_TRUE(TakeLeftoverScreenshots((Dir_ / "no-such-folder").string()).empty());
 }
 
 }  // namespace
