@@ -114,10 +114,16 @@
     };
   });
 
-  // The game closed (Escape, EXIT, the end of ?frames): the picture stays,
-  // the line says what happened.
+  // The game closed (Escape, EXIT, the end of ?frames): the line says so and
+  // offers to start the page again.
   function closed() {
-    line.textContent = 'The game has closed. Reload the page to play again.';
+    line.textContent = 'The game has closed. ';
+    var again = document.createElement('button');
+    again.type = 'button';
+    again.id = 'again';
+    again.textContent = 'Play again';
+    again.addEventListener('click', function () { location.reload(); });
+    line.appendChild(again);
     layout();
   }
   if (window.Module) Module.onGameClosed = closed;

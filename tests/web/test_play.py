@@ -284,6 +284,13 @@ class PlayTest(PageTestCase):
                                                       "F1", "Backspace", "Tab", "Escape"})
         self.assertEqual(b.driver.execute_script("return [scrollX, scrollY];"), [0, 0])
         self.assertEqual(b.errors(), [])
+        # The line's button starts the page again, from the intro.
+        b.driver.execute_script("window.__tiboBeforeReload = true;")
+        b.click("#again", 5, 5)
+        self.wait_for("the page loaded again",
+                      lambda: b.driver.execute_script("return window.__tiboBeforeReload === undefined;"), 10)
+        b.wait_for_line(r"^tibo-first-picture (\d+)$")
+        self.wait_for_screen(b, "intro")
 
     def test_a_gamepad_leaves_the_intro_and_chooses_a_level(self):
         b = self.start(pad=True)
