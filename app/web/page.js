@@ -66,17 +66,28 @@
 
   // Before SDL (which listens on the window, after the page's elements): full
   // screen is the page's business, SDL's own would fight the page's scaling.
+  // In full screen, Escape leaves it (as the browser says it does) and
+  // nothing else: neither its press nor its release reaches the game, where
+  // it could quit.
+  var escapeLeftFullScreen = false;
+
   window.addEventListener('keydown', function (e) {
-    if (isFullScreenKey(e)) {
+    var leaving = e.code === 'Escape' && document.fullscreenElement;
+    if (leaving || isFullScreenKey(e)) {
       e.preventDefault();
       e.stopImmediatePropagation();
+      if (leaving) escapeLeftFullScreen = true;
       if (!e.repeat) toggleFullScreen();
     } else if (GAME_KEYS.test(e.code) && !e.ctrlKey && !e.metaKey) {
       e.preventDefault();
     }
   }, true);
   window.addEventListener('keyup', function (e) {
-    if (isFullScreenKey(e) || e.code === 'F11') {
+    if (e.code === 'Escape' && escapeLeftFullScreen) {
+      escapeLeftFullScreen = false;
+      e.preventDefault();
+      e.stopImmediatePropagation();
+    } else if (isFullScreenKey(e) || e.code === 'F11') {
       e.preventDefault();
       e.stopImmediatePropagation();
     }

@@ -270,7 +270,14 @@ class PlayTest(PageTestCase):
             b.driver.execute_script(LAYOUT)), 3)
         b.click("#fullscreen", 5, 5)
         self.wait_for("full screen left by its button", lambda: b.driver.execute_script(full) is None, 3)
+        # In full screen Escape only leaves it: the game never sees it.
+        b.press("F11")
+        self.wait_for("full screen by F11", lambda: b.driver.execute_script(full) == "stage", 3)
+        b.press("Escape")
+        self.wait_for("full screen left by Escape", lambda: b.driver.execute_script(full) is None, 3)
+        time.sleep(0.3)
         self.assertEqual(self.screen(b), "level choice")
+        self.assertFalse([text for _, text, _ in b.lines() if text.startswith("tibo-exit")])
         # Escape quits the game from the level choice, as on the desktop.
         b.press("Escape")
         end, _ = b.wait_for_line(r"^tibo-exit (\d+)$", timeout=10)
