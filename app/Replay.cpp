@@ -264,7 +264,12 @@ void TPlaybackChecks::AfterTick(int64_t tick, const std::function<uint64_t()>& s
         throw EReplayDiffers(Format("replay differs at tick %lld", static_cast<long long>(tick)));
 }
 
-void TPlaybackChecks::AtClose(int64_t tick, const std::function<uint64_t()>& sum) const {
+void TPlaybackChecks::AtClose(int64_t tick, const std::function<uint64_t()>& sum, bool windowClosed) const {
+    if (windowClosed && tick < LastTick_) {
+        std::fprintf(stderr, "tibo: replay stopped after tick %lld, when its window was closed: it played back the same up to there\n",
+                     static_cast<long long>(tick));
+        return;
+    }
     const TReplay& r = Replay_;
     const auto after = r.Checks.upper_bound(tick);
     if (after != r.Checks.end() && after->first <= LastTick_)

@@ -113,8 +113,11 @@ public:
     // is asked for only then. Raises EReplayDiffers.
     void AfterTick(int64_t tick, const std::function<uint64_t()>& sum) const;
     // At the close, after the tick `tick`: a check the game never came to is a
-    // difference too, and so are another last tick and another state.
-    void AtClose(int64_t tick, const std::function<uint64_t()>& sum) const;
+    // difference too, and so are another last tick and another state. A
+    // player who closed the window (`windowClosed`) before the last tick
+    // stopped watching, as --frames stops a playback: what ran was checked,
+    // what did not is no difference, and that is said.
+    void AtClose(int64_t tick, const std::function<uint64_t()>& sum, bool windowClosed) const;
 
 private:
     const TReplay& Replay_;

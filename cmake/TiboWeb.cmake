@@ -64,13 +64,4 @@ function(tibo_web_program target)
   target_link_options(${target} PRIVATE
     -sALLOW_MEMORY_GROWTH=1
     -sDEFAULT_LIBRARY_FUNCS_TO_INCLUDE=@${TIBO_WEB_LIBRARY_FUNCS})
-  tibo_web_storage(${target})
-endfunction()
-
-# The game's folder kept in the browser's storage (IndexedDB), and screenshots
-# offered as downloads: app/web/storage.js, run before main.
-function(tibo_web_storage target)
-  set(script "${PROJECT_SOURCE_DIR}/app/web/storage.js")
-  target_link_options(${target} PRIVATE -lidbfs.js "SHELL:--pre-js ${script}")
-  set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS "${script}")
 endfunction()

@@ -70,15 +70,15 @@ std::vector<std::string> TakeLeftoverScreenshots(const std::string& folder) {
     auto isScreenshot = [](std::string_view name) { return name.starts_with("tibo-") && name.ends_with(".png"); };
     for (const TLeftoverFile& file : LeftoverNewFilesIn(folder, isScreenshot)) {
         try {
-            if (file.Regular) {
+            TPictureHeader header;
+            // Cut short by the kill, or no picture at all: nothing to keep.
+            if (file.Regular && ReadPictureHeader(ReadFileBytes(file.Path, MaxScreenshotBytes), header).empty() &&
+                header.Complete) {
                 // "tibo-STAMP-N.png": the others of its series are STAMP-2, -3...
                 const std::string stem = file.Name.substr(0, file.Name.rfind('-'));
-                DecodePicture(ReadFileBytes(file.Path, MaxScreenshotBytes));
                 named.push_back(TakeFreeName(file.Path, [&](int n) { return JoinPath(folder, stem + "-" + std::to_string(n) + ".png"); }));
                 continue;
             }
-        } catch (const EPictureError&) {
-            // Cut short by the kill: nothing to keep.
         } catch (const std::exception& e) {
             std::fprintf(stderr, "tibo: a screenshot left unfinished stays in %s: %s\n", file.Path.c_str(), e.what());
             continue;

@@ -35,7 +35,6 @@
     // Whole device pixels, so that each game pixel covers the same number of them.
     canvas.style.width = Math.floor(WIDTH * scale) / ratio + 'px';
     canvas.style.height = Math.floor(HEIGHT * scale) / ratio + 'px';
-    canvas.dataset.scale = String(scale);
   }
 
   // Full screen holds the stage, the line of keys with it; the browser's
@@ -87,7 +86,7 @@
       escapeLeftFullScreen = false;
       e.preventDefault();
       e.stopImmediatePropagation();
-    } else if (isFullScreenKey(e) || e.code === 'F11') {
+    } else if (isFullScreenKey(e)) {
       e.preventDefault();
       e.stopImmediatePropagation();
     }
@@ -143,5 +142,4 @@
   document.addEventListener('fullscreenchange', layout);
   layout();
 
-  window.tiboPage = { layout: layout, scaleFor: scaleFor, toggleFullScreen: toggleFullScreen, pressMute: pressMute };
 })();

@@ -243,7 +243,10 @@ def png_pixels(png):
 
 class PageTestCase(unittest.TestCase):
     """Tests of the page, served for the whole class from `serving()` (the
-    page's folder unless a class says otherwise) at `cls.url`."""
+    page's folder unless a class says otherwise) at `cls.url`; with
+    `one_browser`, one browser for the whole class at `cls.browser`."""
+
+    one_browser = False
 
     @classmethod
     def serving(cls):
@@ -255,9 +258,13 @@ class PageTestCase(unittest.TestCase):
             raise unittest.SkipTest("no page in %s: run `make web` first" % PAGE)
         cls.server = served(cls.serving())
         cls.url = cls.server.__enter__()
+        if cls.one_browser:
+            cls.browser = Browser()
 
     @classmethod
     def tearDownClass(cls):
+        if cls.one_browser:
+            cls.browser.close()
         cls.server.__exit__(None, None, None)
 
 

@@ -14,7 +14,7 @@ import time
 import unittest
 from pathlib import Path
 
-from browser import Browser, PageTestCase, colour_shares, png_pixels
+from browser import PageTestCase, colour_shares, png_pixels
 
 SHOTS = os.environ.get("TIBO_WEB_SHOTS")
 
@@ -39,15 +39,7 @@ def is_play(s):
 
 
 class PageTest(PageTestCase):
-    @classmethod
-    def setUpClass(cls):
-        super().setUpClass()
-        cls.browser = Browser()
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.browser.close()
-        super().tearDownClass()
+    one_browser = True
 
     def wait_for_screen(self, is_screen, name, timeout=10.0):
         end = time.monotonic() + timeout
@@ -91,7 +83,7 @@ class PageTest(PageTestCase):
     def test_frames_close_the_game_and_a_bad_option_is_reported(self):
         b = self.browser
         b.open(self.url + "/index.html?seed=7&frames=100")
-        (first, first_ms), (end, end_ms) = (b.wait_for_line(r"^tibo-first-picture (\d+)$"),
+        (_, first_ms), (end, end_ms) = (b.wait_for_line(r"^tibo-first-picture (\d+)$"),
                                             b.wait_for_line(r"^tibo-exit (\d+)$"))
         self.assertEqual(end.group(1), "0")
         print("\n100 ticks: %.1f a second" % (99 / (end_ms - first_ms) * 1000))

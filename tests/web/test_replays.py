@@ -22,7 +22,7 @@ import tempfile
 import unittest
 from pathlib import Path
 
-from browser import PAGE, Browser, PageTestCase
+from browser import PAGE, PageTestCase
 
 CHECKOUT = Path(__file__).resolve().parents[2]
 DESKTOP = Path(os.environ.get("TIBO_BINARY", CHECKOUT / "build" / "tibo"))
@@ -46,6 +46,8 @@ def replay_header(path, key):
 
 
 class ReplayTest(PageTestCase):
+    one_browser = True
+
     @classmethod
     def serving(cls):
         cls.folder = Path(tempfile.mkdtemp(prefix="tibo-web-replays-"))
@@ -55,13 +57,7 @@ class ReplayTest(PageTestCase):
         return cls.folder
 
     @classmethod
-    def setUpClass(cls):
-        super().setUpClass()
-        cls.browser = Browser()
-
-    @classmethod
     def tearDownClass(cls):
-        cls.browser.close()
         super().tearDownClass()
         shutil.rmtree(cls.folder, ignore_errors=True)
 
