@@ -62,7 +62,6 @@ public:
     void SetApplicationActive(bool active);
     bool ApplicationActive() const { return AppActive_; }
 
-    TSchedule Schedule() const { return Schedule_; }
     void SetSchedule(TSchedule schedule) { Schedule_ = schedule; }
 
     // The idle handler: ticks when an interval has passed. Returns true if OnTimer ran.

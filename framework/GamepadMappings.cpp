@@ -2,20 +2,12 @@
 
 #include "framework/Errors.h"
 #include "framework/Files.h"
+#include "framework/Names.h"
 
 namespace tibo {
 namespace {
 
 bool IsHex(char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
-
-char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool SameName(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (Lower(a[i]) != Lower(b[i])) return false;
-    return true;
-}
 
 // The value of the line's "platform:" field as SDL finds it (the first
 // "platform:" in the line, up to the comma that must follow), or nothing.
@@ -59,7 +51,7 @@ TGamepadMappings ParseGamepadMappings(std::string_view text, std::string_view pl
             continue;
         }
         const std::string_view of = PlatformOf(line);
-        if (of.empty() || !SameName(of, platform)) continue;
+        if (of.empty() || !SameTextIgnoringCase(of, platform)) continue;
         if (out.Count == MaxGamepadMappings) {
             ++beyond;
             continue;

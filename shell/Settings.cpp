@@ -337,7 +337,7 @@ int FirstHallEntryNotKept(const THallOfFame& hall) {
     WriteHallKeys(ini, hall);
     const THallOfFame again = HallOfFameFromText(ini.Text());
     for (size_t i = 0; i < hall.size(); ++i)
-        if (again[i].Nome != hall[i].Nome || again[i].Punti != hall[i].Punti || again[i].Livello != hall[i].Livello)
+        if (again[i] != hall[i])
             return static_cast<int>(i) + 1;
     return 0;
 }

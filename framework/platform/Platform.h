@@ -20,7 +20,6 @@ struct TPlatformEvent {
                       PadDown, PadUp, PadStick, PadRemoved };
     Kind Type = Kind::Quit;
     int Key = 0;          // virtual-key code (KeyDown/KeyUp)
-    bool Repeat = false;  // key-down from the system's auto-repeat
     int X = 0, Y = 0;     // back-surface pixels (mouse events); the left stick (PadStick)
     int Button = 0;       // 1 left, 2 middle, 3 right; a TPadButton (PadDown/PadUp)
 };

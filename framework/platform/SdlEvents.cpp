@@ -109,7 +109,6 @@ std::optional<TPlatformEvent> TSdlWindow::KeyEvent(const SDL_KeyboardEvent& k, b
     if (down) {
         Pressed_.set(bit);
         ev.Type = TPlatformEvent::Kind::KeyDown;
-        ev.Repeat = k.repeat != 0;
         return ev;
     }
     Pressed_.reset(bit);
